@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs everything the project needs to build, test and run, from Debian packages.
+# Safe to run again: apt-get skips what is already installed.
+set -euo pipefail
+
+packages=(
+  g++ clang libclang-rt-14-dev cmake ninja-build pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libxerces-c-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  xvfb xauth x11-utils imagemagick
+  fonts-ipafont-gothic
+)
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ "${#missing[@]}" -gt 0 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -q
+  $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
