@@ -20,3 +20,20 @@ function(gf_add_test name)
     DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
+
+# gf_add_layer(<target> <glob-dir> [PUBLIC_LINKS ...])
+# A static library of every *.cpp in <glob-dir>. A layer that has no sources yet is an interface
+# library, so that the targets above it can already name it.
+function(gf_add_layer name dir)
+  cmake_parse_arguments(L "" "" "PUBLIC_LINKS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+  if(sources)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${L_PUBLIC_LINKS})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${L_PUBLIC_LINKS})
+  endif()
+endfunction()
