@@ -1,0 +1,45 @@
+#pragma once
+
+#include "engine/ExtractPlugin.h"
+#include "framework/IObservable.h"
+
+#include <string>
+
+// The settings of config.xml, typed. The user interface and the extraction run use this
+// interface; plug-ins see only its IExtractConfig part.
+//
+// Every read and write goes to the settings document held in memory; the file is touched only by
+// load and save, and only when a caller asks. The flag and size operations raise XMLException
+// when their element is missing or holds no text; the size getters read a text that is no number
+// as -1, that is, as no bound.
+class IConfigModel : public virtual IObservable, public virtual IExtractConfig {
+public:
+    // Appends the default settings to the document's root; writes nothing.
+    virtual void buildDefaultDocument() = 0;
+    // Replaces the document by config.xml; a failure leaves the previous document.
+    virtual void load() = 0;
+    // Writes the whole document to config.xml.
+    virtual void save() = 0;
+
+    virtual bool isCreateDirPerFile() = 0;
+    virtual void setCreateDirPerFile(bool value) = 0;
+    virtual bool isCreateDirPerData() = 0;
+    virtual void setCreateDirPerData(bool value) = 0;
+
+    // The size window in megabytes; negative means that side is unbounded.
+    virtual long double getLimitFrom() = 0;
+    virtual void setLimitFrom(double megabytes) = 0;
+    virtual long double getLimitTo() = 0;
+    virtual void setLimitTo(double megabytes) = 0;
+
+    // The size window as the file-option dialog shows it: an unbounded side is the empty text.
+    // The setters store the empty text as "-1", ignore a text that is no number or is negative,
+    // and otherwise store the number in the general format, not the text as typed.
+    virtual std::string getLimitFromText() = 0;
+    virtual void setLimitFromText(std::string text) = 0;
+    virtual std::string getLimitToText() = 0;
+    virtual void setLimitToText(std::string text) = 0;
+
+protected:
+    ~IConfigModel() = default;
+};

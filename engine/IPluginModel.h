@@ -1,0 +1,29 @@
+#pragma once
+
+#include "engine/ExtractPlugin.h"
+#include "framework/IObservable.h"
+
+#include <string>
+
+// The extraction plug-ins found below the "plugins" folder beside the executable.
+//
+// Indices run from 0 in load order and are the plug-in indices of the whole system. Objects
+// handed out are valid until the next loadPlugins; callers keep identifiers, not objects, across
+// reloads.
+class IPluginModel : public virtual IObservable {
+public:
+    virtual unsigned getPluginCount() = 0;
+    // Raises IndexOutOfBoundsException for an index at or past the count.
+    virtual IExtractPlugin* getPlugin(unsigned index) = 0;
+    // An identifier that no loaded plug-in has gives the plug-in at index 0; with none loaded it
+    // raises IOException.
+    virtual IExtractPlugin* getPlugin(std::string id) = 0;
+    // -1 for an identifier that no loaded plug-in has.
+    virtual int getPluginIndex(std::string id) = 0;
+    // Releases every loaded plug-in and frees its library, loads all of them anew and hands each
+    // new object config, in index order.
+    virtual void loadPlugins(IExtractConfig* config) = 0;
+
+protected:
+    ~IPluginModel() = default;
+};
