@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// A snapshot of what a path names in the file system: read when the path is set (and after a
+// successful createFile), answered from memory otherwise. Nothing here throws; failures come
+// back as false or as an entry that does not exist.
+class IResource {
+public:
+    virtual std::string getPath() = 0;
+    // Drops one trailing "/" (not the only character of "/"), stores the path and looks it up.
+    virtual void setPath(std::string path) = 0;
+    // The text after the last "/", and the text before it.
+    virtual std::string getName() = 0;
+    virtual std::string getParent() = 0;
+    virtual bool isDirectory() = 0;
+    // Anything found that is not a directory counts as a file.
+    virtual bool isFile() = 0;
+    virtual bool exists() = 0;
+    virtual std::uint32_t getSizeLow() = 0;
+    virtual void getSize(std::uint32_t* high, std::uint32_t* low) = 0;
+    // Makes the folder (not its missing parents); the entry is not read again.
+    virtual bool createDirectory() = 0;
+    // Makes a new empty file where the entry found nothing; fails when the path exists. On success
+    // the entry is read again.
+    virtual bool createFile() = 0;
+    // Deletes the file, or the folder when it is empty, as last read; the entry is not read again.
+    virtual bool remove() = 0;
+
+protected:
+    ~IResource() = default;
+};
