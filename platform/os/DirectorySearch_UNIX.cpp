@@ -1,0 +1,32 @@
+// POSIX implementation of platform/os/DirectorySearch.h; generic UNIX code only.
+#include "platform/os/DirectorySearch.h"
+
+#include <dirent.h>
+
+namespace os {
+
+DirectorySearch::~DirectorySearch() { close(); }
+
+bool DirectorySearch::open(const std::string& folder) {
+    close();
+    if (folder.empty()) return false;
+    stream = ::opendir(folder.c_str());
+    return stream != nullptr;
+}
+
+bool DirectorySearch::next(std::string& name) {
+    if (stream == nullptr) return false;
+    const dirent* entry = ::readdir(static_cast<DIR*>(stream));
+    if (entry == nullptr) return false;
+    name = entry->d_name;
+    return true;
+}
+
+void DirectorySearch::close() {
+    if (stream != nullptr) {
+        ::closedir(static_cast<DIR*>(stream));
+        stream = nullptr;
+    }
+}
+
+}  // namespace os

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace os {
+
+// An open file with a 64-bit position. Sharing is kept by advisory locks that every opener of this
+// class takes, across processes and within one: a file opened for reading takes a shared lock, so
+// it cannot be opened while someone has it open for writing; one opened for writing takes an
+// exclusive lock, so it cannot be opened while anyone else has it open. Neither blocks: a file
+// that is held elsewhere fails to open.
+class File {
+public:
+    enum class Access { read, readWrite };
+    enum class Origin { begin, current, end };
+    enum class SeekResult { moved, refused, failed };
+
+    File() = default;
+    ~File();
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    // Opens an existing file (never creates one); closes nothing on failure.
+    static File open(const std::string& path, Access access);
+
+    bool isOpen() const;
+    // Reads until count bytes or the end; the count read, or -1 on failure.
+    std::int64_t read(void* buffer, std::size_t count);
+    // Writes all count bytes; the count written, or -1 when the system refused to write.
+    std::int64_t write(const void* buffer, std::size_t count);
+    // refused: the position would fall before the start; it stays where it was.
+    SeekResult seek(std::int64_t offset, Origin origin);
+    std::int64_t position();
+    void close();
+
+private:
+    explicit File(int descriptor);
+
+    int descriptor = -1;
+};
+
+}  // namespace os
