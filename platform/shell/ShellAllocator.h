@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstddef>
+
+// The one allocator of item-id lists: every list that the namespace hands out comes from it, and
+// whoever owns such a list gives it back here.
+class ShellAllocator {
+public:
+    ShellAllocator() = default;
+    ShellAllocator(const ShellAllocator&) = delete;
+    ShellAllocator& operator=(const ShellAllocator&) = delete;
+
+    // nullptr when there is no memory.
+    void* alloc(std::size_t size);
+    // Takes nullptr too.
+    void free(void* block);
+};
