@@ -1,0 +1,143 @@
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+
+// The small value types of the class library: window handles, sets of options and the
+// enumerations that forms and controls take. No Qt here: this header is seen by every layer that
+// builds a window.
+
+// A window of our own: the handle of a TWinControl's window, valid while the control's window
+// exists. Identical to the plug-in contract's HWND, so the handle can be handed to plug-ins.
+typedef void* HWND;
+
+// A set of enumerators, written as the class library writes it: TOpenOptions() << ofHideReadOnly.
+template <typename E>
+class TSet {
+public:
+    TSet() = default;
+    TSet(std::initializer_list<E> members)
+    {
+        for (E member : members) {
+            bits |= bit(member);
+        }
+    }
+
+    TSet& operator<<(E member)
+    {
+        bits |= bit(member);
+        return *this;
+    }
+    TSet& operator>>(E member)
+    {
+        bits &= ~bit(member);
+        return *this;
+    }
+    bool Contains(E member) const { return (bits & bit(member)) != 0; }
+    bool Empty() const { return bits == 0; }
+    void Clear() { bits = 0; }
+    bool operator==(const TSet& other) const { return bits == other.bits; }
+    bool operator!=(const TSet& other) const { return bits != other.bits; }
+
+private:
+    static std::uint64_t bit(E member) { return std::uint64_t(1) << static_cast<unsigned>(member); }
+    std::uint64_t bits = 0;
+};
+
+// Results of a modal form or a message dialog.
+enum : int {
+    mrNone = 0,
+    mrOk = 1,
+    mrCancel = 2,
+    mrAbort = 3,
+    mrRetry = 4,
+    mrIgnore = 5,
+    mrYes = 6,
+    mrNo = 7,
+};
+typedef int TModalResult;
+
+// What happens to a form that closes (OnClose may change it).
+enum TCloseAction { caNone, caHide, caFree, caMinimize };
+
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+
+enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
+typedef TSet<TBorderIcon> TBorderIcons;
+
+enum TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poMainFormCenter, poOwnerFormCenter };
+
+enum TShiftStateMember { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
+typedef TSet<TShiftStateMember> TShiftState;
+
+enum TImeMode { imDisable, imClose, imOpen, imDontCare };
+
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+
+// List views.
+enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
+enum TSortType { stNone, stData, stText, stBoth };
+enum TItemChange { ctText, ctImage, ctState };
+
+// Cursors, with the class library's numbers.
+typedef int TCursor;
+enum : int {
+    crDefault = 0,
+    crNone = -1,
+    crArrow = -2,
+    crCross = -3,
+    crIBeam = -4,
+    crSizeAll = -22,
+    crSizeNESW = -6,
+    crSizeNS = -7,
+    crSizeNWSE = -8,
+    crSizeWE = -9,
+    crUpArrow = -10,
+    crHourGlass = -11,
+    crDrag = -12,
+    crNoDrop = -13,
+    crHSplit = -14,
+    crVSplit = -15,
+    crNo = -18,
+    crAppStart = -19,
+    crHelp = -20,
+    crHandPoint = -21,
+};
+
+// Font character sets. Qt draws every text as Unicode; the set is kept only as the form asks.
+enum : int { DEFAULT_CHARSET = 1, SHIFTJIS_CHARSET = 128 };
+
+// Window styles that a control may ask for in CreateParams.
+enum : unsigned { WS_EX_ACCEPTFILES = 0x00000010u };
+
+// Message dialogs.
+enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
+enum TMsgDlgBtn { mbYes, mbNo, mbOK, mbCancel };
+typedef TSet<TMsgDlgBtn> TMsgDlgButtons;
+
+// Open-file dialogs.
+enum TOpenOption {
+    ofReadOnly,
+    ofOverwritePrompt,
+    ofHideReadOnly,
+    ofNoChangeDir,
+    ofShowHelp,
+    ofNoValidate,
+    ofAllowMultiSelect,
+    ofExtensionDifferent,
+    ofPathMustExist,
+    ofFileMustExist,
+    ofCreatePrompt,
+    ofShareAware,
+    ofNoReadOnlyReturn,
+    ofNoTestFileCreate,
+    ofNoNetworkButton,
+    ofNoLongNames,
+    ofOldStyleDialog,
+    ofNoDereferenceLinks,
+    ofEnableIncludeNotify,
+    ofEnableSizing,
+    ofDontAddToRecent,
+    ofForceShowHidden,
+};
+typedef TSet<TOpenOption> TOpenOptions;
