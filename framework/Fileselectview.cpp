@@ -1,7 +1,11 @@
 #include "framework/Fileselectview.h"
 
+#include "framework/IResource.h"
+#include "framework/Tarnwickfactory.h"
 #include "platform/classlib/TOpenDialog.h"
 #include "platform/classlib/TStrings.h"
+
+#include <memory>
 
 FileSelectView::FileSelectView(IView* owner)
     : owner(owner)
@@ -59,6 +63,16 @@ std::string FileSelectView::getPath()
 
 void FileSelectView::setPath(std::string newPath)
 {
+    std::unique_ptr<ITarnwickFactory> factory = createTarnwickFactory();
+    IResource* entry = factory->createResource();
+    entry->setPath(newPath);
+    if (entry->isDirectory()) {
+        dialog->SetInitialDir(entry->getPath());
+    } else if (entry->isFile()) {
+        dialog->SetInitialDir(entry->getParent());
+        dialog->SetFileName(entry->getName());
+    }
+    // A path that names nothing leaves the dialog where it would have opened anyway.
     path = newPath;
 }
 
