@@ -1,0 +1,85 @@
+#include "framework/Randomaccessfile.h"
+
+#include "framework/Exception.h"
+#include "framework/IMemory.h"
+#include "framework/IResource.h"
+#include "framework/IWritableRandomAccessFile.h"
+#include "framework/Tarnwickfactory.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <utility>
+
+namespace {
+
+constexpr std::uint32_t copyBlockSize = 4096;
+
+}  // namespace
+
+RandomAccessFile::RandomAccessFile() = default;
+
+RandomAccessFile::~RandomAccessFile() = default;
+
+void RandomAccessFile::setFile(IResource* file) {
+    openFile(file, os::File::Access::read, "RandomAccessFile::setFile");
+}
+
+void RandomAccessFile::openFile(IResource* file, os::File::Access access, const std::string& origin) {
+    if (!file->isFile()) throw IOException("ファイルではないリソースが指定されました。", origin);
+    os::File opened = os::File::open(file->getPath(), access);
+    if (!opened.isOpen()) throw IOException("ファイルがオープンできません。", origin);
+    stream = std::move(opened);
+}
+
+void RandomAccessFile::checkOpen(const std::string& origin) {
+    if (!stream.isOpen()) throw IOException("ファイルが指定されていません。", origin);
+}
+
+std::int32_t RandomAccessFile::read(IMemory* block) {
+    checkOpen("RandomAccessFile::read");
+    // The count travels as a signed 32-bit number, so one read takes at most that many bytes.
+    const std::uint32_t wanted =
+        std::min<std::uint32_t>(block->getSize(), std::numeric_limits<std::int32_t>::max());
+    const std::int64_t count = wanted == 0 ? 0 : stream.read(block->getPointer(), wanted);
+    if (count < 0) throw IOException("読み込みできません。", "RandomAccessFile::read");
+    return static_cast<std::int32_t>(count);
+}
+
+void RandomAccessFile::seekTo(std::int64_t offset, os::File::Origin origin, const std::string& operation) {
+    checkOpen(operation);
+    // A refused position (before the start) is no failure: the position just stays.
+    if (stream.seek(offset, origin) == os::File::SeekResult::failed) throw IOException("シークできません。", operation);
+}
+
+void RandomAccessFile::seek(std::int32_t offset) {
+    seekTo(offset, os::File::Origin::begin, "RandomAccessFile::seek");
+}
+
+void RandomAccessFile::seek(std::int32_t high, std::uint32_t low) {
+    const std::int64_t offset = static_cast<std::int64_t>(
+        (static_cast<std::uint64_t>(static_cast<std::uint32_t>(high)) << 32) | low);
+    seekTo(offset, high < 0 ? os::File::Origin::end : os::File::Origin::begin, "RandomAccessFile::seek");
+}
+
+void RandomAccessFile::seekFromCurrent(std::int32_t offset) {
+    seekTo(offset, os::File::Origin::current, "RandomAccessFile::seekFromCurrent");
+}
+
+void RandomAccessFile::copyTo(IWritableRandomAccessFile* target, std::uint32_t count) {
+    const std::unique_ptr<ITarnwickFactory> factory = createTarnwickFactory();
+    IMemory* block = factory->createMemory();
+    block->setSize(copyBlockSize);
+    // Only what was read is written: a source that ends early never hands the target bytes it
+    // did not hold.
+    while (count > block->getSize()) {
+        const std::int32_t got = read(block);
+        target->write(block, static_cast<std::uint32_t>(got));
+        if (static_cast<std::uint32_t>(got) < block->getSize()) return;
+        count -= block->getSize();
+    }
+    block->setSize(count);
+    const std::int32_t got = read(block);
+    target->write(block, static_cast<std::uint32_t>(got));
+}
