@@ -1,0 +1,133 @@
+#include "plugins/common/Bytecursor.h"
+
+#include "plugins/common/Bytes.h"
+#include "plugins/common/IByteSource.h"
+
+#include <cstring>
+#include <limits>
+
+namespace {
+constexpr std::size_t blockSize = 64 * 1024;
+}
+
+ByteCursor::ByteCursor(IByteSource& source, std::uint64_t origin, std::uint64_t limit)
+    : source(source), origin(origin), limit(limit), block(blockSize)
+{
+    std::uint64_t room = std::numeric_limits<std::uint64_t>::max() - origin;
+    if (this->limit > room) {
+        this->limit = room;
+    }
+}
+
+bool ByteCursor::fill()
+{
+    if (current >= limit) {
+        return false;
+    }
+    std::uint64_t wanted = limit - current;
+    std::size_t count = wanted < blockSize ? static_cast<std::size_t>(wanted) : blockSize;
+    blockStart = current;
+    blockLength = source.readAt(origin + current, block.data(), count);
+    return blockLength > 0;
+}
+
+bool ByteCursor::read(unsigned char* target, std::size_t count)
+{
+    return consume(count, [&target](const unsigned char* data, std::size_t length) {
+        std::memcpy(target, data, length);
+        target += length;
+    });
+}
+
+bool ByteCursor::readLittleEndian16(std::uint16_t& value)
+{
+    unsigned char bytes[2];
+    if (!read(bytes, sizeof bytes)) {
+        return false;
+    }
+    value = littleEndian16(bytes);
+    return true;
+}
+
+bool ByteCursor::readLittleEndian32(std::uint32_t& value)
+{
+    unsigned char bytes[4];
+    if (!read(bytes, sizeof bytes)) {
+        return false;
+    }
+    value = littleEndian32(bytes);
+    return true;
+}
+
+bool ByteCursor::readBigEndian16(std::uint16_t& value)
+{
+    unsigned char bytes[2];
+    if (!read(bytes, sizeof bytes)) {
+        return false;
+    }
+    value = bigEndian16(bytes);
+    return true;
+}
+
+bool ByteCursor::readBigEndian32(std::uint32_t& value)
+{
+    unsigned char bytes[4];
+    if (!read(bytes, sizeof bytes)) {
+        return false;
+    }
+    value = bigEndian32(bytes);
+    return true;
+}
+
+bool ByteCursor::skip(std::uint64_t count)
+{
+    if (count > limit - current) {
+        current = limit;
+        return false;
+    }
+    current += count;
+    return true;
+}
+
+bool ByteCursor::seek(std::uint64_t target)
+{
+    if (target > limit) {
+        current = limit;
+        return false;
+    }
+    current = target;
+    return true;
+}
+
+bool ByteCursor::skipPast(unsigned char value)
+{
+    for (;;) {
+        if (buffered() == 0 && !fill()) {
+            return false;
+        }
+        const unsigned char* start = block.data() + static_cast<std::size_t>(current - blockStart);
+        std::size_t length = buffered();
+        const void* found = std::memchr(start, value, length);
+        if (found != nullptr) {
+            current += static_cast<std::size_t>(static_cast<const unsigned char*>(found) - start) + 1;
+            return true;
+        }
+        current += length;
+    }
+}
+
+bool ByteCursor::hasBytes(std::uint64_t end)
+{
+    if (end > limit) {
+        return false;
+    }
+    if (end == 0) {
+        return true;
+    }
+    std::uint64_t last = end - 1;
+    if (last >= blockStart && last - blockStart < blockLength) {
+        return true;
+    }
+    unsigned char byte;
+    return source.readAt(origin + last, &byte, 1) == 1;
+}

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class IByteSource;
+
+// Walks an embedded file front to back, reading its input in blocks. Positions are counted from
+// the file's first byte (the origin in the input). Nothing at or beyond the limit, the largest
+// size the caller would accept, is ever read, so a corrupt length field ends a parse at the limit
+// or at the end of the input instead of sending it through data that cannot belong to the file.
+// Every operation that returns false has hit one of the two; the parse then rejects the file.
+class ByteCursor {
+public:
+    ByteCursor(IByteSource& source, std::uint64_t origin, std::uint64_t limit);
+
+    std::uint64_t position() const;
+
+    bool readByte(unsigned char& value);
+    bool read(unsigned char* target, std::size_t count);
+    bool readLittleEndian16(std::uint16_t& value);
+    bool readLittleEndian32(std::uint32_t& value);
+    bool readBigEndian16(std::uint16_t& value);
+    bool readBigEndian32(std::uint32_t& value);
+
+    // Moves forward without reading; a later read, or hasBytes, finds out whether the bytes exist.
+    bool skip(std::uint64_t count);
+    // Moves to any position, backwards too; false beyond the limit.
+    bool seek(std::uint64_t target);
+    // Moves to just past the next byte equal to value.
+    bool skipPast(unsigned char value);
+    // Hands the next count bytes to sink(data, length) a block at a time, in order.
+    template <class Consumer>
+    bool consume(std::uint64_t count, Consumer&& sink);
+
+    // Whether the input holds every position below end, and end lies within the limit.
+    bool hasBytes(std::uint64_t end);
+
+private:
+    // Makes the byte at the current position the first of the block in memory.
+    bool fill();
+    std::size_t buffered() const;
+
+    IByteSource& source;
+    std::uint64_t origin;
+    std::uint64_t limit;
+    std::uint64_t current = 0;
+    std::vector<unsigned char> block;
+    std::uint64_t blockStart = 0;
+    std::size_t blockLength = 0;
+};
+
+inline std::uint64_t ByteCursor::position() const
+{
+    return current;
+}
+
+inline std::size_t ByteCursor::buffered() const
+{
+    if (current < blockStart || current - blockStart >= blockLength) {
+        return 0;
+    }
+    return blockLength - static_cast<std::size_t>(current - blockStart);
+}
+
+inline bool ByteCursor::readByte(unsigned char& value)
+{
+    if (buffered() == 0 && !fill()) {
+        return false;
+    }
+    value = block[static_cast<std::size_t>(current - blockStart)];
+    ++current;
+    return true;
+}
+
+template <class Consumer>
+bool ByteCursor::consume(std::uint64_t count, Consumer&& sink)
+{
+    while (count > 0) {
+        if (buffered() == 0 && !fill()) {
+            return false;
+        }
+        std::size_t length = buffered();
+        if (length > count) {
+            length = static_cast<std::size_t>(count);
+        }
+        sink(block.data() + static_cast<std::size_t>(current - blockStart), length);
+        current += length;
+        count -= length;
+    }
+    return true;
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "plugins/common/Pluginbase.h"
+
+// A plug-in whose detector and parser come whole from Parser: its static windowSize and
+// detect(const unsigned char*), and measure(ByteCursor&) on a fresh parser for every candidate.
+template <class Parser>
+class FormatPlugin : public PluginBase {
+public:
+    FormatPlugin(const char* id, const char* name, const char* kind)
+        : PluginBase(Identity{id, name, kind, Parser::windowSize})
+    {
+    }
+
+    bool detect(const unsigned char* data) override
+    {
+        return Parser::detect(data);
+    }
+
+protected:
+    std::uint64_t measure(ByteCursor& input) override
+    {
+        Parser parser;
+        return parser.measure(input);
+    }
+};

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstdint>
+
+class ByteCursor;
+
+// A PNG file: the signature, IHDR first, at least one IDAT, and IEND, every chunk with a
+// matching CRC.
+class PngParser {
+public:
+    // The signature and the length and type of the IHDR chunk that must follow it.
+    static constexpr unsigned windowSize = 16;
+
+    static bool detect(const unsigned char* data);
+    std::uint64_t measure(ByteCursor& input);
+};
