@@ -6,7 +6,7 @@
 #include "framework/Xmlnode.h"
 #include "framework/Xmlnodelist.h"
 #include "framework/Xmltext.h"
-#include "platform/os/Wholefile.h"
+#include "platform/os/WholeFile.h"
 
 #include <xercesc/dom/DOM.hpp>
 #include <xercesc/framework/MemBufFormatTarget.hpp>

@@ -5,9 +5,11 @@
 #include "framework/Xmlnamednodemap.h"
 #include "framework/Xmlnodelist.h"
 
+#include <xercesc/dom/DOMException.hpp>
 #include <xercesc/dom/DOMNamedNodeMap.hpp>
 #include <xercesc/dom/DOMNode.hpp>
 #include <xercesc/dom/DOMNodeList.hpp>
+#include <xercesc/util/PlatformUtils.hpp>
 
 #include <memory>
 #include <typeinfo>
@@ -31,6 +33,12 @@ XMLNode* XMLNode::wrap(xml::DOMNode* node, XMLDocument* document) {
 IXMLNode* XMLNode::appendChild(IXMLNode* child) {
     if (child == nullptr) throw std::bad_cast();
     XMLNode& wrapper = dynamic_cast<XMLNode&>(*child);
+    // The library checks this node's ancestors but not the node itself, and would make a node
+    // its own child: a cycle that every later walk of the tree runs round forever.
+    if (wrapper.node == node) {
+        throw xml::DOMException(xml::DOMException::HIERARCHY_REQUEST_ERR, 0,
+                                xml::XMLPlatformUtils::fgMemoryManager);
+    }
     node->appendChild(wrapper.node);
     return child;
 }

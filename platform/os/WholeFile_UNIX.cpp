@@ -1,4 +1,4 @@
-#include "platform/os/Wholefile.h"
+#include "platform/os/WholeFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
