@@ -1,0 +1,32 @@
+#pragma once
+
+#include "framework/ITarnwickFactory.h"
+#include "framework/ITarnwickFactoryEx.h"
+
+#include <memory>
+
+class IConfigModel;
+class IExtractModel;
+class IPluginModel;
+
+// The application factory: the one place where the program's models are made, and a framework
+// factory as well, so that every framework object is reachable through it. It owns everything it
+// made and deletes all of it when it is destroyed.
+//
+// There is at most one model of each kind per factory: the first request makes it, every later
+// request returns the same object. Factories made for a short time, only for framework objects,
+// are never asked for a model.
+class IGlintfetchFactory : public virtual ITarnwickFactoryEx, public virtual ITarnwickFactory {
+public:
+    ~IGlintfetchFactory() override = default;
+
+    virtual IConfigModel* createConfigModel() = 0;
+    virtual IPluginModel* createPluginModel() = 0;
+    // A later request ignores its arguments: the model stays bound to the models of the first.
+    virtual IExtractModel* createExtractModel(IConfigModel* configModel,
+                                              IPluginModel* pluginModel) = 0;
+};
+
+// A new application factory: it and everything it made die with the pointer. The only way the
+// program makes one; the engine's models make short-lived ones for their framework objects.
+std::unique_ptr<IGlintfetchFactory> createGlintfetchFactory();

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "engine/IConfigModel.h"
+#include "framework/Observable.h"
+
+#include <memory>
+#include <string>
+
+class IGlintfetchFactory;
+class IXMLDocument;
+class IXMLNode;
+
+// The settings model over config.xml beside the executable. It keeps no value of its own: every
+// read and write goes to its XML document, and the file is read or written only by load and save.
+// It never notifies by itself; controllers notify its observers.
+//
+// The plug-in face (IExtractConfig) never lets an exception through, since a plug-in has no way
+// to take one: missing or unreadable sizes read as no bound, a property that cannot be read is
+// the empty text, and a write that cannot be made is dropped.
+class ConfigModel : public Observable, public virtual IObservable, public virtual IConfigModel {
+public:
+    ConfigModel();
+    ~ConfigModel() override;
+    ConfigModel(const ConfigModel&) = delete;
+    ConfigModel& operator=(const ConfigModel&) = delete;
+
+    void buildDefaultDocument() override;
+    void load() override;
+    void save() override;
+    bool isCreateDirPerFile() override;
+    void setCreateDirPerFile(bool value) override;
+    bool isCreateDirPerData() override;
+    void setCreateDirPerData(bool value) override;
+    long double getLimitFrom() override;
+    void setLimitFrom(double megabytes) override;
+    long double getLimitTo() override;
+    void setLimitTo(double megabytes) override;
+    std::string getLimitFromText() override;
+    void setLimitFromText(std::string text) override;
+    std::string getLimitToText() override;
+    void setLimitToText(std::string text) override;
+
+    // Sizes in bytes. A byte count past the largest int is given as the largest int.
+    int getMaxExtractSize() override;
+    int getMinExtractSize() override;
+    void getProperty(const char* key, char* buffer, const char* pluginId) override;
+    int getPropertyLength(const char* key, const char* pluginId) override;
+    void setProperty(const char* key, const char* value, const char* pluginId) override;
+
+    // A property's value; reading one creates its elements as writing does. Without a
+    // "plugin_options" element, or for a property element without text, the empty text.
+    virtual std::string getPluginProperty(std::string pluginId, std::string key);
+    // Without a "plugin_options" element nothing changes.
+    virtual void setPluginProperty(std::string pluginId, std::string value, std::string key);
+
+private:
+    long double readLimit(const char* tag);
+    void writeLimitText(const char* tag, const std::string& text);
+    int extractSize(const char* tag, int unbounded);
+    IXMLNode* findOrCreateProperty(const std::string& pluginId, const std::string& key);
+
+    std::unique_ptr<IGlintfetchFactory> factory;
+    std::string settingsPath;
+    IXMLDocument* document;
+};

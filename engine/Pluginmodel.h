@@ -1,0 +1,54 @@
+#pragma once
+
+#include "engine/IPluginModel.h"
+#include "framework/IFileEnumerateListener.h"
+#include "framework/Observable.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class IDynamicLinker;
+class IGlintfetchFactory;
+
+// The extraction plug-ins below "plugins" beside the executable, at any depth: every file whose
+// lower-cased name holds ".so" or ".dll" after its first character (libpng.so, Plugin.DLL,
+// x.so.1). A library that does not load, or that breaks the plug-in contract, is skipped without
+// a message and the walk goes on.
+//
+// Each identifier is loaded once: a later plug-in that reports an identifier already loaded is
+// released through its own library at once and not listed. Plug-ins are released in ascending
+// byte order of their identifiers; their libraries are then all freed together, with the
+// private factory that made their linkers.
+//
+// No lock: the user-interface thread and a run's worker use the model, never at the same time.
+// The model never notifies by itself.
+class PluginModel : public Observable,
+                    public virtual IObservable,
+                    public virtual IPluginModel,
+                    public IFileEnumerateListener {
+public:
+    PluginModel();
+    ~PluginModel() override;
+    PluginModel(const PluginModel&) = delete;
+    PluginModel& operator=(const PluginModel&) = delete;
+
+    unsigned getPluginCount() override;
+    IExtractPlugin* getPlugin(unsigned index) override;
+    IExtractPlugin* getPlugin(std::string id) override;
+    int getPluginIndex(std::string id) override;
+    void onEnumerate(IResource* entry) override;
+    void loadPlugins(IExtractConfig* config) override;
+
+    // Loads one library and lists its plug-in; false when the library is skipped.
+    virtual bool loadPlugin(std::string path);
+    // Releases every listed plug-in and frees every library tried since the last unload.
+    virtual void unloadPlugins();
+
+private:
+    std::unique_ptr<IGlintfetchFactory> factory;
+    std::vector<IExtractPlugin*> plugins;
+    std::map<std::string, int> indexMap;
+    std::map<std::string, IDynamicLinker*> linkerMap;
+};
