@@ -1,0 +1,155 @@
+#include "tests/engine/extract/ExtractFixture.h"
+
+#include "framework/Exception.h"
+#include "framework/IThread.h"
+#include "framework/ITarnwickFactory.h"
+#include "framework/Threadpool.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace extracttest;
+
+namespace {
+
+constexpr std::uint64_t KiB = 1024;
+constexpr std::uint64_t TiB = KiB * KiB * KiB * KiB;
+
+} // namespace
+
+class ExtractModelTest : public ExtractFixture {
+protected:
+    IRunnable* runnable() { return static_cast<IRunnable*>(model); }
+};
+
+TEST_F(ExtractModelTest, TotalSizeTextClimbsTheLadderOf1024) {
+    struct Case {
+        std::uint64_t fileSize;
+        unsigned copies;  // the same path may be listed many times; each counts
+        const char* text;
+    };
+    const Case cases[] = {
+        {0, 1, "0 バイト"},
+        {1023, 1, "1023 バイト"},
+        {1024, 1, "1 KB"},
+        {KiB * KiB - 1, 1, "1023 KB"},
+        {KiB * KiB * KiB, 1, "1 GB"},
+        {3 * TiB + 5, 1, "3 TB"},
+        {8 * TiB, 128, "1 PB"},
+        {8 * TiB, 1023 * 128 + 127, "1023 PB"},
+        {8 * TiB, 1024 * 128, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const std::string path = sparseFile("sized", c.fileSize);
+        model->clearInputFiles();
+        for (unsigned i = 0; i < c.copies; ++i) {
+            model->addInputFile(path);
+        }
+        model->prepare();
+        EXPECT_EQ(model->getTotalSizeText(), c.text);
+    }
+}
+
+TEST_F(ExtractModelTest, PrepareTotalsTheInputsThatExistAndResetsTheProgress) {
+    runExtraction({writeFile("first", "@@....")});
+    ASSERT_EQ(model->getExtractedCount(), 1u);
+    ASSERT_NE(model->getCurrentFileIndex(), 0u);
+
+    fs::create_directories(scratch / "folder");
+    model->clearInputFiles();
+    model->addInputFile((scratch / "missing").string());
+    model->addInputFile((scratch / "folder").string());
+    model->addInputFile(writeFile("ten", "0123456789"));
+    model->prepare();
+
+    EXPECT_EQ(model->getInputFileCount(), 3u);
+    EXPECT_EQ(joined(model, &IExtractModel::getTotalSize), 10u);
+    EXPECT_EQ(model->getCurrentFileIndex(), 0u);
+    EXPECT_EQ(joined(model, &IExtractModel::getCurrentFileSize), 0u);
+    EXPECT_EQ(joined(model, &IExtractModel::getCurrentPosition), 0u);
+    EXPECT_EQ(joined(model, &IExtractModel::getProcessedSize), 0u);
+    // The run resets the count, not prepare.
+    EXPECT_EQ(model->getExtractedCount(), 1u);
+}
+
+TEST_F(ExtractModelTest, SixtyFourBitValuesComeHighHalfFirst) {
+    const std::string big = sparseFile("big", 4 * KiB * KiB * KiB + 1);
+    unsigned high = 0;
+    unsigned low = 0;
+    recorder->onEvent = [&](const Event& event) {
+        if (event.status == "PROCESSING") {
+            model->getCurrentFileSize(&high, &low);
+            model->abort();
+        }
+    };
+    runExtraction({big});
+    EXPECT_EQ(high, 1u);
+    EXPECT_EQ(low, 1u);
+    model->getTotalSize(&high, &low);
+    EXPECT_EQ(high, 1u);
+    EXPECT_EQ(low, 1u);
+}
+
+TEST_F(ExtractModelTest, AbortWithoutAWorkerOnlySetsTheFlag) {
+    model->abort();
+    EXPECT_TRUE(recorder->events().empty());
+
+    // The run clears the flag when it begins.
+    runExtraction({writeFile("input", "....")});
+    EXPECT_EQ(recorder->statuses().back(), "COMPLETED");
+}
+
+TEST_F(ExtractModelTest, AWorkerRunNotifiesOnTheWorkerAndDeregistersAtItsEnd) {
+    fillModel({writeFile("input", "..@@..")});
+    IThread* worker = factory->createThread(runnable());
+    worker->start();
+    ASSERT_TRUE(recorder->waitFor("COMPLETED"));
+    worker->join();
+
+    for (const Event& event : recorder->events()) {
+        EXPECT_NE(event.thread, std::this_thread::get_id()) << event.status;
+    }
+    EXPECT_THROW(ThreadPool::getThread(runnable()), ThreadException);
+    model->abort();
+    EXPECT_EQ(recorder->statuses().back(), "COMPLETED");
+}
+
+TEST_F(ExtractModelTest, AbortOfARunningWorkerIsTheLastNotificationAndEndsTheWorker) {
+    // Far more than the run can scan before the cancel arrives.
+    const std::string huge = sparseFile("huge", 8 * TiB);
+    fillModel({huge});
+    IThread* worker = factory->createThread(runnable());
+    worker->start();
+    ASSERT_TRUE(recorder->waitFor("PROCESSING"));
+
+    model->abort();
+    const std::vector<Event> events = recorder->events();
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back().status, "ABORTED");
+    EXPECT_EQ(events.back().log, "抽出中断.");
+    EXPECT_EQ(events.back().thread, std::this_thread::get_id());
+    for (std::size_t i = 0; i + 1 < events.size(); ++i) {
+        EXPECT_NE(events[i].status, "ABORTED");
+        EXPECT_NE(events[i].thread, std::this_thread::get_id());
+    }
+    EXPECT_THROW(ThreadPool::getThread(runnable()), ThreadException);
+
+    // The worker has ended: nothing more arrives, and a second abort finds no worker.
+    model->abort();
+    EXPECT_EQ(recorder->events().size(), events.size());
+    EXPECT_LT(joined(model, &IExtractModel::getProcessedSize), 8 * TiB);
+}
+
+TEST_F(ExtractModelTest, AbortBeforeTheWorkerStartsKeepsTheRunSilent) {
+    fillModel({writeFile("input", "..@@..")});
+    IThread* worker = factory->createThread(runnable());
+    model->abort();
+    EXPECT_THROW(ThreadPool::getThread(runnable()), ThreadException);
+    EXPECT_EQ(recorder->statuses(), (std::vector<std::string>{"ABORTED"}));
+    EXPECT_TRUE(extractCalls().empty());
+}

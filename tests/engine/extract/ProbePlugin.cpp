@@ -1,0 +1,140 @@
+// A plug-in whose detections and results the extraction tests decide, through its properties in
+// config.xml (the run reloads the saved file, so the tests save before every run):
+//   enabled  "false" leaves it out of a run; anything else, or nothing, keeps it in
+//   kind     its kind text (default: the one it was built with)
+//   window   its window size in bytes (default 4)
+//   magic    detect answers true where the data starts with these bytes (default "@@")
+//   length   how many input bytes extract copies to the output (default: the magic's length)
+//   write    "false": extract writes no output file at all
+//   result   what extract returns (default 1)
+//   log      a file that gets one line per extract call and, at release, the number of detect
+//            calls: "extract <offset> <output> <whether the output existed before>",
+//            "detects <count>"
+// The same source is built under several identifiers, so that a test can have two at once.
+
+#include "engine/ExtractPlugin.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#ifndef PROBE_ID
+#define PROBE_ID "probe"
+#endif
+#ifndef PROBE_KIND
+#define PROBE_KIND "prb"
+#endif
+
+namespace {
+
+class ProbePlugin final : public IExtractPlugin {
+public:
+    const char* getID() override { return PROBE_ID; }
+    const char* getName() override { return "試験用プローブ " PROBE_ID; }
+    const char* getVersion() override { return "1.0"; }
+    const char* getVendor() override { return "glintfetch tests"; }
+    const char* getKind() override { return kind.c_str(); }
+    unsigned getWindowSize() override { return window; }
+
+    bool detect(const unsigned char* data) override {
+        ++detects;
+        return !magic.empty() && std::memcmp(data, magic.data(), magic.size()) == 0;
+    }
+
+    unsigned extract(const char* inputPath, unsigned offsetHigh, unsigned offsetLow,
+                     const char* outputPath) override {
+        const unsigned long long offset =
+            (static_cast<unsigned long long>(offsetHigh) << 32) | offsetLow;
+        bool existed = false;
+        if (std::FILE* probe = std::fopen(outputPath, "rb")) {
+            existed = true;
+            std::fclose(probe);
+        }
+        appendLog("extract " + std::to_string(offset) + " " + outputPath + " " +
+                  (existed ? "1" : "0"));
+        if (write) {
+            std::vector<char> bytes(length);
+            std::size_t got = 0;
+            if (std::FILE* in = std::fopen(inputPath, "rb")) {
+                if (fseeko(in, static_cast<off_t>(offset), SEEK_SET) == 0) {
+                    got = std::fread(bytes.data(), 1, bytes.size(), in);
+                }
+                std::fclose(in);
+            }
+            if (std::FILE* out = std::fopen(outputPath, "wb")) {
+                std::fwrite(bytes.data(), 1, got, out);
+                std::fclose(out);
+            }
+        }
+        return result;
+    }
+
+    bool hasProperty() override { return false; }
+    void showProperty(void*) override {}
+    bool isEnabled() override { return enabled; }
+    void setEnabled(bool value) override { enabled = value; }
+
+    void setConfig(IExtractConfig* config) override {
+        enabled = property(config, "enabled", "true") != "false";
+        kind = property(config, "kind", PROBE_KIND);
+        window = static_cast<unsigned>(std::strtoul(property(config, "window", "4").c_str(),
+                                                     nullptr, 10));
+        magic = property(config, "magic", "@@");
+        length = std::strtoul(property(config, "length", std::to_string(magic.size())).c_str(),
+                              nullptr, 10);
+        write = property(config, "write", "true") != "false";
+        result = static_cast<unsigned>(std::strtoul(property(config, "result", "1").c_str(),
+                                                    nullptr, 10));
+        logPath = property(config, "log", "");
+    }
+
+    // The settings may be gone by now, so only what setConfig kept is used.
+    void release() { appendLog("detects " + std::to_string(detects)); }
+
+private:
+    static std::string property(IExtractConfig* config, const char* key, std::string fallback) {
+        const int length = config->getPropertyLength(key, PROBE_ID);
+        if (length <= 1) {
+            return fallback;
+        }
+        std::string value(static_cast<std::size_t>(length), '\0');
+        config->getProperty(key, &value[0], PROBE_ID);
+        value.resize(static_cast<std::size_t>(length) - 1);
+        return value;
+    }
+
+    void appendLog(const std::string& line) {
+        if (logPath.empty()) {
+            return;
+        }
+        if (std::FILE* log = std::fopen(logPath.c_str(), "a")) {
+            std::fprintf(log, "%s %s\n", PROBE_ID, line.c_str());
+            std::fclose(log);
+        }
+    }
+
+    bool enabled = true;
+    std::string kind = PROBE_KIND;
+    unsigned window = 4;
+    std::string magic = "@@";
+    std::size_t length = 2;
+    bool write = true;
+    unsigned result = 1;
+    std::string logPath;
+    unsigned long long detects = 0;
+};
+
+} // namespace
+
+extern "C" IExtractPlugin* _createExtractPlugin() {
+    return new ProbePlugin;
+}
+
+extern "C" int _releaseExtractPlugin(IExtractPlugin* plugin) {
+    auto* probe = static_cast<ProbePlugin*>(plugin);
+    probe->release();
+    delete probe;
+    return 0;
+}
