@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 #include <xercesc/dom/DOMException.hpp>
+#include <xercesc/util/PlatformUtils.hpp>
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -253,7 +254,12 @@ TEST_F(XmlDocumentTest, SerializeWritesPrettyPrintedUtf8) {
 
 TEST_F(XmlDocumentTest, JapaneseTextsAttributesAndFileNamesRoundTripWhateverTheLocale) {
     // The conversions must not go through the locale: the plain C locale cannot spell any of this.
+    const std::string savedLocale = std::setlocale(LC_ALL, nullptr);
     std::setlocale(LC_ALL, "C");
+    struct RestoreLocale {
+        const std::string& name;
+        ~RestoreLocale() { std::setlocale(LC_ALL, name.c_str()); }
+    } restore{savedLocale};
     const std::string text = "抽出した画像 ①～⑩ と \"<&>'\" 🎵";
     const std::string attribute = "プラグイン・ＩＤ";
     const fs::path japaneseFolder = folder / "設定フォルダ";
@@ -355,11 +361,13 @@ TEST_F(XmlDocumentTest, DocumentsLiveTogetherAndOneAfterAnother) {
             second->createTextNode("値"));
         // The library must stay initialised for the second while the first goes.
         first.reset();
+        EXPECT_NE(XERCES_CPP_NAMESPACE::XMLPlatformUtils::fgMemoryManager, nullptr);
         second->serialize(path);
         second->parse(path);
         EXPECT_EQ(second->getValueByTagName("x"), "値");
     }
-    // Every document is gone: the next one starts the library afresh.
+    // Every document is gone, and so is the library's use: the next one starts it afresh.
+    EXPECT_EQ(XERCES_CPP_NAMESPACE::XMLPlatformUtils::fgMemoryManager, nullptr);
     for (int round = 0; round < 3; ++round) {
         XMLDocument document("");
         document.parse(path);
