@@ -101,7 +101,7 @@ void ExtractModel::Run::execute() {
     {
         // A cancel that was announced before the worker got here stands: clearing the flag would
         // leave abort waiting for a whole run that nobody watches.
-        std::lock_guard<std::mutex> lock(model.notifyMutex);
+        std::lock_guard<std::recursive_mutex> lock(model.notifyMutex);
         if (!model.cancelAnnounced) {
             model.abortFlag.store(false);
         }
@@ -299,11 +299,14 @@ void ExtractModel::prepare() {
     currentPosition.store(0, relaxed);
     processedSize.store(0, relaxed);
     abortFlag.store(false);
-    std::lock_guard<std::mutex> lock(notifyMutex);
+    std::lock_guard<std::recursive_mutex> lock(notifyMutex);
     cancelAnnounced = false;
 }
 
 void ExtractModel::abort() {
+    // The flag is set under the notification lock, so that the run cannot see it and send an
+    // "ABORTED" of its own before this one has been announced.
+    std::unique_lock<std::recursive_mutex> lock(notifyMutex);
     abortFlag.store(true);
     IThread* worker = nullptr;
     try {
@@ -315,11 +318,11 @@ void ExtractModel::abort() {
     IValueObject* values = factory->createValueObject();
     values->setValue("status", "ABORTED");
     values->setValue("log", "抽出中断.");
-    {
-        std::lock_guard<std::mutex> lock(notifyMutex);
-        cancelAnnounced = true;
-        notifyObservers(values);
-    }
+    cancelAnnounced = true;
+    notifyObservers(values);
+    // The worker may be waiting for the lock to send its next notification, which it will now
+    // drop; kill waits for it to end.
+    lock.unlock();
     worker->kill();
 }
 
@@ -369,7 +372,7 @@ void ExtractModel::run() {
     struct Unsilence {
         ExtractModel& model;
         ~Unsilence() {
-            std::lock_guard<std::mutex> lock(model.notifyMutex);
+            std::lock_guard<std::recursive_mutex> lock(model.notifyMutex);
             model.cancelAnnounced = false;
         }
     } unsilence{*this};
@@ -378,7 +381,7 @@ void ExtractModel::run() {
 
 void ExtractModel::notify(IValueObject* payload, const std::string& status,
                           const std::string& log) {
-    std::lock_guard<std::mutex> lock(notifyMutex);
+    std::lock_guard<std::recursive_mutex> lock(notifyMutex);
     if (cancelAnnounced) {
         return;
     }

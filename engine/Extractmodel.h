@@ -79,6 +79,7 @@ private:
     // Serialises notifications between the worker and abort. cancelAnnounced (guarded by it) is
     // set once abort has told the observers that the run was cancelled; from then on the run is
     // silent, and a run that had not yet begun keeps the abort flag instead of clearing it.
-    std::mutex notifyMutex;
+    // Recursive, so that an observer may call abort from inside a notification.
+    std::recursive_mutex notifyMutex;
     bool cancelAnnounced = false;
 };

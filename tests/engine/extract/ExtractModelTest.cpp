@@ -147,7 +147,7 @@ TEST_F(ExtractModelTest, AbortOfARunningWorkerIsTheLastNotificationAndEndsTheWor
 
 TEST_F(ExtractModelTest, AbortBeforeTheWorkerStartsKeepsTheRunSilent) {
     fillModel({writeFile("input", "..@@..")});
-    IThread* worker = factory->createThread(runnable());
+    factory->createThread(runnable());
     model->abort();
     EXPECT_THROW(ThreadPool::getThread(runnable()), ThreadException);
     EXPECT_EQ(recorder->statuses(), (std::vector<std::string>{"ABORTED"}));

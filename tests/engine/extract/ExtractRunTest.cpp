@@ -114,27 +114,35 @@ TEST_F(ExtractRunTest, WithoutEnabledPluginEveryPositionRefillsAndNothingIsDetec
 TEST_F(ExtractRunTest, TwoPluginsAtOnePosition) {
     struct Case {
         const char* name;
-        const char* resultA;
-        const char* resultB;
+        const char* resultFirst;
+        const char* resultSecond;
         std::vector<std::string> outputsTried;
         std::vector<std::string> outputsLeft;
         unsigned extracted;
     };
     const Case cases[] = {
-        {"the first succeeds: the second is not asked", "1", "1", {"aaa00000.aaa"},
-         {"aaa00000.aaa"}, 1},
+        {"the first succeeds: the second is not asked", "1", "1", {"one00000.one"},
+         {"one00000.one"}, 1},
         {"the first fails: its file goes, the second gets the same number", "0", "1",
-         {"aaa00000.aaa", "bbb00000.bbb"}, {"bbb00000.bbb"}, 1},
-        {"both fail", "0", "0", {"aaa00000.aaa", "bbb00000.bbb"}, {}, 0},
+         {"one00000.one", "two00000.two"}, {"two00000.two"}, 1},
+        {"both fail", "0", "0", {"one00000.one", "two00000.two"}, {}, 0},
     };
+    // The plug-ins are asked in load order, which is the order the folder walk met them in.
+    plugins->loadPlugins(config);
+    ASSERT_EQ(plugins->getPluginCount(), 2u);
+    const std::string first = plugins->getPlugin(0u)->getID();
+    const std::string second = plugins->getPlugin(1u)->getID();
+    probe(first, "kind", "one");
+    probe(second, "kind", "two");
     probe("probe_b", "enabled", "true");
     const std::string input = writeFile("input", "xx@@yy");
+    int n = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         fs::remove(logPath);
-        useOutput(c.name);
-        probe("probe_a", "result", c.resultA);
-        probe("probe_b", "result", c.resultB);
+        useOutput("out" + std::to_string(n++));
+        probe(first, "result", c.resultFirst);
+        probe(second, "result", c.resultSecond);
         runExtraction({input});
 
         std::vector<std::string> tried;
@@ -289,10 +297,11 @@ TEST_F(ExtractRunTest, DetectNeverSeesBytesBeyondWhatWasRead) {
         {"the tail of a file's last fill", {"ABCD" + std::string(step - 4, '.') + "AB"}, 1},
     };
     probe("probe_a", "magic", "ABCD");
+    int n = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         fs::remove(logPath);
-        useOutput(c.name);
+        useOutput("out" + std::to_string(n++));
         std::vector<std::string> inputs;
         for (const std::string& content : c.contents) {
             inputs.push_back(writeFile("input" + std::to_string(inputs.size()), content));
