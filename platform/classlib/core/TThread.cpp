@@ -49,7 +49,8 @@ void TThread::ThreadProc(TThread* thread) {
         const std::lock_guard<std::mutex> lock(thread->mutex);
     }
     try {
-        thread->Execute();
+        // Terminated before it began (its owner is deleting it): let it go without running.
+        if (!thread->Terminated()) thread->Execute();
     } catch (...) {
         // Nobody could take it here; the worker ends all the same.
     }

@@ -1,0 +1,167 @@
+#include "framework/Resource.h"
+
+#include "tests/framework/support/TemporaryFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+class ResourceTest : public ::testing::Test {
+protected:
+    TemporaryFolder folder;
+    Resource entry;
+};
+
+struct PathCase {
+    const char* given;   // below the temporary folder T
+    const char* stored;  // likewise
+    const char* name;
+    const char* parent;  // likewise; "-" for empty
+    bool directory;
+    bool file;
+};
+
+}  // namespace
+
+TEST_F(ResourceTest, TrailingSeparatorAndSplitRules) {
+    folder.file("data/f.txt", "hello");
+    const PathCase cases[] = {
+        {"/data/", "/data", "data", "", true, false},
+        {"/data", "/data", "data", "", true, false},
+        // Only one separator goes: the name after the remaining one is empty.
+        {"/data//", "/data/", "", "/data", true, false},
+        {"/data/f.txt", "/data/f.txt", "f.txt", "/data", false, true},
+        {"/data/missing", "/data/missing", "", "-", false, false},
+    };
+    for (const PathCase& c : cases) {
+        SCOPED_TRACE(c.given);
+        entry.setPath(folder.path() + c.given);
+        EXPECT_EQ(entry.getPath(), folder.path() + c.stored);
+        EXPECT_EQ(entry.getName(), c.name);
+        EXPECT_EQ(entry.getParent(), std::string(c.parent) == "-" ? "" : folder.path() + c.parent);
+        EXPECT_EQ(entry.isDirectory(), c.directory);
+        EXPECT_EQ(entry.isFile(), c.file);
+        EXPECT_EQ(entry.exists(), c.directory || c.file);
+    }
+}
+
+TEST_F(ResourceTest, RootStillNamesTheRoot) {
+    for (const char* root : {"/", "//"}) {
+        SCOPED_TRACE(root);
+        entry.setPath(root);
+        EXPECT_EQ(entry.getPath(), "/");
+        EXPECT_TRUE(entry.isDirectory());
+        EXPECT_EQ(entry.getName(), "");
+        EXPECT_EQ(entry.getParent(), "");
+    }
+    entry.setPath("/tmp");
+    EXPECT_EQ(entry.getName(), "tmp");
+    EXPECT_EQ(entry.getParent(), "");
+}
+
+TEST_F(ResourceTest, BareNameIsLookedUpInTheCurrentFolder) {
+    folder.file("bare.txt", "abc");
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder.path());
+    entry.setPath("bare.txt");
+    std::filesystem::current_path(previous);
+    EXPECT_TRUE(entry.isFile());
+    EXPECT_EQ(entry.getName(), "bare.txt");
+    EXPECT_EQ(entry.getParent(), "");
+    EXPECT_EQ(entry.getSizeLow(), 3u);
+}
+
+TEST_F(ResourceTest, NothingFoundClearsNameAndParentButKeepsPathAndSize) {
+    const std::string path = folder.file("five.bin", "12345");
+    entry.setPath("");
+    EXPECT_FALSE(entry.exists());
+    entry.setPath(path);
+    EXPECT_EQ(entry.getSizeLow(), 5u);
+    entry.setPath(folder.path("gone"));
+    EXPECT_FALSE(entry.exists());
+    EXPECT_EQ(entry.getPath(), folder.path("gone"));
+    EXPECT_EQ(entry.getName(), "");
+    EXPECT_EQ(entry.getParent(), "");
+    EXPECT_EQ(entry.getSizeLow(), 5u);
+    entry.setPath(path);
+    EXPECT_TRUE(entry.isFile());
+    EXPECT_EQ(entry.getName(), "five.bin");
+}
+
+TEST_F(ResourceTest, SizeIsSixtyFourBitsInTwoHalves) {
+    const std::string path = folder.file("sparse.bin", "");
+    std::filesystem::resize_file(path, (std::uint64_t{1} << 32) + 1);
+    entry.setPath(path);
+    std::uint32_t high = 0, low = 0;
+    entry.getSize(&high, &low);
+    EXPECT_EQ(high, 1u);
+    EXPECT_EQ(low, 1u);
+    EXPECT_EQ(entry.getSizeLow(), 1u);
+}
+
+TEST_F(ResourceTest, CreateFileMakesOnlyNewFiles) {
+    const std::string existing = folder.file("existing.txt", "x");
+    entry.setPath(existing);
+    EXPECT_FALSE(entry.createFile());
+    EXPECT_EQ(entry.getSizeLow(), 1u);
+
+    entry.setPath(folder.path());
+    EXPECT_FALSE(entry.createFile());
+    EXPECT_TRUE(entry.isDirectory());
+
+    entry.setPath(folder.path("no/such/folder/new.txt"));
+    EXPECT_FALSE(entry.createFile());
+
+    // Someone else made the file after the look-up: the file system still refuses.
+    entry.setPath(folder.path("late.txt"));
+    folder.file("late.txt", "abc");
+    EXPECT_FALSE(entry.createFile());
+    EXPECT_EQ(std::filesystem::file_size(folder.path("late.txt")), 3u);
+
+    entry.setPath(folder.path("new.txt"));
+    EXPECT_TRUE(entry.createFile());
+    EXPECT_TRUE(entry.isFile());
+    EXPECT_EQ(entry.getSizeLow(), 0u);
+    EXPECT_EQ(entry.getName(), "new.txt");
+    EXPECT_TRUE(std::filesystem::is_regular_file(folder.path("new.txt")));
+}
+
+TEST_F(ResourceTest, CreateDirectoryDoesNotReadTheEntryAgain) {
+    entry.setPath(folder.path("made"));
+    EXPECT_TRUE(entry.createDirectory());
+    EXPECT_FALSE(entry.isDirectory());
+    EXPECT_FALSE(entry.exists());
+    EXPECT_TRUE(std::filesystem::is_directory(folder.path("made")));
+    EXPECT_FALSE(entry.createDirectory());
+    entry.setPath(folder.path("made"));
+    EXPECT_TRUE(entry.isDirectory());
+
+    entry.setPath(folder.path("missing/parent"));
+    EXPECT_FALSE(entry.createDirectory());
+}
+
+TEST_F(ResourceTest, RemoveDeletesFilesAndEmptyFoldersAsLastRead) {
+    folder.file("full/inside.txt", "x");
+    entry.setPath(folder.path("full"));
+    EXPECT_FALSE(entry.remove());
+    EXPECT_TRUE(std::filesystem::exists(folder.path("full/inside.txt")));
+
+    entry.setPath(folder.path("full/inside.txt"));
+    EXPECT_TRUE(entry.remove());
+    EXPECT_TRUE(entry.exists());
+    EXPECT_FALSE(std::filesystem::exists(folder.path("full/inside.txt")));
+    EXPECT_FALSE(entry.remove());
+
+    entry.setPath(folder.path("full"));
+    EXPECT_TRUE(entry.remove());
+    EXPECT_FALSE(std::filesystem::exists(folder.path("full")));
+
+    Resource never;
+    EXPECT_FALSE(never.remove());
+    entry.setPath(folder.path("nothing"));
+    EXPECT_FALSE(entry.remove());
+}

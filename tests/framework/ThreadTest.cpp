@@ -1,0 +1,216 @@
+#include "framework/Thread.h"
+
+#include "framework/Exception.h"
+#include "framework/IObserver.h"
+#include "framework/IThread.h"
+#include "framework/Observable.h"
+#include "framework/Tarnwickfactory.h"
+#include "framework/Threadpool.h"
+#include "framework/Valueobject.h"
+#include "tests/framework/support/Jobs.h"
+#include "tests/framework/support/Signal.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+class ThreadTest : public ::testing::Test {
+protected:
+    bool registered(IRunnable* runnable) {
+        try {
+            ThreadPool::getThread(runnable);
+            return true;
+        } catch (const ThreadException&) {
+            return false;
+        }
+    }
+
+    Job job;
+    std::unique_ptr<TarnwickFactory> factory = std::make_unique<TarnwickFactory>();
+};
+
+}  // namespace
+
+TEST_F(ThreadTest, RunRunsTheRunnableOnTheCallingThread) {
+    IThread* thread = threadFor(*factory, job);
+    thread->run();
+    EXPECT_EQ(job.runs, 1);
+    EXPECT_EQ(job.ranOn, std::this_thread::get_id());
+    EXPECT_TRUE(thread->isAlive());
+    thread->sleep(1);
+}
+
+TEST_F(ThreadTest, StartRunsTheRunnableOnTheWorkerWhichStaysAliveUntilItsEnd) {
+    job.holdUntilReleased = true;
+    IThread* thread = threadFor(*factory, job);
+    thread->start();
+    ASSERT_TRUE(job.entered.wait());
+    EXPECT_TRUE(thread->isAlive());
+    EXPECT_EQ(ThreadPool::getThread(&job), thread);
+    job.release.raise();
+    thread->join();
+    EXPECT_NE(job.ranOn, std::this_thread::get_id());
+    EXPECT_FALSE(thread->isAlive());
+    EXPECT_FALSE(registered(&job));
+}
+
+TEST_F(ThreadTest, KillDuringARunWaitsForItsEndAndDeregisters) {
+    job.holdUntilReleased = true;
+    IThread* thread = threadFor(*factory, job);
+    thread->start();
+    ASSERT_TRUE(job.entered.wait());
+    // As the extraction's cancel does: the run's own flag first, then kill.
+    job.release.raise();
+    thread->kill();
+    EXPECT_TRUE(job.finished);
+    EXPECT_FALSE(registered(&job));
+    factory.reset();
+    EXPECT_EQ(job.runs, 1);
+}
+
+TEST_F(ThreadTest, KillOfAnUnstartedThreadNeverRunsIt) {
+    threadFor(*factory, job)->kill();
+    EXPECT_FALSE(registered(&job));
+    factory.reset();
+    EXPECT_EQ(job.runs, 0);
+}
+
+TEST_F(ThreadTest, KillAfterTheWorkerEndedByItselfDoesNothing) {
+    job.holdUntilReleased = true;
+    threadFor(*factory, job)->start();
+    ASSERT_TRUE(job.entered.wait());
+    // The cancel looks the thread up while the run is still going...
+    IThread* found = ThreadPool::getThread(&job);
+    // ...and the run ends before the kill arrives.
+    job.release.raise();
+    found->join();
+    EXPECT_FALSE(found->isAlive());
+    found->kill();
+    found->kill();
+    EXPECT_FALSE(registered(&job));
+    factory.reset();
+    EXPECT_EQ(job.runs, 1);
+}
+
+TEST_F(ThreadTest, KillFromInsideItsOwnRunDoesNotWaitForItself) {
+    job.inside = [this] { ThreadPool::getThread(&job)->kill(); };
+    IThread* thread = threadFor(*factory, job);
+    thread->start();
+    thread->join();
+    EXPECT_TRUE(job.finished);
+    EXPECT_FALSE(registered(&job));
+}
+
+namespace {
+
+// A model whose run notifies without pause until it is told to stop, as the extraction run does.
+class NotifyingJob : public Observable, public IRunnable {
+public:
+    void run() override {
+        ValueObject values;
+        values.setValue("status", "PROCESSING");
+        while (!abortRequested) notifyObservers(&values);
+        finished = true;
+    }
+    std::atomic<bool> abortRequested{false};
+    std::atomic<bool> finished{false};
+};
+
+// An observer that hands every change over to the user-interface thread without waiting for it,
+// and asks the registry on the way, as a progress view might.
+class HandOverObserver : public IObserver {
+public:
+    explicit HandOverObserver(IRunnable* job) : job(job) {}
+    void update(IObservable*, IValueObject* values) override {
+        try {
+            ThreadPool::getThread(job)->isAlive();
+        } catch (const ThreadException&) {
+        }
+        {
+            const std::lock_guard<std::mutex> lock(mutex);
+            handedOver.push_back(values->getValue("status"));
+        }
+        if (++updates == 100) busy.raise();
+    }
+    std::vector<std::string> taken() {
+        const std::lock_guard<std::mutex> lock(mutex);
+        return handedOver;
+    }
+    std::atomic<int> updates{0};
+    Signal busy;
+
+private:
+    IRunnable* job;
+    std::mutex mutex;
+    std::vector<std::string> handedOver;
+};
+
+}  // namespace
+
+TEST_F(ThreadTest, KillDoesNotDeadlockWithAWorkerBusyNotifying) {
+    NotifyingJob notifying;
+    HandOverObserver observer(&notifying);
+    notifying.addObserver(&observer);
+    factory->registerCreatedObject(static_cast<IRunnable*>(&notifying), &notifying);
+    factory->createThread(&notifying)->start();
+    ASSERT_TRUE(observer.busy.wait());
+
+    // The cancel: flag, look-up, its own notification on this thread while the worker notifies,
+    // then kill.
+    notifying.abortRequested = true;
+    IThread* thread = ThreadPool::getThread(&notifying);
+    ValueObject aborted;
+    aborted.setValue("status", "ABORTED");
+    notifying.notifyObservers(&aborted);
+    thread->kill();
+
+    EXPECT_TRUE(notifying.finished);
+    const int updatesAtKill = observer.updates;
+    const std::vector<std::string> taken = observer.taken();
+    EXPECT_EQ(static_cast<int>(taken.size()), updatesAtKill);
+    EXPECT_EQ(std::count(taken.begin(), taken.end(), "ABORTED"), 1);
+    factory.reset();
+    EXPECT_EQ(observer.updates, updatesAtKill);
+}
+
+TEST_F(ThreadTest, EndOfRunRacingLookUpAndKillIsSafe) {
+    std::deque<Job> jobs;
+    for (int i = 0; i < 200; ++i) {
+        Job& quick = jobs.emplace_back();
+        threadFor(*factory, quick)->start();
+        try {
+            ThreadPool::getThread(&quick)->kill();
+        } catch (const ThreadException&) {
+            // Already over.
+        }
+        EXPECT_FALSE(registered(&quick));
+    }
+    factory.reset();
+    for (Job& quick : jobs) EXPECT_LE(quick.runs, 1);
+}
+
+TEST_F(ThreadTest, ReleasingTheFactoryWhileAWorkerRunsWaitsForItAndReleasesItOnce) {
+    job.holdUntilReleased = true;
+    threadFor(*factory, job)->start();
+    ASSERT_TRUE(job.entered.wait());
+    std::atomic<bool> finishedWhenReleased{false};
+    // The program's exit during an extraction.
+    std::thread exiting([&] {
+        factory.reset();
+        finishedWhenReleased = job.finished.load();
+    });
+    job.release.raise();
+    exiting.join();
+    EXPECT_TRUE(finishedWhenReleased);
+    EXPECT_FALSE(registered(&job));
+    EXPECT_EQ(job.runs, 1);
+}
