@@ -29,6 +29,21 @@ const char* const pluginOptionsTag = "plugin_options";
 // dividing, so that "0.001" megabytes gives 999 bytes as it always has.
 constexpr long double bytesPerMegabyte = 1000000.0L;
 
+// Whether XML 1.0 can hold the text: no control characters but tab, line feed and carriage
+// return, and neither U+FFFE nor U+FFFF. The document would take such a text, but no save would
+// succeed after it, so one careless plug-in would keep every setting from being saved.
+bool isStorableText(const std::string& text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') return false;
+        if (c == 0xEF && i + 2 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0xBF &&
+            (static_cast<unsigned char>(text[i + 2]) & 0xFE) == 0xBE) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 ConfigModel::ConfigModel() : factory(createGlintfetchFactory()), document(nullptr) {
@@ -184,6 +199,7 @@ void ConfigModel::setProperty(const char* key, const char* value, const char* pl
 }
 
 std::string ConfigModel::getPluginProperty(std::string pluginId, std::string key) {
+    if (!isStorableText(pluginId)) return std::string();
     try {
         return findOrCreateProperty(pluginId, key)->getFirstChild()->getNodeValue();
     } catch (const XMLException&) {
@@ -192,6 +208,7 @@ std::string ConfigModel::getPluginProperty(std::string pluginId, std::string key
 }
 
 void ConfigModel::setPluginProperty(std::string pluginId, std::string value, std::string key) {
+    if (!isStorableText(pluginId) || !isStorableText(value)) return;
     IXMLNode* property;
     try {
         property = findOrCreateProperty(pluginId, key);

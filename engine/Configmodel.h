@@ -16,7 +16,9 @@ class IXMLNode;
 //
 // The plug-in face (IExtractConfig) never lets an exception through, since a plug-in has no way
 // to take one: missing or unreadable sizes read as no bound, a property that cannot be read is
-// the empty text, and a write that cannot be made is dropped.
+// the empty text, and a write that cannot be made is dropped. So is a value or an identifier that
+// XML cannot hold (control characters other than tab and line breaks), which would otherwise
+// keep every later save from succeeding.
 class ConfigModel : public Observable, public virtual IObservable, public virtual IConfigModel {
 public:
     ConfigModel();

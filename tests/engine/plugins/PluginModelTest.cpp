@@ -1,0 +1,201 @@
+// Beside a plugins folder of good plug-ins under every form of name that is taken, at several
+// depths, with failing plug-ins and names that are not taken among them (see CMakeLists.txt).
+// The walk reports entries in the file system's order, so nothing here relies on load order.
+#include "engine/Pluginmodel.h"
+#include "framework/Exception.h"
+#include "tests/engine/plugins/Probe.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+class UnusedConfig : public IExtractConfig {
+public:
+    int getMaxExtractSize() override { return -1; }
+    int getMinExtractSize() override { return 0; }
+    void getProperty(const char*, char* buffer, const char*) override { buffer[0] = '\0'; }
+    int getPropertyLength(const char*, const char*) override { return 1; }
+    void setProperty(const char*, const char*, const char*) override {}
+};
+
+const std::set<std::string> listedIds = {"a", "b", "c", "d", "e", "norelease", "png"};
+
+// The tag of each test plug-in library is its target name; getName returns it.
+std::string tagOf(IExtractPlugin* plugin) { return plugin->getName(); }
+
+std::vector<ProbeEvent> eventsOf(const std::vector<ProbeEvent>& events, const std::string& what) {
+    std::vector<ProbeEvent> found;
+    for (const ProbeEvent& e : events) {
+        if (e.what == what) found.push_back(e);
+    }
+    return found;
+}
+
+std::vector<std::string> tagsOf(const std::vector<ProbeEvent>& events) {
+    std::vector<std::string> tags;
+    for (const ProbeEvent& e : events) tags.push_back(e.tag);
+    return tags;
+}
+
+bool happened(const std::vector<ProbeEvent>& events, const std::string& what,
+              const std::string& tag) {
+    return std::any_of(events.begin(), events.end(), [&](const ProbeEvent& e) {
+        return e.what == what && e.tag == tag;
+    });
+}
+
+class PluginModelTest : public ::testing::Test {
+protected:
+    void SetUp() override { probeClear(); }
+
+    UnusedConfig config;
+};
+
+TEST_F(PluginModelTest, ListsEveryTakenPluginAtConsecutiveIndices) {
+    PluginModel model;
+    model.loadPlugins(&config);
+
+    ASSERT_EQ(model.getPluginCount(), listedIds.size());
+    std::set<std::string> ids;
+    std::set<IExtractPlugin*> objects;
+    for (unsigned i = 0; i < model.getPluginCount(); ++i) {
+        IExtractPlugin* plugin = model.getPlugin(i);
+        ids.insert(plugin->getID());
+        objects.insert(plugin);
+        EXPECT_EQ(model.getPluginIndex(plugin->getID()), static_cast<int>(i));
+        EXPECT_EQ(model.getPlugin(std::string(plugin->getID())), plugin);
+    }
+    EXPECT_EQ(ids, listedIds);
+    EXPECT_EQ(objects.size(), listedIds.size());
+
+    // Names not taken (.so and .dll at index 0, no such part at all) and failing libraries.
+    for (const char* id : {"bare", "txt", "nocreate", "null"}) {
+        EXPECT_EQ(model.getPluginIndex(id), -1) << id;
+    }
+    EXPECT_FALSE(happened(probeEvents(), "create", "testplugin_bare"));
+    EXPECT_FALSE(happened(probeEvents(), "create", "testplugin_txt"));
+
+    EXPECT_EQ(model.getPluginIndex("unknown"), -1);
+    EXPECT_EQ(model.getPlugin(std::string("unknown")), model.getPlugin(0u));
+    EXPECT_THROW(model.getPlugin(model.getPluginCount()), IndexOutOfBoundsException);
+}
+
+TEST_F(PluginModelTest, FailingLibrariesAreFreedAtOnceAndLeaveNothingBehind) {
+    PluginModel model;
+    model.loadPlugins(&config);
+    const std::vector<ProbeEvent> events = probeEvents();
+
+    // No _createExtractPlugin, or a null object: freed during the load.
+    EXPECT_TRUE(happened(events, "unload", "testplugin_nocreate"));
+    EXPECT_TRUE(happened(events, "create", "testplugin_null"));
+    EXPECT_TRUE(happened(events, "unload", "testplugin_null"));
+
+    // Two libraries report "b": the one found first is listed, the other's object goes back to
+    // its own library at once and that library is freed.
+    const std::string kept = tagOf(model.getPlugin(std::string("b")));
+    ASSERT_TRUE(kept == "testplugin_b" || kept == "testplugin_twin") << kept;
+    const std::string refused = kept == "testplugin_b" ? "testplugin_twin" : "testplugin_b";
+    const void* refusedObject = nullptr;
+    for (const ProbeEvent& e : events) {
+        if (e.what == "create" && e.tag == refused) refusedObject = e.pointer;
+    }
+    ASSERT_NE(refusedObject, nullptr);
+    bool releasedThroughOwnLibrary = false;
+    for (const ProbeEvent& e : events) {
+        if (e.what == "release" && e.pointer == refusedObject) {
+            releasedThroughOwnLibrary = e.tag == refused;
+        }
+    }
+    EXPECT_TRUE(releasedThroughOwnLibrary);
+    EXPECT_TRUE(happened(events, "unload", refused));
+    EXPECT_FALSE(happened(events, "unload", kept));
+    for (unsigned i = 0; i < model.getPluginCount(); ++i) {
+        EXPECT_NE(model.getPlugin(i), refusedObject);
+    }
+}
+
+TEST_F(PluginModelTest, HandsTheConfigurationToEveryListedPluginInIndexOrder) {
+    PluginModel model;
+    model.loadPlugins(&config);
+    const std::vector<ProbeEvent> events = probeEvents();
+
+    const std::vector<ProbeEvent> handed = eventsOf(events, "setConfig");
+    ASSERT_EQ(handed.size(), model.getPluginCount());
+    for (unsigned i = 0; i < handed.size(); ++i) {
+        EXPECT_EQ(handed[i].tag, tagOf(model.getPlugin(i)));
+        EXPECT_EQ(handed[i].pointer, static_cast<IExtractConfig*>(&config));
+    }
+    // Only once every library of the load exists.
+    const auto firstHanded = std::find_if(events.begin(), events.end(),
+                                          [](const ProbeEvent& e) { return e.what == "setConfig"; });
+    EXPECT_TRUE(std::none_of(firstHanded, events.end(),
+                             [](const ProbeEvent& e) { return e.what == "create"; }));
+}
+
+TEST_F(PluginModelTest, AReloadReleasesByIdentifierAndFreesEveryLibraryBeforeLoadingAgain) {
+    PluginModel model;
+    model.loadPlugins(&config);
+    std::vector<std::string> ascending;
+    std::vector<const void*> firstObjects;
+    for (const std::string& id : listedIds) {
+        if (id != "norelease") ascending.push_back(tagOf(model.getPlugin(id)));
+    }
+    std::multiset<std::string> firstTags;
+    for (unsigned i = 0; i < model.getPluginCount(); ++i) {
+        firstObjects.push_back(model.getPlugin(i));
+        firstTags.insert(tagOf(model.getPlugin(i)));
+    }
+
+    probeClear();
+    model.loadPlugins(&config);
+    const std::vector<ProbeEvent> events = probeEvents();
+
+    // Releases first, by identifier in byte order, whatever the indices were.
+    const std::vector<ProbeEvent> releases = eventsOf(events, "release");
+    ASSERT_GE(releases.size(), ascending.size());
+    std::vector<std::string> releasedFirst;
+    for (std::size_t i = 0; i < ascending.size(); ++i) {
+        releasedFirst.push_back(releases[i].tag);
+        EXPECT_NE(std::find(firstObjects.begin(), firstObjects.end(), releases[i].pointer),
+                  firstObjects.end());
+        EXPECT_EQ(events[i].what, "release");
+    }
+    EXPECT_EQ(releasedFirst, ascending);
+
+    // Then every listed library is freed, the one without _releaseExtractPlugin too, before
+    // anything is created again.
+    const auto firstCreate = std::find_if(events.begin(), events.end(),
+                                          [](const ProbeEvent& e) { return e.what == "create"; });
+    std::vector<ProbeEvent> before(events.begin(), firstCreate);
+    std::multiset<std::string> freed;
+    for (const ProbeEvent& e : eventsOf(before, "unload")) freed.insert(e.tag);
+    EXPECT_EQ(freed, firstTags);
+
+    // The configuration reaches the new objects only.
+    const std::vector<ProbeEvent> handed = eventsOf(events, "setConfig");
+    ASSERT_EQ(handed.size(), model.getPluginCount());
+    EXPECT_EQ(model.getPluginCount(), listedIds.size());
+}
+
+TEST_F(PluginModelTest, DestructionReleasesAndFreesEverything) {
+    std::vector<std::string> ascending;
+    {
+        PluginModel model;
+        model.loadPlugins(&config);
+        for (const std::string& id : listedIds) {
+            if (id != "norelease") ascending.push_back(tagOf(model.getPlugin(id)));
+        }
+        probeClear();
+    }
+    const std::vector<ProbeEvent> events = probeEvents();
+    EXPECT_EQ(tagsOf(eventsOf(events, "release")), ascending);
+    EXPECT_EQ(eventsOf(events, "unload").size(), listedIds.size());
+    EXPECT_TRUE(eventsOf(events, "create").empty());
+}
+
+}  // namespace
