@@ -12,6 +12,7 @@
 #include <xercesc/framework/MemBufFormatTarget.hpp>
 #include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/parsers/XercesDOMParser.hpp>
+#include <xercesc/util/SecurityManager.hpp>
 #include <xercesc/sax/ErrorHandler.hpp>
 #include <xercesc/sax/SAXParseException.hpp>
 #include <xercesc/util/OutOfMemoryException.hpp>
@@ -206,6 +207,12 @@ void XMLDocument::parse(std::string fileName) {
         xml::XercesDOMParser parser(nullptr, xml::XMLPlatformUtils::fgMemoryManager, nullptr);
         FatalErrorRaiser errors;
         parser.setErrorHandler(&errors);
+        // The settings file can be edited by hand: it never makes the parser read another file or
+        // the network, and an entity cannot blow up into gigabytes.
+        parser.setLoadExternalDTD(false);
+        parser.setDisableDefaultEntityResolution(true);
+        xml::SecurityManager entityLimits;
+        parser.setSecurityManager(&entityLimits);
         xml::MemBufInputSource source(reinterpret_cast<const XMLByte*>(contents.data()),
                                       contents.size(), systemId.c_str(), false,
                                       xml::XMLPlatformUtils::fgMemoryManager);

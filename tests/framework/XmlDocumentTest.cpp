@@ -375,3 +375,39 @@ TEST_F(XmlDocumentTest, DocumentsLiveTogetherAndOneAfterAnother) {
         document.serialize(path);
     }
 }
+
+TEST_F(XmlDocumentTest, AHandEditedFileNeverPullsInAnotherFile) {
+    const std::string secret = file("secret.txt", "geheim");
+    const std::string config = file(
+        "config.xml", "<?xml version=\"1.0\"?>\n<!DOCTYPE root [<!ENTITY leak SYSTEM \"file://" + secret +
+                          "\">]>\n<root><value>&leak;</value></root>");
+    XMLDocument document("root");
+    try {
+        document.parse(config);
+    } catch (const XMLException&) {
+        return;  // refusing the file is as good as not reading the other one
+    }
+    IXMLNode* value = document.getNodeByTagName("value");
+    IXMLNode* child = nullptr;
+    try {
+        child = value->getFirstChild();
+    } catch (const XMLException&) {
+    }
+    if (child != nullptr) {
+        EXPECT_EQ(child->getNodeValue().find("geheim"), std::string::npos);
+    }
+}
+
+TEST_F(XmlDocumentTest, EntityExpansionIsBounded) {
+    std::string doctype = "<!DOCTYPE root [<!ENTITY e0 \"aaaaaaaaaa\">";
+    for (int i = 1; i <= 9; ++i) {
+        const std::string prev = "&e" + std::to_string(i - 1) + ";";
+        std::string body;
+        for (int k = 0; k < 10; ++k) body += prev;
+        doctype += "<!ENTITY e" + std::to_string(i) + " \"" + body + "\">";
+    }
+    doctype += "]>";
+    const std::string config = file("bomb.xml", "<?xml version=\"1.0\"?>\n" + doctype + "<root>&e9;</root>");
+    XMLDocument document("root");
+    EXPECT_THROW(document.parse(config), XMLException);
+}
