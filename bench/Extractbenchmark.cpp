@@ -1,0 +1,350 @@
+// The extraction run against the bare cost of its plug-ins, and its memory over a large input.
+//
+// 1. Sparse inputs of 1 GiB and of --sparse-gib GiB (default 5) with files embedded at known
+//    offsets, some beyond 4 GiB: each is extracted on a worker thread, the finds are checked byte
+//    for byte, and the peak resident memory after each run is printed (it must not grow with
+//    the input: the run holds one buffer whatever the size).
+// 2. A corpus of --corpus-mib MiB (default 256) of random data with embedded files: the run's
+//    throughput on a worker thread beside the bare limit, the same plug-ins' detect called at
+//    every position of the same bytes already in memory. Best of three rounds each.
+//
+// The program is run by hand (see bench/README.md). It writes config.xml beside itself, where
+// the build links the sample plug-ins' folder as "plugins".
+
+#include "app/Glintfetchfactory.h"
+#include "engine/ExtractPlugin.h"
+#include "engine/IConfigModel.h"
+#include "engine/IExtractModel.h"
+#include "engine/IPluginModel.h"
+#include "framework/IObserver.h"
+#include "framework/IThread.h"
+#include "framework/IValueObject.h"
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <mutex>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<unsigned char>;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr std::uint64_t MiB = 1024 * 1024;
+constexpr std::uint64_t GiB = 1024 * MiB;
+
+void put16(Bytes& bytes, std::size_t at, std::uint32_t value) {
+    bytes[at] = static_cast<unsigned char>(value);
+    bytes[at + 1] = static_cast<unsigned char>(value >> 8);
+}
+
+void put32(Bytes& bytes, std::size_t at, std::uint32_t value) {
+    put16(bytes, at, value & 0xFFFF);
+    put16(bytes, at + 2, value >> 16);
+}
+
+struct Random {
+    std::uint64_t state;
+    std::uint64_t next() {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return state;
+    }
+    void fill(unsigned char* bytes, std::size_t count) {
+        for (std::size_t i = 0; i < count; i += 8) {
+            const std::uint64_t word = next();
+            std::memcpy(bytes + i, &word, std::min<std::size_t>(8, count - i));
+        }
+    }
+};
+
+// An uncompressed 24-bit picture whose pixels come from the seed.
+Bytes bitmap(int width, int height, std::uint64_t seed) {
+    const std::uint32_t rowBytes = (static_cast<std::uint32_t>(width) * 24 + 31) / 32 * 4;
+    const std::uint32_t size = 54 + rowBytes * static_cast<std::uint32_t>(height);
+    Bytes bytes(size, 0);
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put32(bytes, 2, size);
+    put32(bytes, 10, 54);
+    put32(bytes, 14, 40);
+    put32(bytes, 18, static_cast<std::uint32_t>(width));
+    put32(bytes, 22, static_cast<std::uint32_t>(height));
+    put16(bytes, 26, 1);
+    put16(bytes, 28, 24);
+    put32(bytes, 34, rowBytes * static_cast<std::uint32_t>(height));
+    Random random{seed | 1};
+    random.fill(bytes.data() + 54, size - 54);
+    return bytes;
+}
+
+// 16-bit stereo PCM whose samples come from the seed.
+Bytes wave(std::uint32_t sampleBytes, std::uint64_t seed) {
+    Bytes bytes(44 + sampleBytes, 0);
+    std::memcpy(&bytes[0], "RIFF", 4);
+    put32(bytes, 4, 36 + sampleBytes);
+    std::memcpy(&bytes[8], "WAVEfmt ", 8);
+    put32(bytes, 16, 16);
+    put16(bytes, 20, 1);
+    put16(bytes, 22, 2);
+    put32(bytes, 24, 44100);
+    put32(bytes, 28, 44100 * 4);
+    put16(bytes, 32, 4);
+    put16(bytes, 34, 16);
+    std::memcpy(&bytes[36], "data", 4);
+    put32(bytes, 40, sampleBytes);
+    Random random{seed | 1};
+    random.fill(bytes.data() + 44, sampleBytes);
+    return bytes;
+}
+
+Bytes embedded(std::size_t n) {
+    return n % 2 == 0 ? bitmap(40 + static_cast<int>(n % 7), 30, 1000 + n)
+                      : wave(4000 + 4 * static_cast<std::uint32_t>(n % 5), 2000 + n);
+}
+
+Bytes readWhole(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeAt(const fs::path& path, std::uint64_t offset, const Bytes& bytes) {
+    std::fstream out(path, std::ios::binary | std::ios::in | std::ios::out);
+    out.seekp(static_cast<std::streamoff>(offset));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+}
+
+// The peak resident set of this process so far, in MiB.
+double peakResidentMiB() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmHWM:", 0) == 0) {
+            return std::strtod(line.c_str() + 6, nullptr) / 1024.0;
+        }
+    }
+    return -1;
+}
+
+// Waits for the end of a run that a worker executes.
+class EndWatcher : public IObserver {
+public:
+    void update(IObservable*, IValueObject* values) override {
+        const std::string status = values->getValue("status");
+        if (status == "COMPLETED" || status == "ABORTED") {
+            std::lock_guard<std::mutex> lock(mutex);
+            ended = true;
+            changed.notify_all();
+        } else if (status == "PROCESSING" && !values->getValue("log").empty()) {
+            std::printf("  log: %s\n", values->getValue("log").c_str());
+        }
+    }
+    void arm() {
+        std::lock_guard<std::mutex> lock(mutex);
+        ended = false;
+    }
+    void wait() {
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait(lock, [this] { return ended; });
+    }
+
+private:
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool ended = false;
+};
+
+struct Bench {
+    std::unique_ptr<IGlintfetchFactory> factory = createGlintfetchFactory();
+    IConfigModel* config = factory->createConfigModel();
+    IPluginModel* plugins = factory->createPluginModel();
+    IExtractModel* model = factory->createExtractModel(config, plugins);
+    EndWatcher watcher;
+    fs::path scratch;
+    int outputs = 0;
+
+    Bench() {
+        model->addObserver(&watcher);
+        config->buildDefaultDocument();
+        config->setCreateDirPerFile(false);
+        config->setCreateDirPerData(false);
+        config->save();
+    }
+
+    // One headless extraction on a worker thread, as the extraction controller starts it.
+    // Returns the seconds from start to the final notification, and the output folder.
+    double extract(const fs::path& input, fs::path& folder) {
+        folder = scratch / ("out" + std::to_string(outputs++));
+        fs::create_directories(folder);
+        model->setOutputDirectory(folder.string());
+        model->clearInputFiles();
+        model->addInputFile(input.string());
+        model->prepare();
+        watcher.arm();
+        IThread* worker = factory->createThread(static_cast<IRunnable*>(model));
+        const Clock::time_point begin = Clock::now();
+        worker->start();
+        watcher.wait();
+        const double seconds = std::chrono::duration<double>(Clock::now() - begin).count();
+        worker->join();
+        return seconds;
+    }
+
+    // The plug-ins' detect at every position of bytes in memory, nothing else.
+    double bareDetect(const Bytes& corpus) {
+        plugins->loadPlugins(config);
+        std::vector<IExtractPlugin*> active;
+        unsigned window = 0;
+        for (unsigned i = 0; i < plugins->getPluginCount(); ++i) {
+            IExtractPlugin* plugin = plugins->getPlugin(i);
+            if (plugin->isEnabled()) {
+                active.push_back(plugin);
+                window = std::max(window, plugin->getWindowSize());
+            }
+        }
+        Bytes padded(corpus);
+        padded.resize(corpus.size() + window, 0);
+        const unsigned char* data = padded.data();
+        std::uint64_t hits = 0;
+        const Clock::time_point begin = Clock::now();
+        for (std::size_t position = 0; position < corpus.size(); ++position) {
+            for (IExtractPlugin* plugin : active) {
+                hits += plugin->detect(data + position) ? 1 : 0;
+            }
+        }
+        const double seconds = std::chrono::duration<double>(Clock::now() - begin).count();
+        volatile std::uint64_t sink = hits;
+        (void)sink;
+        return seconds;
+    }
+};
+
+// How many of the files embedded in an input came out byte for byte, and how many outputs there
+// were in all.
+std::pair<std::size_t, std::size_t> recovered(const fs::path& folder,
+                                              const std::vector<Bytes>& expected) {
+    std::set<Bytes> found;
+    std::size_t count = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (entry.is_regular_file()) {
+            found.insert(readWhole(entry.path()));
+            ++count;
+        }
+    }
+    std::size_t matched = 0;
+    for (const Bytes& bytes : expected) {
+        matched += found.count(bytes);
+    }
+    return {matched, count};
+}
+
+std::uint64_t argument(int argc, char** argv, const std::string& name, std::uint64_t fallback) {
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (argv[i] == name) {
+            return std::strtoull(argv[i + 1], nullptr, 10);
+        }
+    }
+    return fallback;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::uint64_t corpusMiB = std::max<std::uint64_t>(256, argument(argc, argv, "--corpus-mib", 256));
+    const std::uint64_t sparseGiB = std::max<std::uint64_t>(5, argument(argc, argv, "--sparse-gib", 5));
+    Bench bench;
+    std::random_device seed;
+    bench.scratch = fs::temp_directory_path() / ("glintfetch-bench-" + std::to_string(seed()));
+    fs::create_directories(bench.scratch);
+    bool ok = true;
+
+    std::printf("plug-ins:");
+    bench.plugins->loadPlugins(bench.config);
+    for (unsigned i = 0; i < bench.plugins->getPluginCount(); ++i) {
+        IExtractPlugin* plugin = bench.plugins->getPlugin(i);
+        std::printf(" %s(%u)", plugin->getKind(), plugin->getWindowSize());
+    }
+    std::printf("\n");
+    if (bench.plugins->getPluginCount() == 0) {
+        std::printf("no plug-ins beside the program: build the sample plug-ins first\n");
+        return 1;
+    }
+
+    std::printf("peak resident memory after a run over a sparse input:\n");
+    for (const std::uint64_t size : {1 * GiB, sparseGiB * GiB}) {
+        const fs::path input = bench.scratch / "sparse";
+        std::ofstream(input, std::ios::binary).close();
+        fs::resize_file(input, size);
+        const std::uint64_t offsets[] = {GiB + 1, 4 * GiB + 4097, 4 * GiB + 7 * MiB + 3,
+                                         size - 300 * 1024};
+        std::vector<Bytes> expected;
+        for (const std::uint64_t offset : offsets) {
+            if (offset + 64 * 1024 < size) {
+                expected.push_back(embedded(expected.size() + 100));
+                writeAt(input, offset, expected.back());
+            }
+        }
+        fs::path folder;
+        const double seconds = bench.extract(input, folder);
+        const auto [matched, outputs] = recovered(folder, expected);
+        std::printf("  %6.2f GiB: %7.1f MiB peak, %zu of %zu embedded files recovered "
+                    "(%zu outputs), %.1f s\n",
+                    static_cast<double>(size) / GiB, peakResidentMiB(), matched,
+                    expected.size(), outputs, seconds);
+        ok = ok && matched == expected.size() && outputs == expected.size();
+        fs::remove_all(folder);
+        fs::remove(input);
+    }
+
+    // The corpus: random data with a file embedded about every 4 MiB, at odd and even offsets.
+    Bytes corpus(corpusMiB * MiB);
+    Random random{0x9E3779B97F4A7C15ULL};
+    random.fill(corpus.data(), corpus.size());
+    std::vector<Bytes> expected;
+    for (std::uint64_t offset = 12345; offset + 64 * 1024 < corpus.size(); offset += 4 * MiB + 77) {
+        expected.push_back(embedded(expected.size()));
+        std::copy(expected.back().begin(), expected.back().end(), corpus.begin() + offset);
+    }
+    const fs::path input = bench.scratch / "corpus";
+    {
+        std::ofstream out(input, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(corpus.data()),
+                  static_cast<std::streamsize>(corpus.size()));
+    }
+
+    double bestRun = 1e30;
+    double bestBare = 1e30;
+    for (int round = 0; round < 3; ++round) {
+        fs::path folder;
+        bestRun = std::min(bestRun, bench.extract(input, folder));
+        const auto [matched, outputs] = recovered(folder, expected);
+        if (round == 0) {
+            std::printf("corpus of %llu MiB: %zu of %zu embedded files recovered (%zu outputs)\n",
+                        static_cast<unsigned long long>(corpusMiB), matched, expected.size(),
+                        outputs);
+            ok = ok && matched == expected.size();
+        }
+        fs::remove_all(folder);
+        bestBare = std::min(bestBare, bench.bareDetect(corpus));
+    }
+    const double megabytes = static_cast<double>(corpus.size()) / 1e6;
+    std::printf("run: %.1f MB/s   bare detect: %.1f MB/s   run / bare: %.3f (target 0.9)\n",
+                megabytes / bestRun, megabytes / bestBare, bestBare / bestRun);
+
+    fs::remove_all(bench.scratch);
+    return ok ? 0 : 1;
+}
