@@ -164,10 +164,10 @@ TEST_F(ThreadTest, KillDoesNotDeadlockWithAWorkerBusyNotifying) {
     factory->createThread(&notifying)->start();
     ASSERT_TRUE(observer.busy.wait());
 
-    // The cancel: flag, look-up, its own notification on this thread while the worker notifies,
-    // then kill.
-    notifying.abortRequested = true;
+    // The cancel: look-up (while the worker surely runs), flag, its own notification on this
+    // thread while the worker may still notify, then kill.
     IThread* thread = ThreadPool::getThread(&notifying);
+    notifying.abortRequested = true;
     ValueObject aborted;
     aborted.setValue("status", "ABORTED");
     notifying.notifyObservers(&aborted);
