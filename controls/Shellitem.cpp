@@ -4,6 +4,7 @@
 #include "platform/classlib/core/Sysutils.h"
 #include "platform/shell/ShellEnumerator.h"
 #include "platform/shell/ShellFolder.h"
+#include "platform/shell/ShellImageList.h"
 #include "platform/shell/ShellNamespace.h"
 
 #include <cerrno>
@@ -89,6 +90,10 @@ bool ShellItem::isFileSystem() const {
 
 bool ShellItem::isFileSystemAncestor() const {
     return (fileInfo.attributes & ShellAttributeFileSystemAncestor) != 0;
+}
+
+TImageList* ShellItem::getSystemImageList() const {
+    return ShellImageList::get();
 }
 
 int ShellItem::getIconIndex() const {

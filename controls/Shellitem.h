@@ -8,6 +8,7 @@
 #include <vector>
 
 class ShellFolder;
+class TImageList;
 
 // One item of the shell namespace (the desktop, a place, a folder or a file), named by its
 // absolute item-id list. It reads what it shows (display name, icons, attributes) once, when it
@@ -35,6 +36,8 @@ public:
     bool hasSubFolder() const;
     bool isFileSystem() const;
     bool isFileSystemAncestor() const;
+    // The image list that the icon indices point into; it belongs to the namespace.
+    TImageList* getSystemImageList() const;
     int getIconIndex() const;
     int getOpenIconIndex() const;
     const char* getDisplayName() const;

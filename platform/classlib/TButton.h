@@ -11,6 +11,8 @@ public:
     ~TButton() override;
 
     void Click() override;
+    std::string Caption() const override;
+    void SetCaption(const std::string& caption) override;
 
     bool Default() const { return isDefault; }
     void SetDefault(bool value);

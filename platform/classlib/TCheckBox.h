@@ -9,6 +9,8 @@ public:
     explicit TCheckBox(TComponent* owner);
     ~TCheckBox() override;
 
+    std::string Caption() const override;
+    void SetCaption(const std::string& caption) override;
     bool Checked() const;
     void SetChecked(bool checked);
 };

@@ -73,11 +73,10 @@ protected:
     // widget: the control's own Qt widget, made by the subclass; the control owns it.
     TControl(TComponent* owner, QWidget* widget);
     void Notification(TComponent* component, TOperation operation) override;
-    // Runs while the control is still whole, before the owned components are destroyed.
-    virtual void ControlDestroying();
 
 private:
     friend class TWinControl;
+    friend class TForm;
     void applyFont();
 
     TWinControl* parent = nullptr;

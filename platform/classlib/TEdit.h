@@ -11,6 +11,8 @@ public:
     explicit TEdit(TComponent* owner);
     ~TEdit() override;
 
+    std::string Caption() const override;
+    void SetCaption(const std::string& text) override;
     int MaxLength() const;
     void SetMaxLength(int length);
     TImeMode ImeMode() const { return imeMode; }

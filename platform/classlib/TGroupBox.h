@@ -7,4 +7,7 @@ class TGroupBox : public TWinControl {
 public:
     explicit TGroupBox(TComponent* owner);
     ~TGroupBox() override;
+
+    std::string Caption() const override;
+    void SetCaption(const std::string& caption) override;
 };

@@ -91,7 +91,10 @@ private:
     friend class TListItems;
     friend class TListColumns;
     struct Impl;
-    void rowDeleting(TListItem* item);
+    // Runs the row-deletion handler once per row; false when the row is being deleted already.
+    bool rowDeleting(TListItem* item);
+    void reposition(TListItem* item);
+    void resort();
     void applyColumns();
     void itemChanged(TListItem* item, TItemChange change);
     void refreshRow(TListItem* item);

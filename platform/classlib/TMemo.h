@@ -15,6 +15,8 @@ public:
     ~TMemo() override;
 
     TStrings* Lines() const { return lines.get(); }
+    std::string Caption() const override;
+    void SetCaption(const std::string& text) override;
 
     bool ReadOnly() const;
     void SetReadOnly(bool readOnly);

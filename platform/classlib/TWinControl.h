@@ -63,7 +63,6 @@ protected:
     virtual void CreateParams(TCreateParams& params);
     virtual void CreateWnd();
     virtual void DestroyWnd();
-    void ControlDestroying() override;
 
 private:
     friend class TControl;

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/classlib/TListView.h"
+
+#include <map>
+#include <string>
+
+class TListItem;
+
+// A list of shell items given by path, each shown by its display name and small icon. Each row
+// owns the ShellItem in its Data and releases it when the row is deleted, however that happens.
+// Files and folders dropped from other programs become rows, and no path is listed twice (the
+// key is the path text as given).
+class TFolderListView : public TListView {
+public:
+    explicit TFolderListView(TComponent* owner);
+    ~TFolderListView() override;
+
+    void WMDropFiles(TWMDropFiles& message) override;
+    // A row for the item at path, unless that path is listed already.
+    virtual void AddItem(const std::string& path);
+    virtual void ShowSelectedProperties();
+
+    // A row with that caption and the object as its Data. The object stays the caller's: the row
+    // holds no shell item, and nothing is released with it.
+    void AddItem(const std::string& caption, TObject* object) override;
+    void Clear() override;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    void Delete(TListItem* item) override;
+
+private:
+    // The path under which a row is filed, or end().
+    std::map<std::string, TListItem*>::iterator findEntry(TListItem* item);
+
+    std::map<std::string, TListItem*> FItemsByPath;
+};

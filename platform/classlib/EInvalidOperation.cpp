@@ -1,0 +1,3 @@
+#include "platform/classlib/EInvalidOperation.h"
+
+EInvalidOperation::~EInvalidOperation() = default;
