@@ -1,0 +1,59 @@
+#include "app/Eventcontroller.h"
+
+#include "framework/Exception.h"
+#include "framework/Tbaseform.h"
+#include "platform/classlib/TComponent.h"
+
+#include <typeinfo>
+
+namespace {
+
+// Clears the busy flag however the run ends, before an exception travels on.
+class BusyScope {
+public:
+    explicit BusyScope(bool& flag)
+        : flag(flag)
+    {
+        flag = true;
+    }
+    ~BusyScope() { flag = false; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    bool& flag;
+};
+
+}  // namespace
+
+EventController::EventController() = default;
+
+EventController::~EventController() = default;
+
+void EventController::onEvent(TObject* sender)
+{
+    if (busy) {
+        return;
+    }
+    BusyScope scope(busy);
+
+    TComponent* component = dynamic_cast<TComponent*>(sender);
+    while (component != nullptr) {
+        // A component that is being destroyed no longer belongs to a window whose values could
+        // be read: in C++ a form under destruction has already lost its own class, so the walk
+        // would otherwise pass it and run the action for its owner.
+        if (component->Destroying()) {
+            return;
+        }
+        try {
+            TBaseForm& form = dynamic_cast<TBaseForm&>(*component);
+            execute(form.getView());
+            return;
+        } catch (const std::bad_cast&) {
+            component = component->Owner();
+        } catch (const IllegalStatusException&) {
+            return;
+        }
+    }
+    execute();
+}
