@@ -1,0 +1,27 @@
+#pragma once
+
+#include "app/Openviewcontroller.h"
+
+#include <string>
+
+class IExtractModel;
+class IGlintfetchFactory;
+class IValueObject;
+class IView;
+
+// The main window's Extract button: checks the output folder and the input files of the main
+// view's values, hands them to the extraction model, asks the user to confirm with the total size,
+// starts the run on a worker thread of the application factory and shows the extraction dialog
+// until it is closed. Results: "Failure" (nothing to do), "Cancelled" (not confirmed), "Success".
+class ExtractController : public OpenViewController {
+public:
+    ExtractController(IView* view, IExtractModel* extractModel, IGlintfetchFactory* factory);
+    ~ExtractController() override;
+
+protected:
+    std::string doExecute(IValueObject* values) override;
+
+private:
+    IExtractModel* extractModel;  // not owned
+    IGlintfetchFactory* factory;  // not owned; the one that made the extraction model
+};

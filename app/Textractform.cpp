@@ -1,0 +1,83 @@
+#include "app/Textractform.h"
+
+#include "platform/classlib/TButton.h"
+#include "platform/classlib/TFont.h"
+#include "platform/classlib/TLabel.h"
+#include "platform/classlib/TMemo.h"
+#include "platform/classlib/TProgressBar.h"
+
+TExtractForm::TExtractForm(TComponent* owner)
+    : TBaseForm(owner)
+{
+    createControls();
+}
+
+TExtractForm::TExtractForm(HWND parentWindow)
+    : TBaseForm(parentWindow)
+{
+    createControls();
+}
+
+TExtractForm::~TExtractForm() = default;
+
+void TExtractForm::createControls()
+{
+    SetName("ExtractForm");
+    SetCaption("抽出状況");
+    SetBorderStyle(bsDialog);
+    SetPosition(poMainFormCenter);
+    SetClientSize(377, 345);
+    Font()->SetName("ＭＳ Ｐゴシック");
+    Font()->SetHeight(-12);
+    Font()->SetCharset(SHIFTJIS_CHARSET);
+
+    Label1 = new TLabel(this);
+    Label1->SetName("Label1");
+    Label1->SetParent(this);
+    Label1->SetBounds(8, 8, 108, 12);
+    Label1->SetCaption("抽出中ファイル進捗");
+
+    FileProgress = new TProgressBar(this);
+    FileProgress->SetName("FileProgress");
+    FileProgress->SetParent(this);
+    FileProgress->SetBounds(8, 24, 361, 17);
+    FileProgress->SetMin(0);
+    FileProgress->SetMax(100);
+    FileProgress->SetSmooth(true);
+
+    Label2 = new TLabel(this);
+    Label2->SetName("Label2");
+    Label2->SetParent(this);
+    Label2->SetBounds(8, 48, 48, 12);
+    Label2->SetCaption("全体進捗");
+
+    TotalProgress = new TProgressBar(this);
+    TotalProgress->SetName("TotalProgress");
+    TotalProgress->SetParent(this);
+    TotalProgress->SetBounds(8, 64, 361, 17);
+    TotalProgress->SetMin(0);
+    TotalProgress->SetMax(100);
+    TotalProgress->SetSmooth(true);
+
+    Label3 = new TLabel(this);
+    Label3->SetName("Label3");
+    Label3->SetParent(this);
+    Label3->SetBounds(8, 88, 24, 12);
+    Label3->SetCaption("ログ");
+
+    Logger = new TMemo(this);
+    Logger->SetName("Logger");
+    Logger->SetParent(this);
+    Logger->SetBounds(8, 104, 361, 201);
+    Logger->SetReadOnly(true);
+    Logger->SetScrollBars(ssBoth);
+    Logger->SetWantReturns(false);
+    Logger->SetWordWrap(false);
+    Logger->SetText("");
+
+    CancelBtn = new TButton(this);
+    CancelBtn->SetName("CancelBtn");
+    CancelBtn->SetParent(this);
+    CancelBtn->SetBounds(151, 312, 75, 25);
+    CancelBtn->SetCaption("キャンセル");
+}

@@ -1,0 +1,102 @@
+#include "app/Tfileoptionform.h"
+
+#include "platform/classlib/TButton.h"
+#include "platform/classlib/TCheckBox.h"
+#include "platform/classlib/TEdit.h"
+#include "platform/classlib/TFont.h"
+#include "platform/classlib/TGroupBox.h"
+#include "platform/classlib/TLabel.h"
+
+TFileOptionForm::TFileOptionForm(TComponent* owner)
+    : TBaseForm(owner)
+{
+    createControls();
+}
+
+TFileOptionForm::TFileOptionForm(HWND parentWindow)
+    : TBaseForm(parentWindow)
+{
+    createControls();
+}
+
+TFileOptionForm::~TFileOptionForm() = default;
+
+void TFileOptionForm::createControls()
+{
+    SetName("FileOptionForm");
+    SetCaption("ファイル設定");
+    SetBorderStyle(bsDialog);
+    SetPosition(poMainFormCenter);
+    SetClientSize(322, 170);
+    Font()->SetName("ＭＳ Ｐゴシック");
+    Font()->SetHeight(-12);
+    Font()->SetCharset(SHIFTJIS_CHARSET);
+
+    FolderMethods = new TGroupBox(this);
+    FolderMethods->SetName("FolderMethods");
+    FolderMethods->SetParent(this);
+    FolderMethods->SetBounds(8, 8, 305, 49);
+    FolderMethods->SetCaption("ディレクトリ作成");
+
+    PerFile = new TCheckBox(this);
+    PerFile->SetName("PerFile");
+    PerFile->SetParent(FolderMethods);
+    PerFile->SetBounds(16, 20, 121, 17);
+    PerFile->SetCaption("ファイル毎");
+
+    PerFormat = new TCheckBox(this);
+    PerFormat->SetName("PerFormat");
+    PerFormat->SetParent(FolderMethods);
+    PerFormat->SetBounds(152, 20, 137, 17);
+    PerFormat->SetCaption("データ種類毎");
+
+    ExtFileSize = new TGroupBox(this);
+    ExtFileSize->SetName("ExtFileSize");
+    ExtFileSize->SetParent(this);
+    ExtFileSize->SetBounds(8, 64, 305, 57);
+    ExtFileSize->SetCaption("抽出するファイルサイズ");
+
+    ExtSizeFrom = new TEdit(this);
+    ExtSizeFrom->SetName("ExtSizeFrom");
+    ExtSizeFrom->SetParent(ExtFileSize);
+    ExtSizeFrom->SetBounds(16, 24, 81, 20);
+    ExtSizeFrom->SetMaxLength(6);
+    ExtSizeFrom->SetImeMode(imDisable);
+    ExtSizeFrom->SetText("");
+
+    Label1 = new TLabel(this);
+    Label1->SetName("Label1");
+    Label1->SetParent(ExtFileSize);
+    Label1->SetBounds(104, 28, 41, 12);
+    Label1->SetCaption("ＭＢ　～");
+
+    ExtSizeTo = new TEdit(this);
+    ExtSizeTo->SetName("ExtSizeTo");
+    ExtSizeTo->SetParent(ExtFileSize);
+    ExtSizeTo->SetBounds(152, 24, 81, 20);
+    ExtSizeTo->SetMaxLength(6);
+    ExtSizeTo->SetImeMode(imDisable);
+    ExtSizeTo->SetText("");
+
+    Label2 = new TLabel(this);
+    Label2->SetName("Label2");
+    Label2->SetParent(ExtFileSize);
+    Label2->SetBounds(240, 28, 17, 12);
+    Label2->SetCaption("ＭＢ");
+
+    OKBtn = new TButton(this);
+    OKBtn->SetName("OKBtn");
+    OKBtn->SetParent(this);
+    OKBtn->SetBounds(152, 136, 75, 25);
+    OKBtn->SetCaption("OK");
+    OKBtn->SetDefault(true);
+    OKBtn->SetModalResult(mrOk);
+
+    CancelBtn = new TButton(this);
+    CancelBtn->SetName("CancelBtn");
+    CancelBtn->SetParent(this);
+    CancelBtn->SetBounds(238, 136, 75, 25);
+    CancelBtn->SetCaption("キャンセル");
+    CancelBtn->SetCancel(true);
+    CancelBtn->SetModalResult(mrCancel);
+}
