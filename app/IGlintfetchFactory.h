@@ -6,16 +6,20 @@
 #include <memory>
 
 class IConfigModel;
+class IController;
 class IExtractModel;
+class IMainView;
 class IPluginModel;
+class IView;
 
-// The application factory: the one place where the program's models are made, and a framework
-// factory as well, so that every framework object is reachable through it. It owns everything it
-// made and deletes all of it when it is destroyed.
+// The application factory: the one place where the program's models, views (each with its form)
+// and controllers are made, and a framework factory as well, so that every framework object is
+// reachable through it. It owns everything it made and deletes all of it when it is destroyed.
 //
-// There is at most one model of each kind per factory: the first request makes it, every later
-// request returns the same object. Factories made for a short time, only for framework objects,
-// are never asked for a model.
+// There is at most one model and one view of each kind per factory: the first request makes it,
+// every later request returns the same object. Every controller request makes a new controller.
+// Factories made for a short time, only for framework objects, are never asked for a model, a
+// view or a controller.
 class IGlintfetchFactory : public virtual ITarnwickFactoryEx, public virtual ITarnwickFactory {
 public:
     ~IGlintfetchFactory() override = default;
@@ -25,6 +29,14 @@ public:
     // A later request ignores its arguments: the model stays bound to the models of the first.
     virtual IExtractModel* createExtractModel(IConfigModel* configModel,
                                               IPluginModel* pluginModel) = 0;
+    // The main window; its form becomes the application's main form.
+    virtual IMainView* createMainView() = 0;
+    virtual IController* createAddExtractFileController(IMainView* mainView) = 0;
+    virtual IController* createRemoveExtractFileController(IMainView* mainView) = 0;
+    virtual IController* createOpenViewController(IView* view) = 0;
+    virtual IController* createCloseViewController(IView* view) = 0;
+    virtual IController* createOpenMainController(IView* view, IConfigModel* configModel) = 0;
+    virtual IController* createOpenVersionController() = 0;
 };
 
 // A new application factory: it and everything it made die with the pointer. The only way the

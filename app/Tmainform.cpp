@@ -1,0 +1,118 @@
+#include "app/Tmainform.h"
+
+#include "controls/FolderListView.h"
+#include "controls/FolderTreeView.h"
+#include "platform/classlib/TButton.h"
+#include "platform/classlib/TLabel.h"
+#include "platform/classlib/TListColumn.h"
+#include "platform/classlib/TListColumns.h"
+#include "platform/classlib/TMainMenu.h"
+#include "platform/classlib/TMenuItem.h"
+#include "platform/classlib/TPopupMenu.h"
+
+#include <string>
+
+namespace {
+
+const int clientWidth = 665;
+const int clientHeight = 329;
+const int margin = 8;
+const int labelTop = 8;
+const int paneTop = 26;
+const int paneHeight = clientHeight - paneTop - margin;
+const int buttonWidth = 50;
+const int buttonHeight = 25;
+const int paneWidth = (clientWidth - 4 * margin - buttonWidth) / 2;
+
+TMenuItem* addItem(TComponent* owner, TMenuItem* parent, const char* name, const char* caption) {
+    auto* item = new TMenuItem(owner);
+    item->SetName(name);
+    item->SetCaption(caption);
+    parent->Add(item);
+    return item;
+}
+
+}  // namespace
+
+TMainForm::TMainForm(TComponent* owner) : TBaseForm(owner) {
+    SetName("MainForm");
+    SetCaption("Quellmark Glintfetch");
+    // The size first: a fixed border holds the client area at the size it has then.
+    SetClientWidth(clientWidth);
+    SetClientHeight(clientHeight);
+    SetBorderStyle(bsSingle);
+    SetBorderIcons(TBorderIcons{biSystemMenu, biMinimize});
+    SetPosition(poDefault);
+
+    const int listLeft = margin;
+    const int buttonLeft = listLeft + paneWidth + margin;
+    const int treeLeft = buttonLeft + buttonWidth + margin;
+
+    targetLabel = new TLabel(this);
+    targetLabel->SetName("targetLabel");
+    targetLabel->SetParent(this);
+    targetLabel->SetCaption("対象ファイル（ドラッグ＆ドロップで追加できます）");
+    targetLabel->SetBounds(listLeft, labelTop, paneWidth, paneTop - labelTop - 2);
+
+    outputLabel = new TLabel(this);
+    outputLabel->SetName("outputLabel");
+    outputLabel->SetParent(this);
+    outputLabel->SetCaption("出力先ディレクトリ");
+    outputLabel->SetBounds(treeLeft, labelTop, paneWidth, paneTop - labelTop - 2);
+
+    extractButton = new TButton(this);
+    extractButton->SetName("extractButton");
+    extractButton->SetParent(this);
+    extractButton->SetCaption("抽出→");
+    extractButton->SetBounds(buttonLeft, paneTop + (paneHeight - buttonHeight) / 2, buttonWidth,
+                             buttonHeight);
+
+    outputList = new TFolderTreeView(this);
+    outputList->SetName("outputList");
+    outputList->SetParent(this);
+    outputList->SetBounds(treeLeft, paneTop, paneWidth, paneHeight);
+
+    targetList = new TFolderListView(this);
+    targetList->SetName("targetList");
+    targetList->SetParent(this);
+    targetList->SetBounds(listLeft, paneTop, paneWidth, paneHeight);
+    targetList->SetViewStyle(vsReport);
+    TListColumn* nameColumn = targetList->Columns()->Add();
+    nameColumn->SetCaption("name");
+    nameColumn->SetWidth(paneWidth - 4);
+    targetList->SetShowColumnHeaders(false);
+    targetList->SetMultiSelect(true);
+    targetList->SetReadOnly(true);
+    targetList->SetSortType(stBoth);
+
+    mainMenu = new TMainMenu(this);
+    mainMenu->SetName("mainMenu");
+    TMenuItem* bar = mainMenu->Items();
+    TMenuItem* file = addItem(this, bar, "File", "ファイル(&F)");
+    addItem(this, file, "Insert", "追加(&I)...");
+    addItem(this, file, "Delete", "削除(&D)");
+    addItem(this, file, "N8", "-");
+    addItem(this, file, "Exit", "終了(&X)");
+    Option = addItem(this, bar, "Option", "設定(&O)");
+    addItem(this, Option, "FileSpec", "ファイル設定(&F)...");
+    DataSpec = addItem(this, Option, "DataSpec", "プラグイン設定(&P)...");
+    Help = addItem(this, bar, "Help", "ヘルプ(&H)");
+    Version = addItem(this, Help, "Version", "バージョン情報(&A)");
+    SetMenu(mainMenu);
+
+    popupMenu = new TPopupMenu(this);
+    popupMenu->SetName("popupMenu");
+    addItem(this, popupMenu->Items(), "PopInsert", "追加(&I)...");
+    addItem(this, popupMenu->Items(), "PopDelete", "削除(&D)");
+    targetList->SetPopupMenu(popupMenu);
+
+    targetList->SetTabOrder(0);
+    extractButton->SetTabOrder(1);
+    outputList->SetTabOrder(2);
+
+    OnCreate = TNotifyEvent(this, &TMainForm::FormCreate);
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::FormCreate(TObject*) { outputList->AddDesktopNode(); }

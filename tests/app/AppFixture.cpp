@@ -1,0 +1,96 @@
+#include "tests/app/AppFixture.h"
+
+#include "framework/IValueObject.h"
+#include "platform/classlib/Qtsupport.h"
+#include "platform/classlib/TButton.h"
+#include "platform/classlib/TMenuItem.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QTest>
+#include <QWidget>
+
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+std::string RecordingController::doExecute(IValueObject* values) {
+    Run run;
+    run.hasOutputDirectory = values->getValueCount("outputDirectory") > 0;
+    run.outputDirectory = values->getValue("outputDirectory");
+    for (std::uint32_t i = 0; i < values->getValueCount("inputFiles"); ++i) {
+        run.inputFiles.push_back(values->getValue("inputFiles", i));
+    }
+    runs.push_back(run);
+    if (during) during();
+    return "Success";
+}
+
+void AppFixture::SetUp() {
+    classlib::ensureApplication();
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    scratchDir = (fs::temp_directory_path() /
+                  ("glintfetch-app-" + std::to_string(QCoreApplication::applicationPid()) + "-" +
+                   info->name()))
+                     .string();
+    fs::remove_all(scratchDir);
+    fs::create_directories(scratchDir);
+    seam = std::make_unique<TDialogSeamScope>(
+        [this](const TMessageDlgRequest& request) {
+            messages.push_back(request);
+            return answer ? answer(request) : int(mrOk);
+        },
+        [this](const TOpenDialogRequest& request, std::vector<std::string>& files) {
+            opens.push_back(request);
+            if (duringOpen) duringOpen();
+            if (openCancelled) return false;
+            files = openFiles;
+            return true;
+        });
+}
+
+void AppFixture::TearDown() {
+    seam.reset();
+    std::error_code ignored;
+    fs::permissions(scratchDir, fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(scratchDir, ignored);
+}
+
+std::string AppFixture::writeFile(const std::string& relative, const std::string& bytes) {
+    const fs::path path = fs::path(scratchDir) / relative;
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path.string();
+}
+
+std::string AppFixture::programDir() {
+    return fs::canonical("/proc/self/exe").parent_path().string();
+}
+
+void AppFixture::click(TButton* button) {
+    QWidget* widget = button->Widget();
+    QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, widget->rect().center());
+}
+
+void AppFixture::choose(TMenuItem* item) { item->Action()->trigger(); }
+
+bool waitFor(const std::function<bool()>& condition, int timeoutMs) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired()) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+std::string smallPng() {
+    static const unsigned char bytes[] = {
+        0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48,
+        0x44, 0x52, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x08, 0x06, 0x00, 0x00,
+        0x00, 0x1F, 0x15, 0xC4, 0x89, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x44, 0x41, 0x54, 0x78,
+        0x9C, 0x63, 0xF8, 0xCF, 0xC0, 0xF0, 0x1F, 0x00, 0x05, 0x00, 0x01, 0xFF, 0x89, 0x99,
+        0x3D, 0x1D, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82};
+    return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
+}

@@ -1,0 +1,119 @@
+#include "app/IGlintfetchFactory.h"
+#include "app/IMainView.h"
+#include "app/Tmainform.h"
+#include "controls/FolderListView.h"
+#include "framework/IController.h"
+#include "platform/classlib/TListItem.h"
+#include "platform/classlib/TListItems.h"
+#include "platform/classlib/TMenuItem.h"
+#include "tests/app/AppFixture.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+class MainControllersTest : public AppFixture {
+protected:
+    void SetUp() override {
+        AppFixture::SetUp();
+        factory = createGlintfetchFactory();
+        view = factory->createMainView();
+        form = dynamic_cast<TMainForm*>(view->getComponent());
+        ASSERT_NE(form, nullptr);
+    }
+    void TearDown() override {
+        factory.reset();
+        AppFixture::TearDown();
+    }
+
+    TMenuItem* item(const char* name) { return static_cast<TMenuItem*>(form->FindComponent(name)); }
+
+    std::vector<std::string> captions() {
+        std::vector<std::string> result;
+        for (int i = 0; i < form->targetList->Items()->Count(); ++i) {
+            result.push_back(form->targetList->Items()->Item(i)->Caption());
+        }
+        return result;
+    }
+
+    std::unique_ptr<IGlintfetchFactory> factory;
+    IMainView* view = nullptr;
+    TMainForm* form = nullptr;
+};
+
+TEST_F(MainControllersTest, AddingAsksForSeveralFilesAndListsThemSorted) {
+    IController* add = factory->createAddExtractFileController(view);
+    view->setAddExtractFileController(add);
+    const std::string zulu = writeFile("zulu.dat", "z");
+    const std::string echo = writeFile("echo.dat", "e");
+    openFiles = {zulu, echo};
+    choose(item("Insert"));
+    ASSERT_EQ(opens.size(), 1u);
+    EXPECT_TRUE(opens[0].Options.Contains(ofAllowMultiSelect));
+    EXPECT_EQ(opens[0].Filter, "");
+    EXPECT_EQ(opens[0].InitialDir, "");
+    EXPECT_EQ(opens[0].FileName, "");
+    EXPECT_EQ(captions(), (std::vector<std::string>{"echo.dat", "zulu.dat"}));
+
+    // The pop-up twin, an already listed file, and a cancelled dialog.
+    openFiles = {echo};
+    choose(item("PopInsert"));
+    EXPECT_EQ(captions().size(), 2u);
+    openCancelled = true;
+    EXPECT_EQ(add->execute(), "Success");
+    EXPECT_EQ(captions().size(), 2u);
+    EXPECT_EQ(opens.size(), 3u);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(MainControllersTest, AChoiceWhileTheDialogIsOpenIsIgnored) {
+    IController* add = factory->createAddExtractFileController(view);
+    view->setAddExtractFileController(add);
+    openFiles = {writeFile("one.dat", "1")};
+    duringOpen = [&] {
+        if (opens.size() == 1) choose(item("PopInsert"));
+    };
+    choose(item("Insert"));
+    EXPECT_EQ(opens.size(), 1u);
+    EXPECT_EQ(captions().size(), 1u);
+    // The flag is down again: the next choice opens the dialog.
+    choose(item("Insert"));
+    EXPECT_EQ(opens.size(), 2u);
+}
+
+TEST_F(MainControllersTest, RemovingTakesOnlyTheSelectedRows) {
+    view->setRemoveExtractFileController(factory->createRemoveExtractFileController(view));
+    for (const char* name : {"a.dat", "b.dat", "c.dat"}) view->addExtractFile(writeFile(name, "x"));
+    choose(item("Delete"));
+    EXPECT_EQ(captions().size(), 3u);
+    form->targetList->Items()->Item(1)->SetSelected(true);
+    choose(item("PopDelete"));
+    EXPECT_EQ(captions(), (std::vector<std::string>{"a.dat", "c.dat"}));
+    form->targetList->Items()->Item(0)->SetSelected(true);
+    form->targetList->Items()->Item(1)->SetSelected(true);
+    choose(item("Delete"));
+    EXPECT_TRUE(captions().empty());
+}
+
+TEST_F(MainControllersTest, TheVersionBoxShowsTheVersionLineFirstAndWaitsForOk) {
+    view->setVersionController(factory->createOpenVersionController());
+    choose(item("Version"));
+    ASSERT_EQ(messages.size(), 1u);
+    const TMessageDlgRequest& box = messages[0];
+    EXPECT_EQ(box.Type, mtInformation);
+    EXPECT_EQ(box.Buttons, TMsgDlgButtons{mbOK});
+    EXPECT_EQ(box.HelpContext, 0);
+    const std::string first = "Quellmark Glintfetch Version 1.00\n";
+    EXPECT_EQ(box.Text.substr(0, first.size()), first);
+    // Three lines, the last without a line break.
+    const std::string rest = box.Text.substr(first.size());
+    const std::size_t second = rest.find('\n');
+    ASSERT_NE(second, std::string::npos);
+    EXPECT_GT(second, 0u);
+    EXPECT_EQ(rest.find('\n', second + 1), std::string::npos);
+    EXPECT_NE(rest.back(), '\n');
+}
+
+}  // namespace

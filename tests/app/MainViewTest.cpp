@@ -1,0 +1,295 @@
+#include "app/Closeviewcontroller.h"
+#include "app/IGlintfetchFactory.h"
+#include "app/IMainView.h"
+#include "app/Tmainform.h"
+#include "controls/FolderListView.h"
+#include "controls/FolderTreeView.h"
+#include "controls/Shellitem.h"
+#include "framework/IValueObject.h"
+#include "platform/classlib/TApplication.h"
+#include "platform/classlib/TButton.h"
+#include "platform/classlib/TLabel.h"
+#include "platform/classlib/TListColumn.h"
+#include "platform/classlib/TListColumns.h"
+#include "platform/classlib/TListItem.h"
+#include "platform/classlib/TListItems.h"
+#include "platform/classlib/TMainMenu.h"
+#include "platform/classlib/TMenuItem.h"
+#include "platform/classlib/TPopupMenu.h"
+#include "platform/classlib/TTreeNode.h"
+#include "platform/classlib/TTreeNodes.h"
+#include "tests/app/AppFixture.h"
+
+#include <QMetaObject>
+#include <QWidget>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+class MainViewTest : public AppFixture {
+protected:
+    void SetUp() override {
+        AppFixture::SetUp();
+        factory = createGlintfetchFactory();
+        view = factory->createMainView();
+        form = dynamic_cast<TMainForm*>(view->getComponent());
+        ASSERT_NE(form, nullptr);
+    }
+    void TearDown() override {
+        factory.reset();
+        AppFixture::TearDown();
+    }
+
+    TMenuItem* item(const char* name) { return static_cast<TMenuItem*>(form->FindComponent(name)); }
+
+    std::vector<std::string> captions() {
+        std::vector<std::string> result;
+        for (int i = 0; i < form->targetList->Items()->Count(); ++i) {
+            result.push_back(form->targetList->Items()->Item(i)->Caption());
+        }
+        return result;
+    }
+
+    std::unique_ptr<IGlintfetchFactory> factory;
+    IMainView* view = nullptr;
+    TMainForm* form = nullptr;
+};
+
+TEST_F(MainViewTest, TheFormIsTheApplicationsMainFormWithItsControlsAndMenus) {
+    EXPECT_EQ(Application->MainForm(), form);
+    EXPECT_EQ(form->Name(), "MainForm");
+    EXPECT_EQ(form->Caption(), "Quellmark Glintfetch");
+    EXPECT_EQ(form->ClientWidth(), 665);
+    EXPECT_EQ(form->ClientHeight(), 329);
+    EXPECT_EQ(form->BorderStyle(), bsSingle);
+    EXPECT_EQ(form->BorderIcons(), (TBorderIcons{biSystemMenu, biMinimize}));
+    EXPECT_EQ(form->Position(), poDefault);
+    EXPECT_EQ(form->Menu(), form->mainMenu);
+    EXPECT_EQ(form->targetLabel->Caption(), "対象ファイル（ドラッグ＆ドロップで追加できます）");
+    EXPECT_EQ(form->outputLabel->Caption(), "出力先ディレクトリ");
+    EXPECT_EQ(form->extractButton->Caption(), "抽出→");
+    EXPECT_EQ(form->targetList->TabOrder(), 0);
+    EXPECT_EQ(form->extractButton->TabOrder(), 1);
+    EXPECT_EQ(form->outputList->TabOrder(), 2);
+    EXPECT_EQ(form->outputList->GetFileNameFilter(), "");
+
+    TFolderListView* list = form->targetList;
+    EXPECT_EQ(list->ViewStyle(), vsReport);
+    ASSERT_EQ(list->Columns()->Count(), 1);
+    EXPECT_EQ(list->Columns()->Items(0)->Caption(), "name");
+    EXPECT_FALSE(list->ShowColumnHeaders());
+    EXPECT_TRUE(list->MultiSelect());
+    EXPECT_TRUE(list->ReadOnly());
+    EXPECT_EQ(list->SortType(), stBoth);
+    EXPECT_EQ(list->PopupMenu(), form->popupMenu);
+
+    // The list left, the button between, the tree right, all inside the client area.
+    EXPECT_LT(list->Left() + list->Width(), form->extractButton->Left());
+    EXPECT_LT(form->extractButton->Left() + form->extractButton->Width(), form->outputList->Left());
+    EXPECT_LE(form->outputList->Left() + form->outputList->Width(), 665);
+    EXPECT_LT(form->targetLabel->Top(), list->Top());
+
+    struct Entry {
+        int menu;
+        int index;
+        const char* name;
+        const char* caption;
+    };
+    const Entry entries[] = {
+        {0, -1, "File", "ファイル(&F)"},          {0, 0, "Insert", "追加(&I)..."},
+        {0, 1, "Delete", "削除(&D)"},             {0, 2, "N8", "-"},
+        {0, 3, "Exit", "終了(&X)"},               {1, -1, "Option", "設定(&O)"},
+        {1, 0, "FileSpec", "ファイル設定(&F)..."}, {1, 1, "DataSpec", "プラグイン設定(&P)..."},
+        {2, -1, "Help", "ヘルプ(&H)"},            {2, 0, "Version", "バージョン情報(&A)"},
+    };
+    TMenuItem* bar = form->mainMenu->Items();
+    ASSERT_EQ(bar->Count(), 3);
+    for (const Entry& entry : entries) {
+        TMenuItem* menuItem = bar->Items(entry.menu);
+        if (entry.index >= 0) menuItem = menuItem->Items(entry.index);
+        EXPECT_EQ(menuItem->Name(), entry.name);
+        EXPECT_EQ(menuItem->Caption(), entry.caption) << entry.name;
+        EXPECT_EQ(menuItem->Owner(), form) << entry.name;
+    }
+    EXPECT_EQ(bar->Items(1), form->Option);
+    EXPECT_EQ(bar->Items(1)->Items(1), form->DataSpec);
+    EXPECT_EQ(bar->Items(2), form->Help);
+    EXPECT_EQ(bar->Items(2)->Items(0), form->Version);
+    TMenuItem* popup = form->popupMenu->Items();
+    ASSERT_EQ(popup->Count(), 2);
+    EXPECT_EQ(popup->Items(0)->Name(), "PopInsert");
+    EXPECT_EQ(popup->Items(0)->Caption(), "追加(&I)...");
+    EXPECT_EQ(popup->Items(1)->Name(), "PopDelete");
+    EXPECT_EQ(popup->Items(1)->Caption(), "削除(&D)");
+    EXPECT_EQ(popup->Items(1)->Owner(), form);
+}
+
+TEST_F(MainViewTest, TheOutputTreeOffersTheDesktopAndPreselectsTheProgramsFolder) {
+    TTreeNodes* nodes = form->outputList->Items();
+    ASSERT_EQ(nodes->RootCount(), 2);
+    auto* desktop = static_cast<ShellItem*>(nodes->Root(0)->Data());
+    ASSERT_NE(desktop, nullptr);
+    EXPECT_EQ(desktop->getPath(), "");
+
+    TTreeNode* folder = nodes->Root(1);
+    auto* item = static_cast<ShellItem*>(folder->Data());
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->getPath(), programDir());
+    EXPECT_EQ(folder->Text(), item->getDisplayName());
+    EXPECT_EQ(folder->ImageIndex(), item->getIconIndex());
+    EXPECT_EQ(folder->SelectedIndex(), item->getOpenIconIndex());
+    EXPECT_EQ(form->outputList->Selected(), folder);
+    // Expandable by a placeholder until it is first opened.
+    ASSERT_EQ(folder->Count(), 1);
+    EXPECT_EQ(folder->Item(0)->Text(), "");
+    EXPECT_EQ(folder->Item(0)->Data(), nullptr);
+
+    IValueObject* values = factory->createValueObject();
+    view->getValues(values);
+    EXPECT_EQ(values->getValue("outputDirectory"), programDir());
+    EXPECT_EQ(values->getValueCount("inputFiles"), 0u);
+}
+
+TEST_F(MainViewTest, TheOutputFolderKeyFollowsTheTreesSelection) {
+    struct Case {
+        const char* what;
+        int root;  // -1: nothing selected
+        std::uint32_t count;
+        const char* value;
+    };
+    const Case cases[] = {
+        {"nothing selected writes no key", -1, 0, ""},
+        {"the desktop is off the file system", 0, 1, ""},
+    };
+    for (const Case& c : cases) {
+        form->outputList->Select(c.root < 0 ? nullptr : form->outputList->Items()->Root(c.root));
+        IValueObject* values = factory->createValueObject();
+        view->getValues(values);
+        EXPECT_EQ(values->getValueCount("outputDirectory"), c.count) << c.what;
+        EXPECT_EQ(values->getValue("outputDirectory"), c.value) << c.what;
+    }
+}
+
+TEST_F(MainViewTest, InputFilesAreListedOnceInSortedOrderAndRemovedBySelection) {
+    const std::string charlie = writeFile("charlie.bin", "c");
+    const std::string alpha = writeFile("alpha.bin", "a");
+    const std::string bravo = writeFile("bravo.bin", "b");
+    view->addExtractFile(charlie);
+    view->addExtractFile(alpha);
+    view->addExtractFile(bravo);
+    view->addExtractFile(alpha);
+    EXPECT_EQ(captions(), (std::vector<std::string>{"alpha.bin", "bravo.bin", "charlie.bin"}));
+
+    IValueObject* values = factory->createValueObject();
+    view->getValues(values);
+    ASSERT_EQ(values->getValueCount("inputFiles"), 3u);
+    EXPECT_EQ(values->getValue("inputFiles", 0), alpha);
+    EXPECT_EQ(values->getValue("inputFiles", 1), bravo);
+    EXPECT_EQ(values->getValue("inputFiles", 2), charlie);
+
+    form->targetList->ClearSelection();
+    view->removeSelectedExtractFiles();
+    EXPECT_EQ(captions().size(), 3u);
+
+    form->targetList->Items()->Item(0)->SetSelected(true);
+    form->targetList->Items()->Item(2)->SetSelected(true);
+    view->removeSelectedExtractFiles();
+    EXPECT_EQ(captions(), std::vector<std::string>{"bravo.bin"});
+}
+
+TEST_F(MainViewTest, EachSetterWiresItsControlsToAnEventControllerOnly) {
+    struct Case {
+        void (IMainView::*setter)(IController*);
+        std::vector<const char*> items;  // menu items; "" names the Extract button
+    };
+    const Case cases[] = {
+        {&IMainView::setAddExtractFileController, {"Insert", "PopInsert"}},
+        {&IMainView::setRemoveExtractFileController, {"Delete", "PopDelete"}},
+        {&IMainView::setExitController, {"Exit"}},
+        {&IMainView::setFileOptionController, {"FileSpec"}},
+        {&IMainView::setPluginOptionController, {"DataSpec"}},
+        {&IMainView::setVersionController, {"Version"}},
+        {&IMainView::setExtractController, {""}},
+    };
+    // A controller of another class than EventController.
+    class PlainController : public Controller {
+        std::string doExecute(IValueObject*) override { return "Success"; }
+    };
+    for (const Case& c : cases) {
+        RecordingController first;
+        RecordingController second;
+        PlainController plain;
+        auto wiredTo = [&](const char* name) {
+            return std::string(name).empty() ? form->extractButton->OnClick.Data()
+                                             : item(name)->OnClick.Data();
+        };
+        (view->*c.setter)(&plain);
+        (view->*c.setter)(nullptr);
+        for (const char* name : c.items) EXPECT_EQ(wiredTo(name), nullptr) << name;
+        (view->*c.setter)(&first);
+        (view->*c.setter)(&second);
+        (view->*c.setter)(&plain);
+        for (const char* name : c.items) {
+            EXPECT_EQ(wiredTo(name), static_cast<const void*>(&second)) << name;
+            if (std::string(name).empty()) {
+                click(form->extractButton);
+            } else {
+                choose(item(name));
+            }
+        }
+        EXPECT_TRUE(first.runs.empty());
+        ASSERT_EQ(second.runs.size(), c.items.size());
+        // The values are the main window's, whatever view the controller was made for.
+        EXPECT_EQ(second.runs[0].outputDirectory, programDir());
+        // Unwire before the controllers go.
+        for (const char* name : c.items) {
+            if (std::string(name).empty()) {
+                form->extractButton->OnClick = nullptr;
+            } else {
+                item(name)->OnClick = nullptr;
+            }
+        }
+    }
+}
+
+TEST_F(MainViewTest, TheMenuAndPopUpTwinsShareOneBusyController) {
+    RecordingController controller;
+    view->setAddExtractFileController(&controller);
+    int nested = 0;
+    controller.during = [&] {
+        if (nested++ == 0) {
+            // While the first run lasts, its twin and itself are ignored.
+            choose(item("PopInsert"));
+            choose(item("Insert"));
+            EXPECT_TRUE(controller.isBusy());
+        }
+    };
+    view->addExtractFile(writeFile("one.bin", "1"));
+    choose(item("PopInsert"));
+    EXPECT_EQ(controller.runs.size(), 1u);
+    EXPECT_FALSE(controller.isBusy());
+    ASSERT_EQ(controller.runs[0].inputFiles.size(), 1u);
+    choose(item("Insert"));
+    EXPECT_EQ(controller.runs.size(), 2u);
+    item("Insert")->OnClick = nullptr;
+    item("PopInsert")->OnClick = nullptr;
+}
+
+TEST_F(MainViewTest, ExitClosesTheMainWindowAndEndsTheRun) {
+    IController* exit = factory->createCloseViewController(view);
+    view->setExitController(exit);
+    form->Show();
+    ASSERT_TRUE(form->Visible());
+    bool ran = false;
+    // Run returns once the main form has closed; Exit is chosen from inside the loop.
+    QMetaObject::invokeMethod(
+        form->Widget(), [&] { ran = true; choose(item("Exit")); }, Qt::QueuedConnection);
+    Application->Run();
+    EXPECT_TRUE(ran);
+    EXPECT_FALSE(Application->Running());
+}
+
+}  // namespace
