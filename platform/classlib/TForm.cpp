@@ -116,6 +116,18 @@ TForm::~TForm()
         impl->modalLoop->quit();
     }
     impl->window->form = nullptr;
+    // Dialog forms made over this window outlive it (the main form goes first at shutdown); Qt
+    // would delete their windows with this one, under the forms that still own them.
+    for (QObject* child : impl->window->children()) {
+        auto* widget = qobject_cast<QWidget*>(child);
+        if (widget == nullptr || !widget->isWindow()) {
+            continue;
+        }
+        if (auto* dialog = dynamic_cast<TForm*>(classlib::controlOf(widget))) {
+            widget->setParent(nullptr, widget->windowFlags());
+            dialog->parentWindow = nullptr;
+        }
+    }
     if (menu != nullptr) {
         // A menu that outlives the form keeps its bar.
         impl->layout->setMenuBar(nullptr);
@@ -309,7 +321,9 @@ void TForm::SetMenu(TMainMenu* mainMenu)
 
 TWinControl* TForm::ActiveControl() const
 {
-    QWidget* focus = QApplication::focusWidget();
+    // The window's own focus, which it keeps while another window is active (or while the window
+    // system has not activated it yet).
+    QWidget* focus = impl->window->focusWidget();
     while (focus != nullptr && focus->window() == impl->window) {
         if (auto* control = dynamic_cast<TWinControl*>(classlib::controlOf(focus))) {
             return control;
