@@ -117,11 +117,18 @@ void PluginOptionView::update(IObservable* source, IValueObject* values)
         return;
     }
     TListView* list = pluginOptionForm->PluginsList;
-    // Rows that no longer stand for the model's plug-ins one by one (plug-ins were added, removed
-    // or reordered since they were built) would name plug-ins by the wrong index, so they are
-    // built anew as on a refresh.
-    if (list->Items()->Count() == 0 || values->getValue("Operation") == "REFRESH" || !rowsMirror(model)) {
+    if (list->Items()->Count() == 0 || values->getValue("Operation") == "REFRESH") {
         rebuild(model);
+    } else if (!rowsMirror(model)) {
+        // Plug-ins were added, removed or reordered since the rows were built: row positions no
+        // longer are model indices, so the rows are built anew, and the plug-in that was
+        // selected stays selected when it is still there.
+        const std::string keptId = list->SelCount() > 0 ? rowId(list->Selected()) : std::string();
+        rebuild(model);
+        const int keptIndex = keptId.empty() ? -1 : model->getPluginIndex(keptId);
+        if (keptIndex >= 0) {
+            list->SetItemIndex(keptIndex);
+        }
     }
 
     std::string id;

@@ -24,9 +24,10 @@ void TExtractForm::createControls()
 {
     SetName("ExtractForm");
     SetCaption("抽出状況");
+    // The size first: a dialog border fixes the client area at the size it has then.
+    SetClientSize(377, 345);
     SetBorderStyle(bsDialog);
     SetPosition(poMainFormCenter);
-    SetClientSize(377, 345);
     Font()->SetName("ＭＳ Ｐゴシック");
     Font()->SetHeight(-12);
     Font()->SetCharset(SHIFTJIS_CHARSET);

@@ -25,9 +25,10 @@ void TFileOptionForm::createControls()
 {
     SetName("FileOptionForm");
     SetCaption("ファイル設定");
+    // The size first: a dialog border fixes the client area at the size it has then.
+    SetClientSize(322, 170);
     SetBorderStyle(bsDialog);
     SetPosition(poMainFormCenter);
-    SetClientSize(322, 170);
     Font()->SetName("ＭＳ Ｐゴシック");
     Font()->SetHeight(-12);
     Font()->SetCharset(SHIFTJIS_CHARSET);

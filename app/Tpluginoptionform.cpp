@@ -25,9 +25,10 @@ void TPluginOptionForm::createControls()
 {
     SetName("PluginOptionForm");
     SetCaption("プラグイン設定");
+    // The size first: a dialog border fixes the client area at the size it has then.
+    SetClientSize(497, 377);
     SetBorderStyle(bsDialog);
     SetPosition(poMainFormCenter);
-    SetClientSize(497, 377);
     Font()->SetName("ＭＳ Ｐゴシック");
     Font()->SetHeight(-12);
     Font()->SetCharset(SHIFTJIS_CHARSET);

@@ -1,0 +1,285 @@
+#include "app/Closeviewcontroller.h"
+#include "app/Fileoptionokcontroller.h"
+#include "app/Fileoptionview.h"
+#include "app/IGlintfetchFactory.h"
+#include "app/Openfileoptioncontroller.h"
+#include "app/Tfileoptionform.h"
+#include "engine/IConfigModel.h"
+#include "engine/IPluginModel.h"
+#include "framework/Exception.h"
+#include "framework/Valueobject.h"
+#include "platform/classlib/TButton.h"
+#include "platform/classlib/TCheckBox.h"
+#include "platform/classlib/TEdit.h"
+#include "platform/classlib/TFont.h"
+#include "platform/classlib/TGroupBox.h"
+#include "platform/classlib/TLabel.h"
+#include "tests/app/DialogFixture.h"
+
+#include <QLineEdit>
+#include <QTest>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+
+namespace {
+
+// The file-option dialog as the builder wires it: the view observes the settings model, OK
+// applies and saves, Cancel only closes.
+class FileOptionDialogTest : public DialogTest {
+protected:
+    FileOptionDialogTest()
+    {
+        TComponent* noOwner = nullptr;
+        form = new TFileOptionForm(noOwner);
+        view.reset(new FileOptionView(form));
+        configModel->addObserver(view.get());
+        open.reset(new OpenFileOptionController(view.get(), configModel));
+        ok.reset(new FileOptionOKController(view.get(), configModel));
+        cancel.reset(new CloseViewController(view.get()));
+        view->setOKController(ok.get());
+        view->setCancelController(cancel.get());
+    }
+
+    ~FileOptionDialogTest() override
+    {
+        view.reset();
+        delete form;
+    }
+
+    // Opens the dialog as the main window's menu item does, runs the steps in it and returns
+    // once it has closed.
+    bool openWith(ModalScript& script)
+    {
+        return script.run([this] { open->onEvent(nullptr); }, [this] { form->Close(); });
+    }
+
+    static void click(TControl* control) { QTest::mouseClick(control->Widget(), Qt::LeftButton); }
+
+    static void retype(TEdit* edit, const std::string& text)
+    {
+        QLineEdit* line = static_cast<QLineEdit*>(edit->Widget());
+        line->selectAll();
+        QTest::keyClick(line, Qt::Key_Delete);
+        QTest::keyClicks(line, QString::fromStdString(text));
+    }
+
+    void store(bool perFile, bool perData, const std::string& from, const std::string& to)
+    {
+        configModel->setCreateDirPerFile(perFile);
+        configModel->setCreateDirPerData(perData);
+        configModel->setLimitFromText(from);
+        configModel->setLimitToText(to);
+        configModel->save();
+    }
+
+    std::string configText() const
+    {
+        std::ifstream file(environment.configPath());
+        return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    }
+
+    TFileOptionForm* form = nullptr;
+    std::unique_ptr<FileOptionView> view;
+    std::unique_ptr<OpenFileOptionController> open;
+    std::unique_ptr<FileOptionOKController> ok;
+    std::unique_ptr<CloseViewController> cancel;
+};
+
+TEST_F(FileOptionDialogTest, FormIsBuiltAsDesigned)
+{
+    EXPECT_EQ(form->Caption(), "ファイル設定");
+    EXPECT_EQ(form->BorderStyle(), bsDialog);
+    EXPECT_EQ(form->Position(), poMainFormCenter);
+    EXPECT_EQ(form->ClientWidth(), 322);
+    EXPECT_EQ(form->ClientHeight(), 170);
+    EXPECT_EQ(form->Font()->Name(), "ＭＳ Ｐゴシック");
+    EXPECT_EQ(form->Font()->Height(), -12);
+    EXPECT_EQ(form->Font()->Charset(), SHIFTJIS_CHARSET);
+
+    const struct {
+        TControl* control;
+        const char* caption;
+        TWinControl* parent;
+    } controls[] = {
+        {form->OKBtn, "OK", form},
+        {form->CancelBtn, "キャンセル", form},
+        {form->FolderMethods, "ディレクトリ作成", form},
+        {form->PerFile, "ファイル毎", form->FolderMethods},
+        {form->PerFormat, "データ種類毎", form->FolderMethods},
+        {form->ExtFileSize, "抽出するファイルサイズ", form},
+        {form->Label1, "ＭＢ　～", form->ExtFileSize},
+        {form->Label2, "ＭＢ", form->ExtFileSize},
+    };
+    for (const auto& expected : controls) {
+        EXPECT_EQ(expected.control->Caption(), expected.caption);
+        EXPECT_EQ(expected.control->Parent(), expected.parent) << expected.caption;
+        EXPECT_EQ(expected.control->Owner(), form) << expected.caption;
+    }
+    EXPECT_TRUE(form->OKBtn->Default());
+    EXPECT_EQ(form->OKBtn->ModalResult(), mrOk);
+    EXPECT_TRUE(form->CancelBtn->Cancel());
+    EXPECT_EQ(form->CancelBtn->ModalResult(), mrCancel);
+    for (TEdit* edit : {form->ExtSizeFrom, form->ExtSizeTo}) {
+        EXPECT_EQ(edit->Parent(), form->ExtFileSize);
+        EXPECT_EQ(edit->MaxLength(), 6);
+        EXPECT_EQ(edit->ImeMode(), imDisable);
+        retype(edit, "12345678");
+        EXPECT_EQ(edit->Text(), "123456");
+    }
+}
+
+// Opening shows what config.xml holds; OK stores the edits there, with an emptied size as no
+// bound ("-1" in the file).
+TEST_F(FileOptionDialogTest, RoundTripThroughConfigXml)
+{
+    store(true, false, "", "5");
+
+    ModalScript script;
+    bool shownAsStored = false;
+    script
+        .then([this] { return form->Visible(); },
+              [&] {
+                  shownAsStored = form->PerFile->Checked() && !form->PerFormat->Checked()
+                      && form->ExtSizeFrom->Text().empty() && form->ExtSizeTo->Text() == "5";
+                  click(form->PerFile);
+                  click(form->PerFormat);
+                  retype(form->ExtSizeFrom, "2");
+                  retype(form->ExtSizeTo, "");
+              })
+        .then([this] { click(form->OKBtn); });
+    ASSERT_TRUE(openWith(script));
+    EXPECT_TRUE(shownAsStored);
+    EXPECT_FALSE(form->Visible());
+    EXPECT_TRUE(messages.shown.empty());
+
+    std::unique_ptr<IGlintfetchFactory> other = createGlintfetchFactory();
+    IConfigModel* reread = other->createConfigModel();
+    reread->load();
+    EXPECT_FALSE(reread->isCreateDirPerFile());
+    EXPECT_TRUE(reread->isCreateDirPerData());
+    EXPECT_EQ(reread->getLimitFromText(), "2");
+    EXPECT_EQ(reread->getLimitToText(), "");
+    EXPECT_NE(configText().find("<limit_to>-1</limit_to>"), std::string::npos) << configText();
+}
+
+TEST_F(FileOptionDialogTest, TextThatIsNoNumberLeavesTheBoundAndStillSavesAndCloses)
+{
+    store(false, false, "1", "5");
+    ModalScript script;
+    script.then([this] { return form->Visible(); },
+                [this] {
+                    click(form->PerFile);
+                    retype(form->ExtSizeTo, "abc");
+                    click(form->OKBtn);
+                });
+    ASSERT_TRUE(openWith(script));
+    EXPECT_FALSE(form->Visible());
+
+    configModel->load();
+    EXPECT_TRUE(configModel->isCreateDirPerFile());
+    EXPECT_EQ(configModel->getLimitToText(), "5");
+}
+
+// Cancel, Esc and the close box leave the model alone, and the next opening shows the stored
+// settings again, not the abandoned edits.
+TEST_F(FileOptionDialogTest, AbandonedEditsNeverSurvive)
+{
+    store(true, true, "3", "");
+    const struct {
+        const char* how;
+        std::function<void(TFileOptionForm*)> leave;
+    } ways[] = {
+        {"Cancel", [](TFileOptionForm* f) { click(f->CancelBtn); }},
+        {"Esc", [](TFileOptionForm* f) { QTest::keyClick(f->Widget()->window(), Qt::Key_Escape); }},
+        {"close box", [](TFileOptionForm* f) { f->Widget()->window()->close(); }},
+    };
+    for (const auto& way : ways) {
+        bool shownAsStored = false;
+        ModalScript script;
+        script.then([this] { return form->Visible(); },
+                    [&] {
+                        shownAsStored = form->PerFile->Checked() && form->PerFormat->Checked()
+                            && form->ExtSizeFrom->Text() == "3" && form->ExtSizeTo->Text().empty();
+                        click(form->PerFile);
+                        retype(form->ExtSizeFrom, "9");
+                        retype(form->ExtSizeTo, "10");
+                        way.leave(form);
+                    });
+        ASSERT_TRUE(openWith(script)) << way.how;
+        EXPECT_TRUE(shownAsStored) << way.how;
+        EXPECT_TRUE(configModel->isCreateDirPerFile()) << way.how;
+        EXPECT_EQ(configModel->getLimitFromText(), "3") << way.how;
+        EXPECT_EQ(configModel->getLimitToText(), "") << way.how;
+    }
+}
+
+// A config.xml that cannot be written is reported with the failure's own message; the dialog
+// closes and the new values stay in memory.
+TEST_F(FileOptionDialogTest, FailedSaveIsReportedWithItsMessage)
+{
+    store(false, false, "", "");
+    std::filesystem::remove(environment.configPath());
+    std::filesystem::create_directory(environment.configPath());
+
+    std::string expectedMessage;
+    try {
+        configModel->save();
+    } catch (const Exception& e) {
+        expectedMessage = e.getMessage();
+    }
+    ASSERT_FALSE(expectedMessage.empty());
+
+    ModalScript script;
+    script.then([this] { return form->Visible(); },
+                [this] {
+                    click(form->PerFormat);
+                    click(form->OKBtn);
+                });
+    ASSERT_TRUE(openWith(script));
+    EXPECT_FALSE(form->Visible());
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].Type, mtError);
+    EXPECT_EQ(messages.shown[0].Text, expectedMessage);
+    EXPECT_TRUE(configModel->isCreateDirPerData());
+    std::filesystem::remove(environment.configPath());
+}
+
+class NotAnEventController : public Controller {
+protected:
+    std::string doExecute(IValueObject*) override { return "Success"; }
+};
+
+TEST_F(FileOptionDialogTest, OnlyTheSettingsModelAndEventControllersAreHeard)
+{
+    store(true, true, "1", "2");
+    configModel->notifyObservers();
+    ASSERT_TRUE(form->PerFile->Checked());
+
+    configModel->setCreateDirPerFile(false);
+    ValueObject values;
+    view->update(pluginModel, &values);
+    EXPECT_TRUE(form->PerFile->Checked());
+
+    NotAnEventController other;
+    const void* wired = form->OKBtn->OnClick.Data();
+    view->setOKController(&other);
+    view->setCancelController(nullptr);
+    EXPECT_EQ(form->OKBtn->OnClick.Data(), wired);
+    EXPECT_EQ(form->CancelBtn->OnClick.Data(), static_cast<const void*>(static_cast<EventController*>(cancel.get())));
+
+    ValueObject read;
+    view->getValues(&read);
+    EXPECT_EQ(read.getValue("isCreateDirPerFile"), "true");
+    EXPECT_EQ(read.getValue("isCreateDirPerData"), "true");
+    EXPECT_EQ(read.getValue("extractFileSizeFrom"), "1");
+    EXPECT_EQ(read.getValue("extractFileSizeTo"), "2");
+}
+
+}  // namespace

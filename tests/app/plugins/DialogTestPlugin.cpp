@@ -1,0 +1,96 @@
+// A plug-in for the dialogs' tests, built once per identifier. It finds the 4 bytes "GFDT" and
+// extracts the 16 bytes that start there. What the dialogs do to it is left in the settings, where
+// the tests can read it: showProperty counts its calls in the property "shown" and writes its
+// parent in "parent".
+//   DIALOG_PLUGIN_ID            getID and getName
+//   DIALOG_PLUGIN_HAS_PROPERTY  what hasProperty answers (0 or 1)
+
+#include "engine/ExtractPlugin.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#define DIALOG_PLUGIN_TEXT(x) #x
+#define DIALOG_PLUGIN_STRING(x) DIALOG_PLUGIN_TEXT(x)
+
+namespace {
+
+const char* const pluginId = DIALOG_PLUGIN_STRING(DIALOG_PLUGIN_ID);
+const unsigned char magic[4] = {'G', 'F', 'D', 'T'};
+const unsigned findSize = 16;
+
+class DialogTestPlugin final : public IExtractPlugin {
+public:
+    const char* getID() override { return pluginId; }
+    const char* getName() override { return pluginId; }
+    const char* getVersion() override { return "1.0"; }
+    const char* getVendor() override { return "dialog tests"; }
+    const char* getKind() override { return "bin"; }
+    unsigned getWindowSize() override { return sizeof magic; }
+    bool detect(const unsigned char* data) override { return std::memcmp(data, magic, sizeof magic) == 0; }
+
+    unsigned extract(const char* inputPath, unsigned offsetHigh, unsigned offsetLow, const char* outputPath) override
+    {
+        std::FILE* input = std::fopen(inputPath, "rb");
+        if (input == nullptr) {
+            return 0;
+        }
+        const long long offset = (static_cast<long long>(offsetHigh) << 32) | offsetLow;
+        unsigned char data[findSize];
+        const bool found = fseeko(input, offset, SEEK_SET) == 0 && std::fread(data, 1, findSize, input) == findSize
+            && std::memcmp(data, magic, sizeof magic) == 0;
+        std::fclose(input);
+        if (!found) {
+            return 0;
+        }
+        std::FILE* output = std::fopen(outputPath, "wb");
+        if (output == nullptr) {
+            return 0;
+        }
+        const bool written = std::fwrite(data, 1, findSize, output) == findSize;
+        return std::fclose(output) == 0 && written ? 1 : 0;
+    }
+
+    bool hasProperty() override { return DIALOG_PLUGIN_HAS_PROPERTY != 0; }
+
+    void showProperty(void* parent) override
+    {
+        if (config == nullptr) {
+            return;
+        }
+        const int length = config->getPropertyLength("shown", pluginId);
+        std::vector<char> buffer(static_cast<std::size_t>(length > 0 ? length : 1));
+        config->getProperty("shown", buffer.data(), pluginId);
+        const int shown = buffer[0] == '\0' ? 0 : std::stoi(buffer.data());
+        config->setProperty("shown", std::to_string(shown + 1).c_str(), pluginId);
+        char address[32];
+        std::snprintf(address, sizeof address, "%p", parent);
+        config->setProperty("parent", address, pluginId);
+    }
+
+    bool isEnabled() override { return enabled; }
+    void setEnabled(bool value) override { enabled = value; }
+    void setConfig(IExtractConfig* value) override { config = value; }
+
+private:
+    bool enabled = true;
+    IExtractConfig* config = nullptr;
+};
+
+}  // namespace
+
+extern "C" {
+
+IExtractPlugin* _createExtractPlugin()
+{
+    return new DialogTestPlugin;
+}
+
+int _releaseExtractPlugin(IExtractPlugin* plugin)
+{
+    delete static_cast<DialogTestPlugin*>(plugin);
+    return 0;
+}
+}
