@@ -135,7 +135,10 @@ void PluginOptionView::update(IObservable* source, IValueObject* values)
     if (list->SelCount() > 0) {
         TListItem* selected = list->Selected();
         id = rowId(selected);
-        selected->SetChecked(model->getPlugin(id)->isEnabled());
+        // Data first: the check-box handler must see the program's own change, not a click.
+        const bool enabled = model->getPlugin(id)->isEnabled();
+        selected->SetData(checkData(enabled));
+        selected->SetChecked(enabled);
     }
 
     if (model->getPluginCount() == 0) {

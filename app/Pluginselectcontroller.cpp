@@ -43,6 +43,8 @@ std::string PluginSelectController::doExecute(IValueObject* values)
     const bool enabled = plugin->isEnabled();
     form->SwitchBtn->SetCaption(enabled ? "無効にする" : "有効にする");
     if (TListItem* row = form->PluginsList->Selected()) {
+        // Data first: the check-box handler must see the program's own change, not a click.
+        row->SetData(enabled ? reinterpret_cast<void*>(1) : nullptr);
         row->SetChecked(enabled);
     }
     return "Success";
