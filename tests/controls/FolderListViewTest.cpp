@@ -121,6 +121,20 @@ TEST_F(FolderListViewTest, PathTheNamespaceCannotNameGivesARowThatCanBeRemovedAn
     EXPECT_EQ(captions(), std::vector<std::string>{missing});
 }
 
+TEST_F(FolderListViewTest, PathSpelledOtherwiseIsFiledUnderItsOwnText) {
+    const std::string otherSpelling = home.string() + "//visible/";
+    list->AddItem(otherSpelling);
+    list->AddItem(pathOf("visible"));
+    ASSERT_EQ(paths(), (std::vector<std::string>{pathOf("visible"), pathOf("visible")}));
+
+    // Its row leaves under the text it came with, not under the path the namespace writes.
+    list->Items()->Item(0)->Delete();
+    list->AddItem(pathOf("visible"));
+    EXPECT_EQ(list->Items()->Count(), 1);
+    list->AddItem(otherSpelling);
+    EXPECT_EQ(list->Items()->Count(), 2);
+}
+
 TEST_F(FolderListViewTest, RowOfTheCaptionAndObjectFormKeepsItsObject) {
     struct Watched : TObject {
         explicit Watched(bool& destroyed) : destroyed(destroyed) {}
