@@ -4,6 +4,8 @@
 #include "platform/classlib/TListItem.h"
 #include "platform/classlib/TListItems.h"
 
+#include <memory>
+
 TFolderListView::TFolderListView(TComponent* owner) : TListView(owner) {}
 
 TFolderListView::~TFolderListView() {
@@ -32,12 +34,12 @@ void TFolderListView::AddItem(const std::string& path) {
     if (FItemsByPath.count(path) != 0) {
         return;
     }
-    auto* item = new ShellItem(path.c_str(), HandleAllocated() ? Handle() : nullptr);
+    auto item = std::make_unique<ShellItem>(path.c_str(), HandleAllocated() ? Handle() : nullptr);
     TListItem* row = Items()->Add();
     FItemsByPath.emplace(path, row);
     row->SetCaption(item->getDisplayName());
     row->SetImageIndex(item->getIconIndex());
-    row->SetData(item);
+    row->SetData(item.release());
 }
 
 void TFolderListView::AddItem(const std::string& caption, TObject* object) {
