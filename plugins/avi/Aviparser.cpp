@@ -27,7 +27,7 @@ std::uint64_t AviParser::measure(ByteCursor& input)
     extension = true;
     for (;;) {
         unsigned char next[windowSize];
-        if (!input.seek(end) || !input.read(next, sizeof next) || !detectForm(next, extensionForm)) {
+        if (!input.peek(end, next, sizeof next) || !detectForm(next, extensionForm)) {
             return end;
         }
         // A cut extension form means a cut file.

@@ -131,3 +131,11 @@ bool ByteCursor::hasBytes(std::uint64_t end)
     unsigned char byte;
     return source.readAt(origin + last, &byte, 1) == 1;
 }
+
+bool ByteCursor::peek(std::uint64_t position, unsigned char* target, std::size_t count)
+{
+    if (position > limit) {
+        return false;
+    }
+    return source.readAt(origin + position, target, count) == count;
+}

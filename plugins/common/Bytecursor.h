@@ -36,6 +36,11 @@ public:
 
     // Whether the input holds every position below end, and end lies within the limit.
     bool hasBytes(std::uint64_t end);
+    // Copies the count bytes at position without moving, even those beyond the limit, provided
+    // position itself lies within it. A format that tells its end only by what follows (a file
+    // that may go on in a further part) looks that far past the largest size the caller would
+    // accept: otherwise a file too large for the limit would pass for its first part.
+    bool peek(std::uint64_t position, unsigned char* target, std::size_t count);
 
 private:
     // Makes the byte at the current position the first of the block in memory.
