@@ -2,17 +2,34 @@
 
 #include "app/Addextractfilecontroller.h"
 #include "app/Closeviewcontroller.h"
+#include "app/Extractcancelcontroller.h"
+#include "app/Extractcontroller.h"
+#include "app/Extractview.h"
+#include "app/Fileoptionokcontroller.h"
+#include "app/Fileoptionview.h"
 #include "app/Mainview.h"
+#include "app/Openfileoptioncontroller.h"
 #include "app/Openmaincontroller.h"
+#include "app/Openpluginoptioncontroller.h"
+#include "app/Openpluginpropertycontroller.h"
 #include "app/Openversioncontroller.h"
 #include "app/Openviewcontroller.h"
+#include "app/Pluginoptionokcontroller.h"
+#include "app/Pluginoptionview.h"
+#include "app/Pluginrefreshcontroller.h"
+#include "app/Pluginselectcontroller.h"
+#include "app/Pluginswitchenabledcontroller.h"
 #include "app/Removeextractfilecontroller.h"
+#include "app/Textractform.h"
+#include "app/Tfileoptionform.h"
 #include "app/Tmainform.h"
+#include "app/Tpluginoptionform.h"
 #include "engine/Configmodel.h"
 #include "engine/Extractmodel.h"
 #include "engine/Pluginmodel.h"
 #include "framework/Threadpool.h"
 #include "platform/classlib/TApplication.h"
+#include "platform/classlib/TWinControl.h"
 
 namespace {
 
@@ -25,6 +42,17 @@ void destroyWindow(View*& view, Form*& form) {
     form = nullptr;
 }
 
+// A dialog over the window of the parent view's form, which gets its window now if it has none.
+template <typename View, typename Form>
+View* dialog(View*& view, Form*& form, IView* parent) {
+    if (form == nullptr) {
+        auto* parentForm = dynamic_cast<TWinControl*>(parent->getComponent());
+        form = new Form(parentForm != nullptr ? parentForm->Handle() : nullptr);
+    }
+    if (view == nullptr) view = new View(form);
+    return view;
+}
+
 }  // namespace
 
 GlintfetchFactory::GlintfetchFactory() = default;
@@ -35,6 +63,11 @@ GlintfetchFactory::~GlintfetchFactory() {
     delete configModel;
     delete pluginModel;
     delete extractModel;
+    // The dialogs before the main window: their windows stand over the main form's window,
+    // which would otherwise take them down behind their forms' backs.
+    destroyWindow(fileOptionView, fileOptionForm);
+    destroyWindow(pluginOptionView, pluginOptionForm);
+    destroyWindow(extractView, extractForm);
     destroyWindow(mainView, mainForm);
     for (Controller* controller : controllers) delete controller;
     controllers.clear();
@@ -71,6 +104,18 @@ IMainView* GlintfetchFactory::createMainView() {
     return mainView;
 }
 
+IFileOptionView* GlintfetchFactory::createFileOptionView(IView* parent) {
+    return dialog(fileOptionView, fileOptionForm, parent);
+}
+
+IPluginOptionView* GlintfetchFactory::createPluginOptionView(IView* parent) {
+    return dialog(pluginOptionView, pluginOptionForm, parent);
+}
+
+IExtractView* GlintfetchFactory::createExtractView(IView* parent) {
+    return dialog(extractView, extractForm, parent);
+}
+
 IController* GlintfetchFactory::keepController(Controller* controller) {
     controllers.push_back(controller);
     IController* handedOut = controller;
@@ -96,6 +141,55 @@ IController* GlintfetchFactory::createCloseViewController(IView* view) {
 
 IController* GlintfetchFactory::createOpenMainController(IView* view, IConfigModel* settings) {
     return keepController(new OpenMainController(view, settings));
+}
+
+IController* GlintfetchFactory::createOpenFileOptionController(IView* view,
+                                                                 IConfigModel* settings) {
+    return keepController(new OpenFileOptionController(view, settings));
+}
+
+IController* GlintfetchFactory::createFileOptionOKController(IView* view,
+                                                               IConfigModel* settings) {
+    return keepController(new FileOptionOKController(view, settings));
+}
+
+IController* GlintfetchFactory::createOpenPluginOptionController(IView* view,
+                                                                   IPluginModel* plugins,
+                                                                   IConfigModel* settings) {
+    return keepController(new OpenPluginOptionController(view, plugins, settings));
+}
+
+IController* GlintfetchFactory::createPluginOptionOKController(IView* view,
+                                                                 IConfigModel* settings) {
+    return keepController(new PluginOptionOKController(view, settings));
+}
+
+IController* GlintfetchFactory::createPluginRefreshController(IPluginModel* plugins,
+                                                                IConfigModel* settings) {
+    return keepController(new PluginRefreshController(plugins, settings));
+}
+
+IController* GlintfetchFactory::createPluginSelectController(IView* view,
+                                                               IPluginModel* plugins) {
+    return keepController(new PluginSelectController(view, plugins));
+}
+
+IController* GlintfetchFactory::createPluginSwitchEnabledController(IPluginModel* plugins) {
+    return keepController(new PluginSwitchEnabledController(plugins));
+}
+
+IController* GlintfetchFactory::createOpenPluginPropertyController(IPluginModel* plugins,
+                                                                     IView* view) {
+    return keepController(new OpenPluginPropertyController(plugins, view));
+}
+
+IController* GlintfetchFactory::createExtractController(IView* view, IExtractModel* extract,
+                                                          IGlintfetchFactory* factory) {
+    return keepController(new ExtractController(view, extract, factory));
+}
+
+IController* GlintfetchFactory::createExtractCancelController(IExtractModel* extract) {
+    return keepController(new ExtractCancelController(extract));
 }
 
 IController* GlintfetchFactory::createOpenVersionController() {

@@ -8,8 +8,11 @@
 class IConfigModel;
 class IController;
 class IExtractModel;
+class IExtractView;
+class IFileOptionView;
 class IMainView;
 class IPluginModel;
+class IPluginOptionView;
 class IView;
 
 // The application factory: the one place where the program's models, views (each with its form)
@@ -31,11 +34,34 @@ public:
                                               IPluginModel* pluginModel) = 0;
     // The main window; its form becomes the application's main form.
     virtual IMainView* createMainView() = 0;
+    // The dialogs: each form is made over the window of the parent view's form, hidden. A later
+    // request returns the same view and does not look at its parent.
+    virtual IFileOptionView* createFileOptionView(IView* parent) = 0;
+    virtual IPluginOptionView* createPluginOptionView(IView* parent) = 0;
+    virtual IExtractView* createExtractView(IView* parent) = 0;
     virtual IController* createAddExtractFileController(IMainView* mainView) = 0;
     virtual IController* createRemoveExtractFileController(IMainView* mainView) = 0;
     virtual IController* createOpenViewController(IView* view) = 0;
     virtual IController* createCloseViewController(IView* view) = 0;
     virtual IController* createOpenMainController(IView* view, IConfigModel* configModel) = 0;
+    virtual IController* createOpenFileOptionController(IView* view,
+                                                        IConfigModel* configModel) = 0;
+    virtual IController* createFileOptionOKController(IView* view, IConfigModel* configModel) = 0;
+    virtual IController* createOpenPluginOptionController(IView* view, IPluginModel* pluginModel,
+                                                          IConfigModel* configModel) = 0;
+    virtual IController* createPluginOptionOKController(IView* view,
+                                                        IConfigModel* configModel) = 0;
+    virtual IController* createPluginRefreshController(IPluginModel* pluginModel,
+                                                       IConfigModel* configModel) = 0;
+    virtual IController* createPluginSelectController(IView* view, IPluginModel* pluginModel) = 0;
+    virtual IController* createPluginSwitchEnabledController(IPluginModel* pluginModel) = 0;
+    virtual IController* createOpenPluginPropertyController(IPluginModel* pluginModel,
+                                                            IView* view) = 0;
+    // factory: the one that made the extraction model, so that it accepts the model's runnable
+    // for the worker thread.
+    virtual IController* createExtractController(IView* view, IExtractModel* extractModel,
+                                                 IGlintfetchFactory* factory) = 0;
+    virtual IController* createExtractCancelController(IExtractModel* extractModel) = 0;
     virtual IController* createOpenVersionController() = 0;
 };
 

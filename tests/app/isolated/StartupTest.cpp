@@ -1,0 +1,142 @@
+#include "app/Glintfetchmain.h"
+#include "app/Tmainform.h"
+#include "controls/FolderTreeView.h"
+#include "controls/Shellitem.h"
+#include "engine/IConfigModel.h"
+#include "framework/Exception.h"
+#include "framework/IController.h"
+#include "platform/classlib/TApplication.h"
+#include "platform/classlib/TTreeNode.h"
+#include "tests/app/AppProgram.h"
+
+#include <QTimer>
+
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const brokenSettings = "<glintfetch><file_options><create_folder_method><per_file>fa";
+
+class StartupTest : public AppProgramFixture {
+protected:
+    // Runs the entry function; once the main window is up, notes what it shows and closes it.
+    int runEntry() {
+        QTimer closer;
+        closer.setInterval(10);
+        QObject::connect(&closer, &QTimer::timeout, [this] {
+            TForm* form = Application->MainForm();
+            if (form == nullptr || !Application->Running() || !form->Visible()) return;
+            shown = true;
+            auto* main = dynamic_cast<TMainForm*>(form);
+            if (main != nullptr && main->outputList->Selected() != nullptr) {
+                auto* item = static_cast<ShellItem*>(main->outputList->Selected()->Data());
+                selectedFolder = item != nullptr ? item->getPath() : "";
+            }
+            form->Close();
+        });
+        closer.start();
+        return glintfetchMain();
+    }
+
+    bool shown = false;
+    std::string selectedFolder;
+};
+
+TEST_F(StartupTest, MissingSettingsAreReplacedByTheDefaultsWithoutABackup) {
+    start();
+    EXPECT_TRUE(messages.empty());
+    const std::string saved = readText(settingsPath());
+    EXPECT_NE(saved.find("<per_file>true</per_file>"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("<limit_to>500</limit_to>"), std::string::npos) << saved;
+    EXPECT_FALSE(exists(settingsPath() + ".bak"));
+    // Start-up does not show the main window; the message loop does.
+    ASSERT_NE(mainForm, nullptr);
+    EXPECT_FALSE(mainForm->Visible());
+}
+
+TEST_F(StartupTest, BrokenSettingsAreKeptAsABackupBesideTheDefaults) {
+    writeFile("broken", brokenSettings);
+    fs::copy_file(scratch() + "/broken", settingsPath());
+    // An older backup gives way to the newer one.
+    fs::copy_file(scratch() + "/broken", settingsPath() + ".bak");
+    std::ofstream(settingsPath() + ".bak") << "older";
+    start();
+    EXPECT_EQ(readText(settingsPath() + ".bak"), brokenSettings);
+    EXPECT_NE(readText(settingsPath()).find("<per_data>true</per_data>"), std::string::npos);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(StartupTest, ReadOnlySettingsThatLoadAreNeitherRewrittenNorBackedUp) {
+    const std::string mine =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><glintfetch><file_options><create_folder_method>"
+        "<per_file>false</per_file><per_data>true</per_data></create_folder_method><size_limit>"
+        "<limit_from>-1</limit_from><limit_to>7</limit_to></size_limit></file_options>"
+        "<plugin_options/></glintfetch>";
+    std::ofstream(settingsPath()) << mine;
+    fs::permissions(settingsPath(), fs::perms::owner_read | fs::perms::group_read);
+    start();
+    EXPECT_EQ(readText(settingsPath()), mine);
+    EXPECT_FALSE(exists(settingsPath() + ".bak"));
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(StartupTest, SettingsThatCannotBeMovedAsideAreNotOverwritten) {
+    std::ofstream(settingsPath()) << brokenSettings;
+    // A folder in the backup's place: the rename fails, whoever runs the test.
+    fs::create_directories(settingsPath() + ".bak/taken");
+    try {
+        start();
+        ADD_FAILURE() << "start-up went on";
+    } catch (const IOException& exception) {
+        EXPECT_NE(exception.getMessage().find("config.xml.bak"), std::string::npos);
+    }
+    EXPECT_EQ(readText(settingsPath()), brokenSettings);
+}
+
+TEST_F(StartupTest, ANormalRunShowsTheMainWindowWithTheProgramsFolderChosen) {
+    EXPECT_EQ(runEntry(), 0);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(selectedFolder, programDir());
+    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(exists(settingsPath()));
+    // Everything is gone again, the main form with its factory.
+    EXPECT_EQ(Application->MainForm(), nullptr);
+}
+
+TEST_F(StartupTest, AFailedSaveOfTheDefaultsIsShownWithItsMessageAndEndsTheRun) {
+    bool factoryGone = false;
+    answer = [&](const TMessageDlgRequest&) {
+        factoryGone = Application->MainForm() == nullptr;
+        return int(mrOk);
+    };
+    // No file may grow past 0 bytes: the settings cannot be written, whoever runs the test.
+    rlimit previous{};
+    getrlimit(RLIMIT_FSIZE, &previous);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit none = previous;
+    none.rlim_cur = 0;
+    setrlimit(RLIMIT_FSIZE, &none);
+    const int result = runEntry();
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_EQ(result, 0);
+    EXPECT_FALSE(shown);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].Type, mtError);
+    EXPECT_EQ(messages[0].Caption, Application->Title());
+    EXPECT_EQ(messages[0].Buttons, TMsgDlgButtons{mbOK});
+    EXPECT_NE(messages[0].Text.find("XMLを保存中にエラーが発生しました。"), std::string::npos)
+        << messages[0].Text;
+    EXPECT_TRUE(factoryGone);
+    EXPECT_FALSE(exists(settingsPath()));
+}
+
+}  // namespace
