@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QWidget>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 
@@ -85,12 +86,39 @@ bool waitFor(const std::function<bool()>& condition, int timeoutMs) {
     return true;
 }
 
+namespace {
+
+std::uint32_t crc32(const std::string& bytes) {
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (unsigned char byte : bytes) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+std::string bigEndian(std::uint32_t value) {
+    std::string bytes(4, '\0');
+    for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>((value >> (24 - 8 * i)) & 0xFF);
+    return bytes;
+}
+
+std::string chunk(const std::string& type, const std::string& data) {
+    return bigEndian(static_cast<std::uint32_t>(data.size())) + type + data +
+           bigEndian(crc32(type + data));
+}
+
+}  // namespace
+
 std::string smallPng() {
-    static const unsigned char bytes[] = {
-        0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48,
-        0x44, 0x52, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x08, 0x06, 0x00, 0x00,
-        0x00, 0x1F, 0x15, 0xC4, 0x89, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x44, 0x41, 0x54, 0x78,
-        0x9C, 0x63, 0xF8, 0xCF, 0xC0, 0xF0, 0x1F, 0x00, 0x05, 0x00, 0x01, 0xFF, 0x89, 0x99,
-        0x3D, 0x1D, 0x00, 0x00, 0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82};
-    return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
+    static const unsigned char header[] = {0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00,
+                                           0x01, 0x08, 0x06, 0x00, 0x00, 0x00};
+    static const unsigned char pixels[] = {0x78, 0x9C, 0x63, 0xF8, 0xCF, 0xC0, 0xF0,
+                                           0x1F, 0x00, 0x05, 0x00, 0x01, 0xFF};
+    // A comment makes the picture larger than the smallest size the default settings keep.
+    return std::string("\x89PNG\r\n\x1a\n", 8) +
+           chunk("IHDR", std::string(reinterpret_cast<const char*>(header), sizeof header)) +
+           chunk("tEXt", std::string("Comment") + '\0' + std::string(200, 'c')) +
+           chunk("IDAT", std::string(reinterpret_cast<const char*>(pixels), sizeof pixels)) +
+           chunk("IEND", "");
 }

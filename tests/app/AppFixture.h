@@ -65,5 +65,5 @@ private:
 // Waits, pumping events, until the condition holds or a generous bound has passed.
 bool waitFor(const std::function<bool()>& condition, int timeoutMs = 60000);
 
-// A small valid PNG (a 1x1 picture), as bytes.
+// A small valid PNG (a 1x1 picture with a comment, some 300 bytes), as bytes.
 std::string smallPng();
