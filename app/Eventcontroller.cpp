@@ -3,6 +3,7 @@
 #include "framework/Exception.h"
 #include "framework/Tbaseform.h"
 #include "platform/classlib/TComponent.h"
+#include "platform/classlib/core/Sysutils.h"
 
 #include <typeinfo>
 
@@ -36,7 +37,17 @@ void EventController::onEvent(TObject* sender)
         return;
     }
     BusyScope scope(busy);
+    try {
+        runFor(sender);
+    } catch (const Exception& exception) {
+        // The message loop knows only the class library's exceptions and would show one of ours
+        // as an error box without text; the user must read what went wrong.
+        throw Sysutils::Exception(exception.getMessage());
+    }
+}
 
+void EventController::runFor(TObject* sender)
+{
     TComponent* component = dynamic_cast<TComponent*>(sender);
     while (component != nullptr) {
         // A component that is being destroyed no longer belongs to a window whose values could

@@ -18,5 +18,7 @@ public:
     bool isBusy() const { return busy; }
 
 private:
+    void runFor(TObject* sender);
+
     bool busy = false;
 };
