@@ -6,7 +6,7 @@ bash scripts/setup.sh
 bash scripts/build.sh
 exe="${GLINTFETCH_BUILD_DIR:-build}/bin/glintfetch"
 if [ ! -x "$exe" ]; then
-  echo "The framework is built; the program itself is not part of this build yet." >&2
-  exit 0
+  echo "The build did not produce $exe." >&2
+  exit 1
 fi
 exec "$exe" "$@"
