@@ -6,7 +6,7 @@
 #include "platform/classlib/TListItem.h"
 #include "platform/classlib/TListItems.h"
 #include "platform/classlib/TMenuItem.h"
-#include "tests/app/AppFixture.h"
+#include "tests/app/MainWindowFixture.h"
 
 #include <memory>
 #include <string>
@@ -14,34 +14,7 @@
 
 namespace {
 
-class MainControllersTest : public AppFixture {
-protected:
-    void SetUp() override {
-        AppFixture::SetUp();
-        factory = createGlintfetchFactory();
-        view = factory->createMainView();
-        form = dynamic_cast<TMainForm*>(view->getComponent());
-        ASSERT_NE(form, nullptr);
-    }
-    void TearDown() override {
-        factory.reset();
-        AppFixture::TearDown();
-    }
-
-    TMenuItem* item(const char* name) { return static_cast<TMenuItem*>(form->FindComponent(name)); }
-
-    std::vector<std::string> captions() {
-        std::vector<std::string> result;
-        for (int i = 0; i < form->targetList->Items()->Count(); ++i) {
-            result.push_back(form->targetList->Items()->Item(i)->Caption());
-        }
-        return result;
-    }
-
-    std::unique_ptr<IGlintfetchFactory> factory;
-    IMainView* view = nullptr;
-    TMainForm* form = nullptr;
-};
+class MainControllersTest : public MainWindowFixture {};
 
 TEST_F(MainControllersTest, AddingAsksForSeveralFilesAndListsThemSorted) {
     IController* add = factory->createAddExtractFileController(view);

@@ -18,7 +18,7 @@
 #include "platform/classlib/TPopupMenu.h"
 #include "platform/classlib/TTreeNode.h"
 #include "platform/classlib/TTreeNodes.h"
-#include "tests/app/AppFixture.h"
+#include "tests/app/MainWindowFixture.h"
 
 #include <QMetaObject>
 #include <QWidget>
@@ -29,34 +29,7 @@
 
 namespace {
 
-class MainViewTest : public AppFixture {
-protected:
-    void SetUp() override {
-        AppFixture::SetUp();
-        factory = createGlintfetchFactory();
-        view = factory->createMainView();
-        form = dynamic_cast<TMainForm*>(view->getComponent());
-        ASSERT_NE(form, nullptr);
-    }
-    void TearDown() override {
-        factory.reset();
-        AppFixture::TearDown();
-    }
-
-    TMenuItem* item(const char* name) { return static_cast<TMenuItem*>(form->FindComponent(name)); }
-
-    std::vector<std::string> captions() {
-        std::vector<std::string> result;
-        for (int i = 0; i < form->targetList->Items()->Count(); ++i) {
-            result.push_back(form->targetList->Items()->Item(i)->Caption());
-        }
-        return result;
-    }
-
-    std::unique_ptr<IGlintfetchFactory> factory;
-    IMainView* view = nullptr;
-    TMainForm* form = nullptr;
-};
+class MainViewTest : public MainWindowFixture {};
 
 TEST_F(MainViewTest, TheFormIsTheApplicationsMainFormWithItsControlsAndMenus) {
     EXPECT_EQ(Application->MainForm(), form);
