@@ -118,7 +118,9 @@ TForm::~TForm()
     impl->window->form = nullptr;
     // Dialog forms made over this window outlive it (the main form goes first at shutdown); Qt
     // would delete their windows with this one, under the forms that still own them.
-    for (QObject* child : impl->window->children()) {
+    // A copy: detaching a child takes it out of the list being walked.
+    const QObjectList children = impl->window->children();
+    for (QObject* child : children) {
         auto* widget = qobject_cast<QWidget*>(child);
         if (widget == nullptr || !widget->isWindow()) {
             continue;

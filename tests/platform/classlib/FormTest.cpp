@@ -225,6 +225,26 @@ TEST_F(ClasslibTest, AFormMadeWithAParentWindowIsADialogOverThatWindowAndOutlive
     delete dialog;
 }
 
+TEST_F(ClasslibTest, EveryDialogOverAWindowOutlivesIt)
+{
+    // Several dialogs stand over the main window, as the program's three do: detaching one must
+    // not make the window's destruction pass over the next.
+    auto* main = new TForm(static_cast<TComponent*>(nullptr));
+    HWND handle = main->Handle();
+    std::vector<TForm*> dialogs;
+    std::vector<QPointer<QWidget>> windows;
+    for (int i = 0; i < 3; ++i) {
+        dialogs.push_back(new TForm(handle));
+        windows.emplace_back(dialogs.back()->Widget());
+    }
+    delete main;
+    for (std::size_t i = 0; i < dialogs.size(); ++i) {
+        EXPECT_FALSE(windows[i].isNull()) << i;
+        EXPECT_EQ(nullptr, dialogs[i]->ParentWindow()) << i;
+        delete dialogs[i];
+    }
+}
+
 TEST_F(ClasslibTest, ClientSizeCaptionAndCentringOnTheMainForm)
 {
     TForm form(static_cast<TComponent*>(nullptr));
