@@ -63,12 +63,10 @@ GlintfetchFactory::~GlintfetchFactory() {
     delete configModel;
     delete pluginModel;
     delete extractModel;
-    // The dialogs before the main window: their windows stand over the main form's window,
-    // which would otherwise take them down behind their forms' backs.
+    destroyWindow(mainView, mainForm);
     destroyWindow(fileOptionView, fileOptionForm);
     destroyWindow(pluginOptionView, pluginOptionForm);
     destroyWindow(extractView, extractForm);
-    destroyWindow(mainView, mainForm);
     for (Controller* controller : controllers) delete controller;
     controllers.clear();
 }
