@@ -1,27 +1,40 @@
 #pragma once
 
-// The contract between glintfetch and its extraction plug-ins.
-//
-// A plug-in is a shared object anywhere below the "plugins" folder beside the executable. It
-// exports the two C functions declared at the end of this file and hands out an object that
-// implements IExtractPlugin. The program hands each object an IExtractConfig through which the
-// plug-in reads the settings and keeps whatever must outlive a reload.
-//
-// This header stands alone: a plug-in author copies it and includes nothing else of ours.
-//
-// Binary form (Itanium C++ ABI, which GCC and Clang use on Linux). Plug-ins and the program are
-// built separately, so the layout of both interfaces is fixed:
-// - an interface pointer points at an object whose first word is the address of a table of the
-//   interface's operations, in the order they are declared below;
-// - every operation takes the object pointer as a hidden first argument;
-// - neither interface has a destructor, so the table holds exactly those operations. Never delete
-//   a plug-in object or a configuration through these pointers: a plug-in object is destroyed by
-//   _releaseExtractPlugin, the configuration belongs to the program;
-// - bool is one byte (0 = false), unsigned and int are 32 bits;
-// - texts are zero-terminated UTF-8 strings.
-//
-// No exception may leave any operation of either interface: the program catches none of a
-// plug-in's, and the configuration answers every call without throwing.
+/*
+ * The contract between glintfetch and its extraction plug-ins.
+ *
+ * A plug-in is a shared object anywhere below the "plugins" folder beside the executable. It
+ * exports the two C functions _createExtractPlugin and _releaseExtractPlugin and hands out an
+ * object that implements IExtractPlugin. The program hands each object an IExtractConfig through
+ * which the plug-in reads the settings and keeps whatever must outlive a reload. A plug-in may
+ * also export _getExtractPluginExtension (the optional additions at the end of this file); one
+ * that does not works exactly as one that does would with none of the additions.
+ *
+ * This header stands alone: a plug-in author copies it and includes nothing else of ours. It
+ * compiles as C++ and as C (C99 or later); in C the two interfaces are structs whose first
+ * member points at their table of operations.
+ *
+ * Binary form (Itanium C++ ABI, which GCC and Clang use on Linux). Plug-ins and the program are
+ * built separately, so the layout of both interfaces is fixed:
+ * - an interface pointer points at an object whose first word is the address of a table of the
+ *   interface's operations, in the order they are declared below;
+ * - every operation takes the object pointer as a hidden first argument;
+ * - neither interface has a destructor, so the table holds exactly those operations. Never delete
+ *   a plug-in object or a configuration through these pointers: a plug-in object is destroyed by
+ *   _releaseExtractPlugin, the configuration belongs to the program;
+ * - the program never asks a plug-in object for its type (no dynamic_cast, no typeid), so an
+ *   object built in C needs no type information before its table;
+ * - bool is one byte (0 = false), unsigned and int are 32 bits;
+ * - texts are zero-terminated UTF-8 strings.
+ *
+ * No exception may leave any operation of either interface. The configuration answers every call
+ * without throwing. Should a plug-in's call throw all the same, the program catches it, leaves
+ * that plug-in out for the rest of the run and says so in the run's log.
+ */
+
+#include <stdint.h>
+
+#ifdef __cplusplus
 
 static_assert(sizeof(bool) == 1, "the plug-in contract needs a one-byte bool");
 static_assert(sizeof(int) == 4, "the plug-in contract needs a 32-bit int");
@@ -32,7 +45,8 @@ static_assert(sizeof(unsigned) == 4, "the plug-in contract needs a 32-bit unsign
 // the properties of one plug-in apart from those of the others.
 class IExtractConfig {
 public:
-    // The largest size of data to extract, in bytes; -1 means no upper bound.
+    // The largest size of data to extract, in bytes; -1 means no upper bound. A bound above the
+    // largest int reads as the largest int: ExtractHost gives the whole 64-bit window.
     virtual int getMaxExtractSize() = 0;
     // The smallest size of data to extract, in bytes; 0 means no lower bound.
     virtual int getMinExtractSize() = 0;
@@ -70,20 +84,23 @@ public:
     virtual const char* getVersion() = 0;
     virtual const char* getVendor() = 0;
     // The kind of data found: names the per-kind folder, and is the prefix and the extension of
-    // every output file ("png" gives png00000.png).
+    // every output file ("png" gives png00000.png). The run asks for it after every detect that
+    // returned true, before it names the output, so a plug-in that finds several kinds may
+    // answer the kind of what its last detect saw.
     virtual const char* getKind() = 0;
     // How many bytes detect may read from its data pointer.
     virtual unsigned getWindowSize() = 0;
-    // Called at every byte position of every input, so it must be cheap and reject at once what it
+    // Called at every byte position of every input (or, when the plug-in declares signatures, at
+    // every position where one of them matches), so it must be cheap and reject at once what it
     // can. data points at getWindowSize() bytes; no length is given and nothing beyond the window
     // may be read. Near the end of an input the window reaches past the file's last byte and
-    // those bytes are stale, so a true result is only a candidate: extract checks it on the file.
+    // those bytes are zero, so a true result is only a candidate: extract checks it on the file.
     virtual bool detect(const unsigned char* data) = 0;
     // Reads the input itself, by path, from the 64-bit offset (offsetHigh << 32 | offsetLow), and
     // writes what it finds there to outputPath. Non-zero means data was extracted, and no other
-    // plug-in is asked at this position; 0 means nothing was found, and the program deletes
-    // outputPath and asks the next plug-in. The size window of IExtractConfig is the plug-in's to
-    // apply.
+    // plug-in is asked at this position; 0 means nothing was extracted, and the program deletes
+    // outputPath and asks the next plug-in (getExtractFailure, below, tells why). The size window
+    // of IExtractConfig is the plug-in's to apply.
     virtual unsigned extract(const char* inputPath, unsigned offsetHigh, unsigned offsetLow,
                              const char* outputPath) = 0;
     // Whether showProperty has a dialog to show.
@@ -102,15 +119,162 @@ public:
     virtual void setConfig(IExtractConfig* config) = 0;
 };
 
-extern "C" {
+#else /* C */
 
-// Returns a new plug-in object, never null.
-typedef IExtractPlugin* (*CreateExtractPluginFunction)();
-// Destroys an object that _createExtractPlugin of the same plug-in returned. The program ignores
-// the result.
+#include <stdbool.h>
+
+typedef struct IExtractConfig IExtractConfig;
+typedef struct IExtractPlugin IExtractPlugin;
+
+/* The operations of IExtractConfig, in table order; see the C++ declaration above. */
+typedef struct IExtractConfigTable {
+    int (*getMaxExtractSize)(IExtractConfig* self);
+    int (*getMinExtractSize)(IExtractConfig* self);
+    void (*getProperty)(IExtractConfig* self, const char* key, char* buffer, const char* pluginId);
+    int (*getPropertyLength)(IExtractConfig* self, const char* key, const char* pluginId);
+    void (*setProperty)(IExtractConfig* self, const char* key, const char* value,
+                        const char* pluginId);
+} IExtractConfigTable;
+
+struct IExtractConfig {
+    const IExtractConfigTable* table;
+};
+
+/* The operations of IExtractPlugin, in table order; see the C++ declaration above. */
+typedef struct IExtractPluginTable {
+    const char* (*getID)(IExtractPlugin* self);
+    const char* (*getName)(IExtractPlugin* self);
+    const char* (*getVersion)(IExtractPlugin* self);
+    const char* (*getVendor)(IExtractPlugin* self);
+    const char* (*getKind)(IExtractPlugin* self);
+    unsigned (*getWindowSize)(IExtractPlugin* self);
+    bool (*detect)(IExtractPlugin* self, const unsigned char* data);
+    unsigned (*extract)(IExtractPlugin* self, const char* inputPath, unsigned offsetHigh,
+                        unsigned offsetLow, const char* outputPath);
+    bool (*hasProperty)(IExtractPlugin* self);
+    void (*showProperty)(IExtractPlugin* self, void* parent);
+    bool (*isEnabled)(IExtractPlugin* self);
+    void (*setEnabled)(IExtractPlugin* self, bool enabled);
+    void (*setConfig)(IExtractPlugin* self, IExtractConfig* config);
+} IExtractPluginTable;
+
+/* A plug-in object begins with the address of its table; whatever the plug-in keeps follows. */
+struct IExtractPlugin {
+    const IExtractPluginTable* table;
+};
+
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Returns a new plug-in object, never null. */
+typedef IExtractPlugin* (*CreateExtractPluginFunction)(void);
+/* Destroys an object that _createExtractPlugin of the same plug-in returned. The program ignores
+ * the result. A library without this export is not used at all. */
 typedef int (*ReleaseExtractPluginFunction)(IExtractPlugin* plugin);
 
-__attribute__((visibility("default"))) IExtractPlugin* _createExtractPlugin();
+__attribute__((visibility("default"))) IExtractPlugin* _createExtractPlugin(void);
 __attribute__((visibility("default"))) int _releaseExtractPlugin(IExtractPlugin* plugin);
 
+/*
+ * Optional additions.
+ *
+ * A plug-in that exports _getExtractPluginExtension hands the program a table of further
+ * operations. Every one of them is optional: a null entry, a table shorter than the program's
+ * (its size field tells), or no export at all means that the plug-in does not offer it, and the
+ * program then works as the first contract describes. The table stays valid while the library is
+ * loaded. Each operation takes the plug-in object as its first argument, on the threads given
+ * for it below, never two at once.
+ */
+
+/*
+ * A byte pattern that must be present wherever detect can return true.
+ *
+ * The pattern matches the window at data when, for every i below length,
+ *     (data[offset + i] & m) == (bytes[i] & m),  with m = mask ? mask[i] : 0xFF.
+ * Every signature must have 1 <= length and offset + length <= getWindowSize().
+ */
+typedef struct ExtractSignature {
+    unsigned offset;
+    unsigned length;
+    const unsigned char* bytes;
+    /* Null: every bit of every byte counts. Otherwise only the bits set in mask[i]. */
+    const unsigned char* mask;
+} ExtractSignature;
+
+/* Why the last extract of an object returned 0 (getExtractFailure). */
+enum ExtractFailure {
+    /* No whole find within the size window at that position: the usual answer. */
+    EXTRACT_NOTHING_FOUND = 0,
+    /* A whole find was there and could not be written; the message says which file and why. */
+    EXTRACT_OUTPUT_FAILED = 1,
+    /* The input could not be opened or read at that position; the message says why. */
+    EXTRACT_INPUT_FAILED = 2,
+    /* The extract stopped because ExtractHost::isCancelled answered non-zero. */
+    EXTRACT_CANCELLED = 3
+};
+
+/*
+ * Services of the program, handed to a plug-in by setHost. Fields past size are absent; the
+ * program fills every field it has.
+ */
+typedef struct ExtractHost {
+    /* sizeof(ExtractHost) as the program was built. */
+    unsigned size;
+    /* Passed back to every operation below. */
+    void* context;
+    /* The settings' size window in bytes, whole: minimum 0 means no lower bound, maximum
+     * UINT64_MAX no upper bound. IExtractConfig's int view is cut at the largest int; a plug-in
+     * that has this one should apply it instead. Same threads as detect and extract. */
+    void (*getExtractSizeWindow)(void* context, uint64_t* minimum, uint64_t* maximum);
+    /* Non-zero once the user has cancelled the run. A long extract may ask it from time to time,
+     * remove what it wrote, and return 0 with EXTRACT_CANCELLED; any thread. */
+    int (*isCancelled)(void* context);
+} ExtractHost;
+
+typedef struct ExtractPluginExtension {
+    /* sizeof(ExtractPluginExtension) as the plug-in was built. */
+    unsigned size;
+
+    /*
+     * The signatures of the object's detect, for the settings it has now. Returns how many there
+     * are and points *signatures at the first; a negative result declares none, and the object is
+     * offered every position as before. Zero declares that detect never returns true.
+     *
+     * What a declaration promises, and the program relies on: at any data pointer at which no
+     * declared signature matches, detect returns false. So the program calls detect only where
+     * one matches; which one matched is not passed on. A declaration that breaks its own rules
+     * (length 0, a pattern past the window) is disregarded as a whole, with a line in the run's
+     * log, and the object is offered every position. A signature that matches where detect
+     * rejects costs only time.
+     *
+     * Called on the worker at the start of every run, after setConfig and setHost; the array
+     * stays valid and unchanged until the run ends (the object's next call of setHost).
+     */
+    int (*getSignatures)(IExtractPlugin* plugin, const ExtractSignature** signatures);
+
+    /*
+     * Why the object's last extract returned 0: one of enum ExtractFailure. For anything but
+     * EXTRACT_NOTHING_FOUND, *message points at a text for the user naming the file and the cause
+     * (in Japanese, as the rest of the program speaks), valid until the next call into the object.
+     * Called on the worker right after an extract that returned 0.
+     */
+    int (*getExtractFailure)(IExtractPlugin* plugin, const char** message);
+
+    /*
+     * Hands the object the program's services, or withdraws them (null). Called after setConfig
+     * at the start of a run, with null when the run ends; host stays valid until then. Without a
+     * host the object reads the size window through IExtractConfig and is never cancelled.
+     */
+    void (*setHost)(IExtractPlugin* plugin, const ExtractHost* host);
+} ExtractPluginExtension;
+
+typedef const ExtractPluginExtension* (*GetExtractPluginExtensionFunction)(void);
+
+__attribute__((visibility("default"))) const ExtractPluginExtension* _getExtractPluginExtension(void);
+
+#ifdef __cplusplus
 }
+#endif

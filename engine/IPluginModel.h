@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/ExtractPlugin.h"
+#include "engine/Pluginextension.h"
 #include "framework/IObservable.h"
 
 #include <string>
@@ -23,6 +24,9 @@ public:
     // Releases every loaded plug-in and frees its library, loads all of them anew and hands each
     // new object config, in index order.
     virtual void loadPlugins(IExtractConfig* config) = 0;
+    // The optional operations of the library that made the plug-in at index (all absent for a
+    // library of the first contract). Raises IndexOutOfBoundsException as getPlugin does.
+    virtual PluginExtension getExtension(unsigned index) = 0;
 
 protected:
     ~IPluginModel() = default;

@@ -12,6 +12,7 @@ namespace {
 
 const char* const createExportName = "_createExtractPlugin";
 const char* const releaseExportName = "_releaseExtractPlugin";
+const char* const extensionExportName = "_getExtractPluginExtension";
 
 std::string lowerAsciiLetters(std::string text) {
     for (char& c : text) {
@@ -59,6 +60,14 @@ IExtractPlugin* PluginModel::getPlugin(std::string id) {
         throw IOException("ロードされているプラグインはありません。", "PluginModel::getPlugin");
     }
     return plugins[0];
+}
+
+PluginExtension PluginModel::getExtension(unsigned index) {
+    if (index >= extensions.size()) {
+        throw IndexOutOfBoundsException("範囲外のインデックスが指定されました。",
+                                        "PluginModel::getExtension");
+    }
+    return extensions[index];
 }
 
 int PluginModel::getPluginIndex(std::string id) {
@@ -120,10 +129,20 @@ bool PluginModel::loadPlugin(std::string path) {
             return false;
         }
 
+        // The additions are optional: a library of the first contract has no such export.
+        const ExtractPluginExtension* table = nullptr;
+        try {
+            auto getExtension =
+                reinterpret_cast<GetExtractPluginExtensionFunction>(linker->link(extensionExportName));
+            table = getExtension();
+        } catch (const RuntimeException&) {
+        }
+
         const std::string id = idText;
         indexMap.emplace(id, static_cast<int>(plugins.size()));
         linkerMap.emplace(id, linker);
         plugins.push_back(plugin);
+        extensions.emplace_back(table);
         return true;
     } catch (const Exception&) {
         return false;
@@ -135,6 +154,7 @@ void PluginModel::unloadPlugins() {
         releaseThrough(linker, plugins[static_cast<std::size_t>(indexMap[id])]);
     }
     plugins.clear();
+    extensions.clear();
     indexMap.clear();
     linkerMap.clear();
 

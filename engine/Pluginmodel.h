@@ -40,6 +40,7 @@ public:
     int getPluginIndex(std::string id) override;
     void onEnumerate(IResource* entry) override;
     void loadPlugins(IExtractConfig* config) override;
+    PluginExtension getExtension(unsigned index) override;
 
     // Loads one library and lists its plug-in; false when the library is skipped.
     virtual bool loadPlugin(std::string path);
@@ -49,6 +50,8 @@ public:
 private:
     std::unique_ptr<IGlintfetchFactory> factory;
     std::vector<IExtractPlugin*> plugins;
+    // Beside plugins, index for index.
+    std::vector<PluginExtension> extensions;
     std::map<std::string, int> indexMap;
     std::map<std::string, IDynamicLinker*> linkerMap;
 };

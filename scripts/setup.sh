@@ -10,6 +10,13 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth x11-utils imagemagick
   fonts-ipafont-gothic locales
+  qt6-translations-l10n
+  # Decoders that the archive plug-ins check their finds' ends with.
+  zlib1g-dev libbz2-dev liblzma-dev
+  # The real tools that write the tests' sample files, and the carver the benchmark compares with.
+  python3 zip unzip bzip2 xz-utils p7zip-full tar sqlite3
+  ffmpeg sox libimage-exiftool-perl libjpeg-turbo-progs
+  foremost
 )
 
 SUDO=""

@@ -2,6 +2,7 @@
 
 #include "plugins/common/Bytecursor.h"
 #include "plugins/common/Bytes.h"
+#include "plugins/common/Signatureset.h"
 
 namespace {
 constexpr std::uint32_t aviForm = magic32('A', 'V', 'I', ' ');
@@ -11,6 +12,14 @@ constexpr std::uint32_t headerList = magic32('h', 'd', 'r', 'l');
 constexpr std::uint32_t movieList = magic32('m', 'o', 'v', 'i');
 constexpr std::uint32_t mainHeader = magic32('a', 'v', 'i', 'h');
 constexpr std::uint32_t mainHeaderSize = 56;
+}
+
+const SignatureSet& AviParser::signatures()
+{
+    // "RIFF", any size, "AVI ".
+    static const SignatureSet set = SignatureSet().add(0, {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'A', 'V', 'I', ' '},
+                                                       {0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF});
+    return set;
 }
 
 bool AviParser::detect(const unsigned char* data)

@@ -2,12 +2,15 @@
 
 #include "plugins/common/Riffparser.h"
 
+class SignatureSet;
+
 // An AVI file: a RIFF form "AVI " whose first chunk is the header list "hdrl" beginning with the
 // main header "avih", and which holds the list "movi". OpenDML files larger than one form carry
 // further forms "AVIX" right after it; they belong to the file.
 class AviParser final : public RiffParser {
 public:
     static bool detect(const unsigned char* data);
+    static const SignatureSet& signatures();
     std::uint64_t measure(ByteCursor& input);
 
 protected:

@@ -2,6 +2,7 @@
 
 #include "plugins/common/Bytecursor.h"
 #include "plugins/common/Bytes.h"
+#include "plugins/common/Signatureset.h"
 
 #include <cstdlib>
 
@@ -81,6 +82,12 @@ bool isPlausible(const Header& header)
            header.planes == 1 && isKnownBitCount(header.bitCount);
 }
 
+}
+
+const SignatureSet& BmpParser::signatures()
+{
+    static const SignatureSet set = SignatureSet().add(0, "BM");
+    return set;
 }
 
 bool BmpParser::detect(const unsigned char* data)

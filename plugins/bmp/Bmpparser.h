@@ -3,6 +3,7 @@
 #include <cstdint>
 
 class ByteCursor;
+class SignatureSet;
 
 // A Windows or OS/2 bitmap: the file header, one of the known information headers, and pixel
 // data that fits inside the size that the file header gives. That size is the file's length, and
@@ -13,5 +14,6 @@ public:
     static constexpr unsigned windowSize = 30;
 
     static bool detect(const unsigned char* data);
+    static const SignatureSet& signatures();
     std::uint64_t measure(ByteCursor& input);
 };

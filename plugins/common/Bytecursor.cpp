@@ -4,28 +4,35 @@
 #include "plugins/common/IByteSource.h"
 
 #include <cstring>
-#include <limits>
 
 namespace {
-constexpr std::size_t blockSize = 64 * 1024;
+constexpr std::size_t firstBlockSize = 512;
+constexpr std::size_t largestBlockSize = 64 * 1024;
 }
 
 ByteCursor::ByteCursor(IByteSource& source, std::uint64_t origin, std::uint64_t limit)
-    : source(source), origin(origin), limit(limit), block(blockSize)
+    : source(source), origin(origin), end(limit), nextBlockSize(firstBlockSize)
 {
-    std::uint64_t room = std::numeric_limits<std::uint64_t>::max() - origin;
-    if (this->limit > room) {
-        this->limit = room;
+    const std::uint64_t length = source.size();
+    inputEnd = length > origin ? length - origin : 0;
+    if (end > inputEnd) {
+        end = inputEnd;
     }
 }
 
 bool ByteCursor::fill()
 {
-    if (current >= limit) {
+    if (current >= end) {
         return false;
     }
-    std::uint64_t wanted = limit - current;
-    std::size_t count = wanted < blockSize ? static_cast<std::size_t>(wanted) : blockSize;
+    std::uint64_t wanted = end - current;
+    std::size_t count = wanted < nextBlockSize ? static_cast<std::size_t>(wanted) : nextBlockSize;
+    if (block.size() < count) {
+        block.resize(count);
+    }
+    if (nextBlockSize < largestBlockSize) {
+        nextBlockSize *= 2;
+    }
     blockStart = current;
     blockLength = source.readAt(origin + current, block.data(), count);
     return blockLength > 0;
@@ -81,8 +88,8 @@ bool ByteCursor::readBigEndian32(std::uint32_t& value)
 
 bool ByteCursor::skip(std::uint64_t count)
 {
-    if (count > limit - current) {
-        current = limit;
+    if (count > end - current) {
+        current = end;
         return false;
     }
     current += count;
@@ -91,8 +98,8 @@ bool ByteCursor::skip(std::uint64_t count)
 
 bool ByteCursor::seek(std::uint64_t target)
 {
-    if (target > limit) {
-        current = limit;
+    if (target > end) {
+        current = end;
         return false;
     }
     current = target;
@@ -116,15 +123,15 @@ bool ByteCursor::skipPast(unsigned char value)
     }
 }
 
-bool ByteCursor::hasBytes(std::uint64_t end)
+bool ByteCursor::hasBytes(std::uint64_t stop)
 {
-    if (end > limit) {
+    if (stop > end) {
         return false;
     }
-    if (end == 0) {
+    if (stop == 0) {
         return true;
     }
-    std::uint64_t last = end - 1;
+    std::uint64_t last = stop - 1;
     if (last >= blockStart && last - blockStart < blockLength) {
         return true;
     }
@@ -134,7 +141,7 @@ bool ByteCursor::hasBytes(std::uint64_t end)
 
 bool ByteCursor::peek(std::uint64_t position, unsigned char* target, std::size_t count)
 {
-    if (position > limit) {
+    if (position > end || count > inputEnd - position) {
         return false;
     }
     return source.readAt(origin + position, target, count) == count;

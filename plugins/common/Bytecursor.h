@@ -8,14 +8,23 @@ class IByteSource;
 
 // Walks an embedded file front to back, reading its input in blocks. Positions are counted from
 // the file's first byte (the origin in the input). Nothing at or beyond the limit, the largest
-// size the caller would accept, is ever read, so a corrupt length field ends a parse at the limit
-// or at the end of the input instead of sending it through data that cannot belong to the file.
-// Every operation that returns false has hit one of the two; the parse then rejects the file.
+// size the caller would accept or the end of the input, whichever comes first, is ever read, so a
+// corrupt length field ends a parse at once instead of sending it through data that cannot belong
+// to the file. Every operation that returns false has hit the limit; the parse then rejects the
+// file.
+//
+// The first block read is small and each further one twice as large, up to a ceiling: most
+// candidates are rejected within their first few hundred bytes, and those should cost no more.
 class ByteCursor {
 public:
     ByteCursor(IByteSource& source, std::uint64_t origin, std::uint64_t limit);
 
     std::uint64_t position() const;
+    // The first position that cannot be read: the caller's limit or the input's end.
+    std::uint64_t limit() const;
+    // The bytes of the input from the origin to its end, whatever the caller's limit. A format
+    // whose last part may run "to the end of the input" takes it only when the end lies there.
+    std::uint64_t inputLength() const;
 
     bool readByte(unsigned char& value);
     bool read(unsigned char* target, std::size_t count);
@@ -30,14 +39,15 @@ public:
     bool seek(std::uint64_t target);
     // Moves to just past the next byte equal to value.
     bool skipPast(unsigned char value);
-    // Hands the next count bytes to sink(data, length) a block at a time, in order.
+    // Hands the next count bytes to sink(data, length) a block at a time, in order. False, with
+    // nothing handed over, when they reach past the limit.
     template <class Consumer>
     bool consume(std::uint64_t count, Consumer&& sink);
 
     // Whether the input holds every position below end, and end lies within the limit.
     bool hasBytes(std::uint64_t end);
-    // Copies the count bytes at position without moving, even those beyond the limit, provided
-    // position itself lies within it. A format that tells its end only by what follows (a file
+    // Copies the count bytes at position without moving, even those beyond the caller's limit
+    // (not beyond the input), provided position itself lies within it. A format that tells its end only by what follows (a file
     // that may go on in a further part) looks that far past the largest size the caller would
     // accept: otherwise a file too large for the limit would pass for its first part.
     bool peek(std::uint64_t position, unsigned char* target, std::size_t count);
@@ -49,7 +59,9 @@ private:
 
     IByteSource& source;
     std::uint64_t origin;
-    std::uint64_t limit;
+    std::uint64_t end;
+    std::uint64_t inputEnd;
+    std::size_t nextBlockSize;
     std::uint64_t current = 0;
     std::vector<unsigned char> block;
     std::uint64_t blockStart = 0;
@@ -59,6 +71,16 @@ private:
 inline std::uint64_t ByteCursor::position() const
 {
     return current;
+}
+
+inline std::uint64_t ByteCursor::limit() const
+{
+    return end;
+}
+
+inline std::uint64_t ByteCursor::inputLength() const
+{
+    return inputEnd;
 }
 
 inline std::size_t ByteCursor::buffered() const
@@ -82,6 +104,11 @@ inline bool ByteCursor::readByte(unsigned char& value)
 template <class Consumer>
 bool ByteCursor::consume(std::uint64_t count, Consumer&& sink)
 {
+    // A length that reaches past the limit is refused before a byte behind it is read: a corrupt
+    // length field costs nothing, however far it points.
+    if (count > end - current) {
+        return false;
+    }
     while (count > 0) {
         if (buffered() == 0 && !fill()) {
             return false;

@@ -1,28 +1,78 @@
 #include "plugins/common/Filesource.h"
 
+#include <cstddef>
 #include <limits>
 
-FileSource::FileSource(const char* path) : stream(path, std::ios::binary)
+namespace {
+
+bool hostCanCancel(const ExtractHost* host)
 {
+    return host != nullptr &&
+           host->size >= offsetof(ExtractHost, isCancelled) + sizeof host->isCancelled &&
+           host->isCancelled != nullptr;
+}
+
+}
+
+FileSource::FileSource(const char* path, const ExtractHost* host) : host(host)
+{
+    file = std::fopen(path, "rb");
+    if (file == nullptr) {
+        return;
+    }
+    // Seeking to the end gives the length of a block device as well as of a file; long is 64
+    // bits wide on the platforms the plug-ins are built for.
+    static_assert(sizeof(long) >= 8, "file offsets need a 64-bit long");
+    if (std::fseek(file, 0, SEEK_END) == 0) {
+        long end = std::ftell(file);
+        length = end > 0 ? static_cast<std::uint64_t>(end) : 0;
+    }
+}
+
+FileSource::~FileSource()
+{
+    if (file != nullptr) {
+        std::fclose(file);
+    }
 }
 
 bool FileSource::isOpen() const
 {
-    return stream.is_open();
+    return file != nullptr;
 }
 
 std::size_t FileSource::readAt(std::uint64_t position, unsigned char* target, std::size_t count)
 {
-    if (!stream.is_open() ||
-        position > static_cast<std::uint64_t>(std::numeric_limits<std::streamoff>::max())) {
+    if (file == nullptr || cancelled || position >= length) {
         return 0;
     }
-    // A short read at the end of the file leaves the stream failed; the next read starts afresh.
-    stream.clear();
-    stream.seekg(static_cast<std::streamoff>(position));
-    if (!stream) {
+    if (hostCanCancel(host) && host->isCancelled(host->context) != 0) {
+        cancelled = true;
         return 0;
     }
-    stream.read(reinterpret_cast<char*>(target), static_cast<std::streamsize>(count));
-    return static_cast<std::size_t>(stream.gcount());
+    if (std::fseek(file, static_cast<long>(position), SEEK_SET) != 0) {
+        readError = true;
+        return 0;
+    }
+    std::size_t got = std::fread(target, 1, count, file);
+    if (got < count && std::ferror(file) != 0) {
+        readError = true;
+        std::clearerr(file);
+    }
+    return got;
+}
+
+std::uint64_t FileSource::size() const
+{
+    return length;
+}
+
+bool FileSource::hadReadError() const
+{
+    return readError;
+}
+
+bool FileSource::wasCancelled() const
+{
+    return cancelled;
 }

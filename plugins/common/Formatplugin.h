@@ -1,9 +1,11 @@
 #pragma once
 
 #include "plugins/common/Pluginbase.h"
+#include "plugins/common/Signatureset.h"
 
-// A plug-in whose detector and parser come whole from Parser: its static windowSize and
-// detect(const unsigned char*), and measure(ByteCursor&) on a fresh parser for every candidate.
+// A plug-in whose detector and parser come whole from Parser: its static windowSize, its static
+// signatures() (the patterns its detect needs) and detect(const unsigned char*), and
+// measure(ByteCursor&) on a fresh parser for every candidate.
 template <class Parser>
 class FormatPlugin : public PluginBase {
 public:
@@ -22,5 +24,10 @@ protected:
     {
         Parser parser;
         return parser.measure(input);
+    }
+
+    const SignatureSet* signatures() override
+    {
+        return &Parser::signatures();
     }
 };

@@ -2,14 +2,54 @@
 
 #include "plugins/common/Bytecursor.h"
 #include "plugins/common/Filesource.h"
+#include "plugins/common/Signatureset.h"
 
+#include <cerrno>
+#include <cstddef>
 #include <cstdio>
-#include <fstream>
 #include <limits>
+#include <system_error>
 #include <vector>
 
 namespace {
+
 constexpr std::size_t copyBlockSize = 256 * 1024;
+
+// Why a write failed, for a user who must decide what to do about it.
+std::string writeFailureReason(int error)
+{
+    const std::error_code code(error, std::generic_category());
+    if (code == std::errc::no_space_on_device) {
+        return "ディスクの空き容量が足りません";
+    }
+    if (code == std::errc::file_too_large) {
+        return "ファイルの大きさの上限を超えました";
+    }
+    if (code == std::errc::permission_denied || code == std::errc::operation_not_permitted) {
+        return "書き込みが許可されていません";
+    }
+    if (code == std::errc::read_only_file_system) {
+        return "読み取り専用のファイルシステムです";
+    }
+    if (code == std::errc::no_such_file_or_directory || code == std::errc::not_a_directory) {
+        return "出力先のフォルダーがありません";
+    }
+    if (code == std::errc::is_a_directory) {
+        return "同じ名前のフォルダーがあります";
+    }
+    if (code == std::errc::io_error) {
+        return "入出力エラーが起きました";
+    }
+    return "書き込みに失敗しました（エラー番号 " + std::to_string(error) + "）";
+}
+
+bool hostGivesSizeWindow(const ExtractHost* host)
+{
+    return host != nullptr &&
+           host->size >= offsetof(ExtractHost, getExtractSizeWindow) + sizeof host->getExtractSizeWindow &&
+           host->getExtractSizeWindow != nullptr;
+}
+
 }
 
 PluginBase::PluginBase(const Identity& identity) : identity(identity)
@@ -51,70 +91,136 @@ unsigned PluginBase::getWindowSize()
 unsigned PluginBase::extract(const char* inputPath, unsigned offsetHigh, unsigned offsetLow,
                              const char* outputPath)
 {
+    lastFailure = EXTRACT_NOTHING_FOUND;
+    failureMessage.clear();
     // Nothing may leave a plug-in call, whatever the input holds.
     try {
         if (inputPath == nullptr || outputPath == nullptr) {
             return 0;
         }
-        std::uint64_t offset = std::uint64_t{offsetHigh} << 32 | offsetLow;
-        std::uint64_t minimum = 0;
-        std::uint64_t maximum = std::numeric_limits<std::uint64_t>::max();
-        if (config != nullptr) {
-            int low = config->getMinExtractSize();
-            int high = config->getMaxExtractSize();
-            if (low > 0) {
-                minimum = static_cast<std::uint64_t>(low);
-            }
-            if (high >= 0) {
-                maximum = static_cast<std::uint64_t>(high);
-            }
-        }
-        FileSource input(inputPath);
-        if (!input.isOpen()) {
-            return 0;
-        }
-        std::uint64_t length = 0;
-        {
-            ByteCursor cursor(input, offset, maximum);
-            length = measure(cursor);
-        }
-        if (length == 0 || length < minimum || length > maximum) {
-            return 0;
-        }
-        if (!copy(input, offset, length, outputPath)) {
-            return 0;
-        }
-        return length > std::numeric_limits<unsigned>::max() ? std::numeric_limits<unsigned>::max()
-                                                            : static_cast<unsigned>(length);
+        return extractFrom(inputPath, std::uint64_t{offsetHigh} << 32 | offsetLow, outputPath);
+    } catch (const std::bad_alloc&) {
+        fail(EXTRACT_OUTPUT_FAILED, std::string("出力ファイル「") + outputPath +
+                                        "」を書き込めません：メモリが足りません。");
+        std::remove(outputPath);
+        return 0;
     } catch (...) {
+        std::remove(outputPath);
         return 0;
     }
 }
 
-bool PluginBase::copy(IByteSource& input, std::uint64_t offset, std::uint64_t length,
+unsigned PluginBase::extractFrom(const char* inputPath, std::uint64_t offset, const char* outputPath)
+{
+    std::uint64_t minimum = 0;
+    std::uint64_t maximum = 0;
+    sizeWindow(minimum, maximum);
+    FileSource input(inputPath, host);
+    if (!input.isOpen()) {
+        fail(EXTRACT_INPUT_FAILED, std::string("入力ファイル「") + inputPath + "」を開けません。");
+        return 0;
+    }
+    std::uint64_t length = 0;
+    {
+        ByteCursor cursor(input, offset, maximum);
+        length = measure(cursor);
+    }
+    if (input.wasCancelled()) {
+        fail(EXTRACT_CANCELLED, "抽出はキャンセルされました。");
+        return 0;
+    }
+    if (length == 0 && input.hadReadError()) {
+        fail(EXTRACT_INPUT_FAILED, std::string("入力ファイル「") + inputPath + "」の " +
+                                       std::to_string(offset) + " バイト目からを読み込めません。");
+        return 0;
+    }
+    if (length == 0 || length < minimum || length > maximum) {
+        return 0;
+    }
+    if (!copy(input, inputPath, offset, length, outputPath)) {
+        return 0;
+    }
+    return length > std::numeric_limits<unsigned>::max() ? std::numeric_limits<unsigned>::max()
+                                                        : static_cast<unsigned>(length);
+}
+
+bool PluginBase::copy(FileSource& input, const char* inputPath, std::uint64_t offset, std::uint64_t length,
                       const char* outputPath)
 {
     std::vector<unsigned char> block(copyBlockSize);
-    bool written = false;
-    {
-        std::ofstream output(outputPath, std::ios::binary | std::ios::trunc);
-        std::uint64_t done = 0;
-        while (output && done < length) {
-            std::uint64_t left = length - done;
-            std::size_t wanted = left < copyBlockSize ? static_cast<std::size_t>(left) : copyBlockSize;
-            if (input.readAt(offset + done, block.data(), wanted) != wanted) {
-                break;
-            }
-            output.write(reinterpret_cast<const char*>(block.data()), static_cast<std::streamsize>(wanted));
-            done += wanted;
+    std::FILE* output = std::fopen(outputPath, "wb");
+    if (output == nullptr) {
+        fail(EXTRACT_OUTPUT_FAILED, std::string("出力ファイル「") + outputPath + "」を書き込めません：" +
+                                        writeFailureReason(errno) + "。");
+        return false;
+    }
+    std::uint64_t done = 0;
+    while (done < length) {
+        std::uint64_t left = length - done;
+        std::size_t wanted = left < copyBlockSize ? static_cast<std::size_t>(left) : copyBlockSize;
+        if (input.readAt(offset + done, block.data(), wanted) != wanted) {
+            break;
         }
-        output.close();
-        written = done == length && !output.fail();
+        errno = 0;
+        if (std::fwrite(block.data(), 1, wanted, output) != wanted) {
+            int error = errno;
+            std::fclose(output);
+            std::remove(outputPath);
+            fail(EXTRACT_OUTPUT_FAILED, std::string("出力ファイル「") + outputPath + "」を書き込めません：" +
+                                            writeFailureReason(error) + "。");
+            return false;
+        }
+        done += wanted;
     }
-    if (!written) {
-        std::remove(outputPath);
+    errno = 0;
+    // The last buffered bytes reach the disk only here; a full disk often shows only now.
+    int closed = std::fclose(output);
+    int closeError = errno;
+    if (done == length && closed == 0) {
+        return true;
     }
-    return written;
+    std::remove(outputPath);
+    if (input.wasCancelled()) {
+        fail(EXTRACT_CANCELLED, "抽出はキャンセルされました。");
+    } else if (done < length) {
+        fail(EXTRACT_INPUT_FAILED, std::string("入力ファイル「") + inputPath + "」の " +
+                                       std::to_string(offset + done) + " バイト目からを読み込めません。");
+    } else {
+        fail(EXTRACT_OUTPUT_FAILED, std::string("出力ファイル「") + outputPath + "」を書き込めません：" +
+                                        writeFailureReason(closeError) + "。");
+    }
+    return false;
+}
+
+void PluginBase::fail(int failure, std::string message)
+{
+    lastFailure = failure;
+    failureMessage = std::move(message);
+}
+
+void PluginBase::sizeWindow(std::uint64_t& minimum, std::uint64_t& maximum) const
+{
+    minimum = 0;
+    maximum = std::numeric_limits<std::uint64_t>::max();
+    if (hostGivesSizeWindow(host)) {
+        host->getExtractSizeWindow(host->context, &minimum, &maximum);
+        return;
+    }
+    if (config != nullptr) {
+        int low = config->getMinExtractSize();
+        int high = config->getMaxExtractSize();
+        if (low > 0) {
+            minimum = static_cast<std::uint64_t>(low);
+        }
+        if (high >= 0) {
+            maximum = static_cast<std::uint64_t>(high);
+        }
+    }
+}
+
+const SignatureSet* PluginBase::signatures()
+{
+    return nullptr;
 }
 
 bool PluginBase::hasProperty()
@@ -162,4 +268,41 @@ void PluginBase::writeProperty(const char* key, const std::string& value) const
     if (config != nullptr) {
         config->setProperty(key, value.c_str(), identity.id);
     }
+}
+
+const ExtractPluginExtension* PluginBase::extension()
+{
+    static const ExtractPluginExtension table = {
+        sizeof(ExtractPluginExtension),
+        &PluginBase::extensionSignatures,
+        &PluginBase::extensionFailure,
+        &PluginBase::extensionHost,
+    };
+    return &table;
+}
+
+int PluginBase::extensionSignatures(IExtractPlugin* plugin, const ExtractSignature** signatures)
+{
+    try {
+        const SignatureSet* set = static_cast<PluginBase*>(plugin)->signatures();
+        if (set == nullptr) {
+            return -1;
+        }
+        *signatures = set->data();
+        return set->count();
+    } catch (...) {
+        return -1;
+    }
+}
+
+int PluginBase::extensionFailure(IExtractPlugin* plugin, const char** message)
+{
+    PluginBase* self = static_cast<PluginBase*>(plugin);
+    *message = self->failureMessage.c_str();
+    return self->lastFailure;
+}
+
+void PluginBase::extensionHost(IExtractPlugin* plugin, const ExtractHost* host)
+{
+    static_cast<PluginBase*>(plugin)->host = host;
 }

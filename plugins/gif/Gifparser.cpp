@@ -2,6 +2,7 @@
 
 #include "plugins/common/Bytecursor.h"
 #include "plugins/common/Bytes.h"
+#include "plugins/common/Signatureset.h"
 
 #include <cstring>
 
@@ -17,6 +18,12 @@ std::uint64_t colourTableSize(unsigned char packed)
     return (packed & 0x80) != 0 ? 3u << ((packed & 0x07) + 1) : 0;
 }
 
+}
+
+const SignatureSet& GifParser::signatures()
+{
+    static const SignatureSet set = SignatureSet().add(0, "GIF87a").add(0, "GIF89a");
+    return set;
 }
 
 bool GifParser::detect(const unsigned char* data)

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 class ByteCursor;
+class SignatureSet;
 
 // A GIF87a or GIF89a file: header, logical screen, optional global colour table, then images and
 // extensions up to the trailer. Each image's LZW data is decoded far enough to know that its codes
@@ -13,6 +14,7 @@ public:
     static constexpr unsigned windowSize = 6;
 
     static bool detect(const unsigned char* data);
+    static const SignatureSet& signatures();
     std::uint64_t measure(ByteCursor& input);
 
 private:

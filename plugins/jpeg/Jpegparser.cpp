@@ -2,6 +2,7 @@
 
 #include "plugins/common/Bytecursor.h"
 #include "plugins/common/Bytes.h"
+#include "plugins/common/Signatureset.h"
 
 namespace {
 
@@ -26,6 +27,13 @@ bool isStartOfFrame(unsigned char marker)
 JpegParser::JpegParser(std::uint32_t minimumWidth, std::uint32_t minimumHeight)
     : minimumWidth(minimumWidth), minimumHeight(minimumHeight)
 {
+}
+
+const SignatureSet& JpegParser::signatures()
+{
+    // SOI and the marker prefix that must follow it.
+    static const SignatureSet set = SignatureSet().add(0, {0xFF, 0xD8, 0xFF});
+    return set;
 }
 
 bool JpegParser::detect(const unsigned char* data)

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 class ByteCursor;
+class SignatureSet;
 
 // A JPEG (JFIF or Exif) file: SOI, marker segments, a frame header before the first scan, each
 // scan's entropy-coded data, and EOI. Segments are skipped by their lengths, so a thumbnail
@@ -16,6 +17,7 @@ public:
     JpegParser(std::uint32_t minimumWidth = 0, std::uint32_t minimumHeight = 0);
 
     static bool detect(const unsigned char* data);
+    static const SignatureSet& signatures();
     std::uint64_t measure(ByteCursor& input);
 
 private:

@@ -1,6 +1,7 @@
 #include "plugins/jpeg/Jpegplugin.h"
 
 #include "plugins/common/Pluginexports.h"
+#include "plugins/common/Signatureset.h"
 #include "plugins/jpeg/Jpegparser.h"
 #include "plugins/jpeg/Jpegpropertydialog.h"
 
@@ -44,6 +45,11 @@ std::uint64_t JpegPlugin::measure(ByteCursor& input)
 {
     JpegParser parser(readPixels(minimumWidthKey), readPixels(minimumHeightKey));
     return parser.measure(input);
+}
+
+const SignatureSet* JpegPlugin::signatures()
+{
+    return &JpegParser::signatures();
 }
 
 std::uint32_t JpegPlugin::readPixels(const char* key) const

@@ -20,6 +20,7 @@ public:
 
 protected:
     std::uint64_t measure(ByteCursor& input) override;
+    const SignatureSet* signatures() override;
 
 private:
     std::uint32_t readPixels(const char* key) const;

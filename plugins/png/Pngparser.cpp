@@ -2,6 +2,7 @@
 
 #include "plugins/common/Bytecursor.h"
 #include "plugins/common/Bytes.h"
+#include "plugins/common/Signatureset.h"
 #include "plugins/png/Crc32.h"
 
 #include <cstring>
@@ -24,6 +25,13 @@ bool isLetter(unsigned char c)
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
+}
+
+const SignatureSet& PngParser::signatures()
+{
+    // The whole fixed header: the signature, then IHDR's length and type.
+    static const SignatureSet set = SignatureSet().add(0, {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'});
+    return set;
 }
 
 bool PngParser::detect(const unsigned char* data)

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 class ByteCursor;
+class SignatureSet;
 
 // A PNG file: the signature, IHDR first, at least one IDAT, and IEND, every chunk with a
 // matching CRC.
@@ -12,5 +13,6 @@ public:
     static constexpr unsigned windowSize = 16;
 
     static bool detect(const unsigned char* data);
+    static const SignatureSet& signatures();
     std::uint64_t measure(ByteCursor& input);
 };

@@ -2,11 +2,20 @@
 
 #include "plugins/common/Bytecursor.h"
 #include "plugins/common/Bytes.h"
+#include "plugins/common/Signatureset.h"
 
 namespace {
 constexpr std::uint32_t waveForm = magic32('W', 'A', 'V', 'E');
 constexpr std::uint32_t formatChunk = magic32('f', 'm', 't', ' ');
 constexpr std::uint32_t dataChunk = magic32('d', 'a', 't', 'a');
+}
+
+const SignatureSet& WavParser::signatures()
+{
+    // "RIFF", any size, "WAVE".
+    static const SignatureSet set = SignatureSet().add(0, {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'},
+                                                       {0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF});
+    return set;
 }
 
 bool WavParser::detect(const unsigned char* data)

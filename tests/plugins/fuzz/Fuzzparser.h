@@ -2,6 +2,7 @@
 
 #include "plugins/common/Bytecursor.h"
 #include "plugins/common/Memorysource.h"
+#include "plugins/common/Signatureset.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -32,6 +33,8 @@ std::uint64_t fuzzMeasure(MakeParser makeParser, const std::uint8_t* data, std::
 
 // One fuzzing step for a parser, made afresh by makeParser for every parse, as extract does:
 // - detect reads nothing beyond its window (the window is copied to a block of exactly that size);
+// - detect keeps the promise of the parser's signatures: it accepts no window that none of them
+//   matches, and none of them reaches past the window;
 // - a measured file lies inside its input;
 // - the file measured is a file of its own: cut out of its input it measures the same;
 // - the size window holds: under a limit, the parser finds the same file when it fits and none
@@ -42,8 +45,13 @@ int fuzzParser(const std::uint8_t* data, std::size_t size, MakeParser makeParser
     using Parser = decltype(makeParser());
     if (size >= Parser::windowSize) {
         std::vector<unsigned char> window(data, data + Parser::windowSize);
-        volatile bool detected = Parser::detect(window.data());
-        (void)detected;
+        const bool detected = Parser::detect(window.data());
+        if (Parser::signatures().span() > Parser::windowSize) {
+            fuzzFailure("a signature reaches past the window", Parser::windowSize, Parser::signatures().span());
+        }
+        if (detected && !Parser::signatures().matches(window.data())) {
+            fuzzFailure("detect accepted a window that no signature matches", 0, 1);
+        }
     }
     const std::uint64_t unlimited = std::numeric_limits<std::uint64_t>::max();
     const std::uint64_t length = fuzzMeasure(makeParser, data, size, unlimited);

@@ -1,0 +1,46 @@
+#include "engine/Pluginextension.h"
+
+#include <cstddef>
+
+#define FIELD_END(field) \
+    static_cast<unsigned>(offsetof(ExtractPluginExtension, field) + sizeof(ExtractPluginExtension::field))
+
+PluginExtension::PluginExtension(const ExtractPluginExtension* table) : table(table) {}
+
+bool PluginExtension::holds(unsigned fieldEnd) const {
+    return table != nullptr && table->size >= fieldEnd;
+}
+
+bool PluginExtension::declaresSignatures() const {
+    return holds(FIELD_END(getSignatures)) && table->getSignatures != nullptr;
+}
+
+int PluginExtension::getSignatures(IExtractPlugin* plugin,
+                                   const ExtractSignature** signatures) const {
+    *signatures = nullptr;
+    if (!declaresSignatures()) return -1;
+    const int count = table->getSignatures(plugin, signatures);
+    if (count > 0 && *signatures == nullptr) return -1;
+    return count;
+}
+
+bool PluginExtension::reportsFailures() const {
+    return holds(FIELD_END(getExtractFailure)) && table->getExtractFailure != nullptr;
+}
+
+int PluginExtension::getExtractFailure(IExtractPlugin* plugin, std::string& message) const {
+    message.clear();
+    if (!reportsFailures()) return EXTRACT_NOTHING_FOUND;
+    const char* text = nullptr;
+    const int failure = table->getExtractFailure(plugin, &text);
+    if (failure != EXTRACT_NOTHING_FOUND && text != nullptr) message = text;
+    return failure;
+}
+
+bool PluginExtension::takesHost() const {
+    return holds(FIELD_END(setHost)) && table->setHost != nullptr;
+}
+
+void PluginExtension::setHost(IExtractPlugin* plugin, const ExtractHost* host) const {
+    if (takesHost()) table->setHost(plugin, host);
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "engine/ExtractPlugin.h"
+
+#include <string>
+
+// The optional operations a plug-in library offers through _getExtractPluginExtension, read
+// safely: an operation the library's table lacks (a null entry, or a table built before the
+// operation existed) answers as a plug-in of the first contract would.
+class PluginExtension {
+public:
+    // table may be null: a library without the export.
+    explicit PluginExtension(const ExtractPluginExtension* table = nullptr);
+
+    bool declaresSignatures() const;
+    // Negative when the object declares none (it is then offered every position).
+    int getSignatures(IExtractPlugin* plugin, const ExtractSignature** signatures) const;
+    bool reportsFailures() const;
+    // EXTRACT_NOTHING_FOUND when the library cannot tell; message is then empty.
+    int getExtractFailure(IExtractPlugin* plugin, std::string& message) const;
+    bool takesHost() const;
+    void setHost(IExtractPlugin* plugin, const ExtractHost* host) const;
+
+private:
+    // Whether the table, as the library built it, reaches past the field at fieldEnd.
+    bool holds(unsigned fieldEnd) const;
+
+    const ExtractPluginExtension* table;
+};
