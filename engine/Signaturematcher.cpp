@@ -1,7 +1,11 @@
 #include "engine/Signaturematcher.h"
 
+#include <hs.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -14,9 +18,46 @@ unsigned commonness(unsigned char value) {
     return 1;
 }
 
+// A pattern as an expression of Vectorscan: every byte spelt out, a byte that only partly counts
+// as the class of the values its mask lets through.
+std::string expression(const std::vector<unsigned char>& bytes, const std::vector<unsigned char>& mask) {
+    std::string text;
+    char piece[8];
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (mask[i] == 0xFF) {
+            std::snprintf(piece, sizeof piece, "\\x%02x", bytes[i]);
+            text += piece;
+        } else if (mask[i] == 0) {
+            text += ".";
+        } else {
+            text += "[";
+            for (unsigned value = 0; value < 256; ++value) {
+                if ((value & mask[i]) == bytes[i]) {
+                    std::snprintf(piece, sizeof piece, "\\x%02x", value);
+                    text += piece;
+                }
+            }
+            text += "]";
+        }
+    }
+    return text;
+}
+
 }  // namespace
 
-SignatureMatcher::SignatureMatcher() : pairList(65536, 0) {}
+struct SignatureMatcher::Compiled {
+    hs_database_t* database = nullptr;
+    hs_scratch_t* scratch = nullptr;
+    ~Compiled() {
+        if (scratch != nullptr) hs_free_scratch(scratch);
+        if (database != nullptr) hs_free_database(database);
+    }
+};
+
+SignatureMatcher::SignatureMatcher(bool compiledWanted)
+    : pairList(65536, 0), compiledWanted(compiledWanted) {}
+
+SignatureMatcher::~SignatureMatcher() = default;
 
 void SignatureMatcher::add(std::uint32_t slot, const ExtractSignature* signatures, unsigned count) {
     for (unsigned s = 0; s < count; ++s) {
@@ -75,6 +116,8 @@ void SignatureMatcher::add(std::uint32_t slot, const ExtractSignature* signature
         span = std::max(span, pattern.offset + signature.length);
         patterns.push_back(std::move(pattern));
     }
+    compiled.reset();
+    compileTried = false;
 }
 
 bool SignatureMatcher::empty() const { return patterns.empty(); }
@@ -109,7 +152,73 @@ void SignatureMatcher::find(const unsigned char* data, std::size_t count,
                             std::vector<Candidate>& out) const {
     const std::size_t first = out.size();
     if (count == 0 || patterns.empty()) return;
+    if (!findCompiled(data, count, out)) findByPairs(data, count, out);
 
+    // Patterns anchored at different depths report out of order, and several patterns of one
+    // plug-in may match at one position.
+    const auto begin = out.begin() + static_cast<std::ptrdiff_t>(first);
+    const auto before = [](const Candidate& a, const Candidate& b) {
+        return a.position != b.position ? a.position < b.position : a.slot < b.slot;
+    };
+    if (!std::is_sorted(begin, out.end(), before)) std::sort(begin, out.end(), before);
+    const auto same = [](const Candidate& a, const Candidate& b) {
+        return a.position == b.position && a.slot == b.slot;
+    };
+    out.erase(std::unique(begin, out.end(), same), out.end());
+}
+
+bool SignatureMatcher::findCompiled(const unsigned char* data, std::size_t count,
+                                    std::vector<Candidate>& out) const {
+    if (!compiledWanted) return false;
+    if (!compileTried) {
+        compileTried = true;
+        std::vector<std::string> texts;
+        std::vector<const char*> expressions;
+        std::vector<unsigned> flags(patterns.size(), HS_FLAG_DOTALL);
+        std::vector<unsigned> ids;
+        for (const Pattern& pattern : patterns) texts.push_back(expression(pattern.bytes, pattern.mask));
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            expressions.push_back(texts[i].c_str());
+            ids.push_back(static_cast<unsigned>(i));
+        }
+        auto made = std::make_unique<Compiled>();
+        hs_compile_error_t* error = nullptr;
+        if (hs_compile_multi(expressions.data(), flags.data(), ids.data(),
+                             static_cast<unsigned>(expressions.size()), HS_MODE_BLOCK, nullptr,
+                             &made->database, &error) == HS_SUCCESS &&
+            hs_alloc_scratch(made->database, &made->scratch) == HS_SUCCESS) {
+            compiled = std::move(made);
+        } else if (error != nullptr) {
+            hs_free_compile_error(error);
+        }
+    }
+    if (!compiled) return false;
+
+    struct Context {
+        const SignatureMatcher* matcher;
+        std::size_t count;
+        std::vector<Candidate>* out;
+    } context{this, count, &out};
+    // Every pattern has a fixed length, so where a match ends tells where its window begins.
+    const auto onMatch = [](unsigned id, unsigned long long, unsigned long long to, unsigned,
+                            void* opaque) -> int {
+        auto* c = static_cast<Context*>(opaque);
+        const Pattern& pattern = c->matcher->patterns[id];
+        const unsigned long long start = to - pattern.bytes.size();
+        if (start >= pattern.offset && start - pattern.offset < c->count) {
+            c->out->push_back(Candidate{static_cast<std::uint32_t>(start - pattern.offset), pattern.slot});
+        }
+        return 0;
+    };
+    // A window that begins below count lies wholly within count + reach bytes; one that begins
+    // before data was found by the scan of the bytes before.
+    return hs_scan(compiled->database, reinterpret_cast<const char*>(data),
+                   static_cast<unsigned>(count + span), 0, compiled->scratch, onMatch,
+                   &context) == HS_SUCCESS;
+}
+
+void SignatureMatcher::findByPairs(const unsigned char* data, std::size_t count,
+                                   std::vector<Candidate>& out) const {
     if (!pairLists.empty()) {
         // Every anchor of a position below count lies below count + largestPairAnchor, and its
         // second byte still within count + reach.
@@ -138,16 +247,4 @@ void SignatureMatcher::find(const unsigned char* data, std::size_t count,
             check(unanchored, data, position, count, out);
         }
     }
-
-    // Patterns anchored at different depths report out of order, and several patterns of one
-    // plug-in may match at one position.
-    const auto begin = out.begin() + static_cast<std::ptrdiff_t>(first);
-    const auto before = [](const Candidate& a, const Candidate& b) {
-        return a.position != b.position ? a.position < b.position : a.slot < b.slot;
-    };
-    if (!std::is_sorted(begin, out.end(), before)) std::sort(begin, out.end(), before);
-    const auto same = [](const Candidate& a, const Candidate& b) {
-        return a.position == b.position && a.slot == b.slot;
-    };
-    out.erase(std::unique(begin, out.end(), same), out.end());
 }

@@ -5,12 +5,16 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 // Finds, in one pass over a block of input, every position at which a declared signature of some
 // plug-in matches, so that the run asks a plug-in only there.
 //
-// Each pattern is found through an anchor: two neighbouring bytes of it that count in full (or one
+// The patterns go to Vectorscan, whose literal matchers scan several gigabytes a second and slow
+// down little as patterns are added (bench/README.md has the figures that chose it). Should it
+// refuse the patterns, a table of byte pairs of our own serves instead, at about 1.4 GB/s:
+// each pattern is found through an anchor: two neighbouring bytes of it that count in full (or one
 // such byte, when it has no such pair), chosen among its bytes to be as rare in real data as can
 // be told without seeing the data (zero and 0xFF bytes, then text, are avoided). One bit per byte
 // pair (8 KiB, so it stays in the first-level cache) tells whether any pattern is anchored on the
@@ -19,13 +23,17 @@
 // its anchor occurs by chance.
 class SignatureMatcher {
 public:
+    // compiledWanted false keeps to the table of byte pairs, for comparisons.
+    explicit SignatureMatcher(bool compiledWanted = true);
+    ~SignatureMatcher();
+    SignatureMatcher(const SignatureMatcher&) = delete;
+    SignatureMatcher& operator=(const SignatureMatcher&) = delete;
+
     struct Candidate {
         // Relative to the data handed to find.
         std::uint32_t position;
         std::uint32_t slot;
     };
-
-    SignatureMatcher();
 
     // Adds the patterns of one plug-in, known to the caller by slot. The patterns must keep within
     // reach: offset + length no more than the largest window the caller hands over.
@@ -41,6 +49,8 @@ public:
     void find(const unsigned char* data, std::size_t count, std::vector<Candidate>& out) const;
 
 private:
+    struct Compiled;
+
     struct Pattern {
         std::uint32_t slot;
         std::uint32_t offset;
@@ -53,6 +63,9 @@ private:
     bool matchesAt(const Pattern& pattern, const unsigned char* window) const;
     void check(const std::vector<std::uint32_t>& patternIndices, const unsigned char* data,
                std::size_t at, std::size_t count, std::vector<Candidate>& out) const;
+    void findByPairs(const unsigned char* data, std::size_t count, std::vector<Candidate>& out) const;
+    // False when Vectorscan cannot take the patterns.
+    bool findCompiled(const unsigned char* data, std::size_t count, std::vector<Candidate>& out) const;
 
     std::vector<Pattern> patterns;
     std::array<std::uint64_t, 65536 / 64> pairBits{};
@@ -67,4 +80,8 @@ private:
     std::uint32_t largestPairAnchor = 0;
     std::uint32_t largestByteAnchor = 0;
     unsigned span = 0;
+    // Made at the first find after the last add; null when Vectorscan refused the patterns.
+    mutable std::unique_ptr<Compiled> compiled;
+    mutable bool compileTried = false;
+    bool compiledWanted;
 };
