@@ -15,6 +15,7 @@
 
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -163,6 +164,23 @@ int ConfigModel::extractSize(const char* tag, int unbounded) {
 }
 
 int ConfigModel::getMaxExtractSize() { return extractSize(limitToTag, -1); }
+
+void ConfigModel::getExtractSizeWindow(std::uint64_t* minimum, std::uint64_t* maximum) {
+    // The same reading as the int view, without its cut at the largest int.
+    const auto bytes = [this](const char* tag, std::uint64_t unbounded) {
+        try {
+            const long double megabytes = readLimit(tag);
+            if (!(megabytes > 0)) return unbounded;
+            const long double count = std::trunc(megabytes * bytesPerMegabyte);
+            if (!(count < static_cast<long double>(UINT64_MAX))) return UINT64_MAX;
+            return static_cast<std::uint64_t>(count);
+        } catch (...) {
+            return unbounded;
+        }
+    };
+    *minimum = bytes(limitFromTag, 0);
+    *maximum = bytes(limitToTag, UINT64_MAX);
+}
 
 int ConfigModel::getMinExtractSize() { return extractSize(limitFromTag, 0); }
 

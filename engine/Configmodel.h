@@ -48,6 +48,7 @@ public:
     void getProperty(const char* key, char* buffer, const char* pluginId) override;
     int getPropertyLength(const char* key, const char* pluginId) override;
     void setProperty(const char* key, const char* value, const char* pluginId) override;
+    void getExtractSizeWindow(std::uint64_t* minimum, std::uint64_t* maximum) override;
 
     // A property's value; reading one creates its elements as writing does. Without a
     // "plugin_options" element, or for a property element without text, the empty text.

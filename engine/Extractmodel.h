@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/IExtractModel.h"
+#include "engine/Runreport.h"
 #include "framework/Observable.h"
 
 #include <atomic>
@@ -10,22 +11,19 @@
 #include <vector>
 
 class IConfigModel;
-class IExtractPlugin;
-class IMemory;
 class IPluginModel;
-class IRandomAccessFile;
-class IResource;
 class IValueObject;
 
-// The extraction model. Its run scans every byte position of every input file through one sliding
-// buffer and lets the enabled plug-ins extract what they recognise into numbered files below the
-// output folder.
+// The extraction model. Its run (ExtractRun) scans every input for the data the enabled plug-ins
+// recognise and lets them extract it into numbered files below the output folder.
 //
 // Threads. The run executes on a worker and writes the counters; the user interface reads them at
-// any time, so they are atomics, written by the run with plain relaxed stores that cost nothing in
-// the per-byte loop. abort comes from the user-interface thread. The run's notifications and
-// abort's "ABORTED" are sent under one lock, so an observer never sees two at once, and once abort
-// has sent its "ABORTED" the run sends nothing more.
+// any time, so they are atomics. abort comes from the user-interface thread and never waits for
+// the worker. Every job has a number; the run's notifications and abort's "ABORTED" are sent
+// under one lock, and once a job's cancel has been announced, or its final status sent, that
+// job's run is silent. A run waits for the run before it to end, so a new job never overlaps the
+// last call of a cancelled one, and it works on a copy of the folder and inputs taken when it
+// begins, so the next job can be set up while it finishes.
 class ExtractModel : public Observable,
                      public virtual IObservable,
                      public virtual IRunnable,
@@ -49,22 +47,38 @@ public:
     void getTotalSize(unsigned* high, unsigned* low) override;
     void getProcessedSize(unsigned* high, unsigned* low) override;
     std::string getTotalSizeText() override;
+    unsigned getUnwrittenCount() override;
+    std::vector<ExtractFailedInput> getFailedInputs() override;
+    std::map<std::string, unsigned> getExtractedCountsByKind() override;
 
     void run() override;
 
-    // The largest window a plug-in may ask for: the sliding buffer of 1000 windows must stay within
-    // what one read of the input file can report. A plug-in asking for more, or for none at all, is
-    // left out of the run with a log line.
-    static constexpr unsigned maxWindowSize = 2147483;
+    // false makes later runs ignore the plug-ins' signatures and offer every plug-in every
+    // position, as plug-ins without signatures are offered. The outputs and notifications are
+    // the same either way; only the time differs. For comparisons (tests, benchmarks).
+    void setSignaturesUsed(bool used);
+
+    // The most memory a run's buffer takes: positions per block plus the largest window.
+    static constexpr std::uint32_t blockPositions = 1u << 20;
+    static constexpr std::uint32_t maxBufferSize = 64u << 20;
+    // A plug-in asking for a larger window, or for none at all, is left out with a log line.
+    static constexpr std::uint32_t maxWindowSize = maxBufferSize - blockPositions;
 
 private:
-    class Run;
-    friend class Run;
+    friend class ExtractRun;
 
-    void notify(IValueObject* payload, const std::string& status, const std::string& log);
+    // For the run.
+    std::uint64_t beginJob();
+    bool isCancelled(std::uint64_t job) const;
+    // Sends unless the job has been cancelled with an announcement or has ended; final marks the
+    // job's end. False when nothing was sent.
+    bool notify(std::uint64_t job, IValueObject* payload, bool final);
 
     IConfigModel* configModel;
     IPluginModel* pluginModel;
+
+    // Guards the job's folder and inputs, which the user interface sets while a run may copy them.
+    std::mutex jobMutex;
     std::string outputDirectory;
     std::vector<std::string> inputFiles;
 
@@ -75,11 +89,20 @@ private:
     std::atomic<std::uint64_t> totalSize{0};
     std::atomic<std::uint64_t> processedSize{0};
     std::atomic<bool> abortFlag{false};
+    std::atomic<bool> signaturesUsed{true};
 
-    // Serialises notifications between the worker and abort. cancelAnnounced (guarded by it) is
-    // set once abort has told the observers that the run was cancelled; from then on the run is
-    // silent, and a run that had not yet begun keeps the abort flag instead of clearing it.
-    // Recursive, so that an observer may call abort from inside a notification.
+    // Job numbers: the one prepared or running last, the last one a run began, the last one whose
+    // cancel was announced and the last one that sent its final status. Guarded by notifyMutex;
+    // announcedJob is also read by the run's cancel checks without it. Recursive, so that an
+    // observer may call abort from inside a notification.
     std::recursive_mutex notifyMutex;
-    bool cancelAnnounced = false;
+    std::uint64_t jobNumber = 1;
+    std::uint64_t startedJob = 0;
+    std::atomic<std::uint64_t> announcedJob{0};
+    std::uint64_t finishedJob = 0;
+
+    // Held by a run from its start to its end.
+    std::mutex runGate;
+
+    RunReport report;
 };

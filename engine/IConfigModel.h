@@ -3,6 +3,7 @@
 #include "engine/ExtractPlugin.h"
 #include "framework/IObservable.h"
 
+#include <cstdint>
 #include <string>
 
 // The settings of config.xml, typed. The user interface and the extraction run use this
@@ -39,6 +40,10 @@ public:
     virtual void setLimitFromText(std::string text) = 0;
     virtual std::string getLimitToText() = 0;
     virtual void setLimitToText(std::string text) = 0;
+
+    // The size window in bytes, whole (IExtractConfig's int view stops at the largest int): an
+    // unbounded side reads as 0 below and UINT64_MAX above. Never throws, like the plug-in face.
+    virtual void getExtractSizeWindow(std::uint64_t* minimum, std::uint64_t* maximum) = 0;
 
 protected:
     ~IConfigModel() = default;

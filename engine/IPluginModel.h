@@ -4,6 +4,7 @@
 #include "engine/Pluginextension.h"
 #include "framework/IObservable.h"
 
+#include <mutex>
 #include <string>
 
 // The extraction plug-ins found below the "plugins" folder beside the executable.
@@ -27,6 +28,10 @@ public:
     // The optional operations of the library that made the plug-in at index (all absent for a
     // library of the first contract). Raises IndexOutOfBoundsException as getPlugin does.
     virtual PluginExtension getExtension(unsigned index) = 0;
+    // Keeps the loaded libraries in place for as long as the lock is held: a loadPlugins on
+    // another thread waits for its release, so that no library goes while a call into it runs.
+    // The holder's own thread may still reload.
+    virtual std::unique_lock<std::recursive_mutex> holdPlugins() = 0;
 
 protected:
     ~IPluginModel() = default;

@@ -83,7 +83,12 @@ void PluginModel::onEnumerate(IResource* entry) {
     loadPlugin(entry->getParent() + "/" + name);
 }
 
+std::unique_lock<std::recursive_mutex> PluginModel::holdPlugins() {
+    return std::unique_lock<std::recursive_mutex>(libraryGuard);
+}
+
 void PluginModel::loadPlugins(IExtractConfig* config) {
+    const std::lock_guard<std::recursive_mutex> hold(libraryGuard);
     unloadPlugins();
 
     IProcess* process = factory->createProcess();
@@ -150,6 +155,7 @@ bool PluginModel::loadPlugin(std::string path) {
 }
 
 void PluginModel::unloadPlugins() {
+    const std::lock_guard<std::recursive_mutex> hold(libraryGuard);
     for (const auto& [id, linker] : linkerMap) {
         releaseThrough(linker, plugins[static_cast<std::size_t>(indexMap[id])]);
     }

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,7 @@ public:
     void onEnumerate(IResource* entry) override;
     void loadPlugins(IExtractConfig* config) override;
     PluginExtension getExtension(unsigned index) override;
+    std::unique_lock<std::recursive_mutex> holdPlugins() override;
 
     // Loads one library and lists its plug-in; false when the library is skipped.
     virtual bool loadPlugin(std::string path);
@@ -54,4 +56,5 @@ private:
     std::vector<PluginExtension> extensions;
     std::map<std::string, int> indexMap;
     std::map<std::string, IDynamicLinker*> linkerMap;
+    std::recursive_mutex libraryGuard;
 };

@@ -7,6 +7,8 @@ packages=(
   g++ clang libclang-rt-14-dev cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libxerces-c-dev
+  # The scanning core's multi-pattern matcher.
+  libvectorscan-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth x11-utils imagemagick
   fonts-ipafont-gothic locales

@@ -3,6 +3,20 @@
 #include <stdexcept>
 #include <utility>
 
+SignatureSet::SignatureSet(const SignatureSet& other) : patterns(other.patterns)
+{
+    rebuild();
+}
+
+SignatureSet& SignatureSet::operator=(const SignatureSet& other)
+{
+    if (this != &other) {
+        patterns = other.patterns;
+        rebuild();
+    }
+    return *this;
+}
+
 SignatureSet& SignatureSet::add(unsigned offset, std::initializer_list<unsigned char> bytes)
 {
     return add(offset, std::vector<unsigned char>(bytes), std::vector<unsigned char>(bytes.size(), 0xFF));

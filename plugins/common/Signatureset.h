@@ -11,6 +11,11 @@
 // its set next to its detect, so that the two are read, and changed, together.
 class SignatureSet {
 public:
+    SignatureSet() = default;
+    // The table points into the set's own patterns, so a copy builds a table of its own.
+    SignatureSet(const SignatureSet& other);
+    SignatureSet& operator=(const SignatureSet& other);
+
     // bytes at offset in the window, every bit compared.
     SignatureSet& add(unsigned offset, std::initializer_list<unsigned char> bytes);
     // The characters of text (without its terminating zero) at offset.

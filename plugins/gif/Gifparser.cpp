@@ -5,6 +5,7 @@
 #include "plugins/common/Signatureset.h"
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -71,8 +72,20 @@ std::uint64_t GifParser::measure(ByteCursor& input)
     }
 }
 
+GifParser::GifParser(ChainEnds* chains) : chains(chains)
+{
+}
+
+void GifParser::ChainEnds::reset()
+{
+    ends.clear();
+}
+
 bool GifParser::skipSubBlocks(ByteCursor& input)
 {
+    if (chains != nullptr) {
+        return skipRemembered(input);
+    }
     for (;;) {
         unsigned char size = 0;
         if (!input.readByte(size)) {
@@ -83,6 +96,54 @@ bool GifParser::skipSubBlocks(ByteCursor& input)
         }
         if (!input.skip(size)) {
             return false;
+        }
+    }
+}
+
+// The same walk, which remembers where every 64th sub-block of the chain leads: a later walk that
+// joins the chain meets one of them within 64 steps and goes straight to the end.
+bool GifParser::skipRemembered(ByteCursor& input)
+{
+    constexpr unsigned checkpointEvery = 64;
+    constexpr std::size_t largestMemory = 1u << 20;
+    const std::uint64_t origin = chains->origin;
+    const std::uint64_t limit = origin + input.limit();
+    std::vector<std::uint64_t> checkpoints;
+    auto settle = [&](ChainEnds::End end) {
+        if (chains->ends.size() + checkpoints.size() > largestMemory) {
+            chains->ends.clear();
+        }
+        for (std::uint64_t checkpoint : checkpoints) {
+            chains->ends[checkpoint] = end;
+        }
+    };
+    for (unsigned step = 0;; ++step) {
+        const std::uint64_t here = origin + input.position();
+        const auto known = chains->ends.find(here);
+        if (known != chains->ends.end()) {
+            const ChainEnds::End end = known->second;
+            settle(end);
+            // A chain that ran into an earlier limit runs into this one too when it lies no further.
+            if (!end.terminated && end.position >= limit) {
+                input.seek(input.limit());
+                return false;
+            }
+            if (end.terminated && end.position <= limit) {
+                return input.seek(end.position - origin);
+            }
+            checkpoints.clear();
+        }
+        if (step % checkpointEvery == 0) {
+            checkpoints.push_back(here);
+        }
+        unsigned char size = 0;
+        if (!input.readByte(size) || (size != 0 && !input.skip(size))) {
+            settle(ChainEnds::End{limit, false});
+            return false;
+        }
+        if (size == 0) {
+            settle(ChainEnds::End{origin + input.position(), true});
+            return true;
         }
     }
 }

@@ -29,6 +29,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -56,6 +57,9 @@ public:
     void getTotalSize(unsigned* high, unsigned* low) override { split(total, high, low); }
     void getProcessedSize(unsigned* high, unsigned* low) override { split(processed, high, low); }
     std::string getTotalSizeText() override { return ""; }
+    unsigned getUnwrittenCount() override { return 0; }
+    std::vector<ExtractFailedInput> getFailedInputs() override { return {}; }
+    std::map<std::string, unsigned> getExtractedCountsByKind() override { return {}; }
     void run() override {}
 
     void say(const std::string& status, const std::string& log = "")
@@ -413,18 +417,18 @@ TEST_F(ExtractDialogTest, ConfirmedRunsShowTheirProgressAndEndWithOk)
     int completions = 0;
     for (const std::string& line : lines) {
         starts += line == "抽出開始" ? 1 : 0;
-        completions += line == "抽出完了." ? 1 : 0;
+        completions += line.rfind("抽出完了.", 0) == 0 ? 1 : 0;
     }
     EXPECT_EQ(starts, 2);
     EXPECT_EQ(completions, 2);
     EXPECT_EQ(lines.front(), "抽出開始");
-    EXPECT_EQ(lines.back(), "抽出完了.");
+    EXPECT_EQ(lines.back().rfind("抽出完了.", 0), 0u) << lines.back();
     EXPECT_TRUE(logHas(path + "から抽出中..."));
     EXPECT_TRUE(recorder.late().empty());
 }
 
 // The two ways of stopping a run from the dialog: its button, and its close box. Either way the
-// worker is gone once the cancel returns, and nothing reaches the dialog after "ABORTED".
+// cancel shows at once, the worker ends by itself, and nothing reaches the dialog after "ABORTED".
 TEST_F(ExtractDialogTest, CancelDuringARunStopsItForGood)
 {
     const struct {
@@ -435,7 +439,6 @@ TEST_F(ExtractDialogTest, CancelDuringARunStopsItForGood)
 
     for (const auto& way : ways) {
         SCOPED_TRACE(way.how);
-        bool goneAtCancel = false;
         ModalScript script;
         script.then([this] { return form->Visible() && form->FileProgress->Position() > 0; },
                     [&] {
@@ -446,8 +449,7 @@ TEST_F(ExtractDialogTest, CancelDuringARunStopsItForGood)
                             return;
                         }
                         click(form->CancelBtn);
-                        goneAtCancel = !workerRegistered();
-                        EXPECT_EQ(lastLog(), "抽出中断.");
+                        EXPECT_EQ(lastLog().rfind("抽出中断.", 0), 0u) << lastLog();
                         EXPECT_EQ(form->CancelBtn->Caption(), "ＯＫ");
                         EXPECT_TRUE(form->Visible());
                     });
@@ -457,10 +459,10 @@ TEST_F(ExtractDialogTest, CancelDuringARunStopsItForGood)
         bool scripted = false;
         EXPECT_EQ(pressExtract(script, {path}, output, &scripted), "Success");
         EXPECT_TRUE(scripted);
-        EXPECT_TRUE(goneAtCancel || way.closeBox);
-        EXPECT_FALSE(workerRegistered());
+        // The cancel does not wait for the worker, which ends by itself after its current call.
+        ASSERT_TRUE(pumpUntil([this] { return !workerRegistered(); }));
         EXPECT_FALSE(form->Visible());
-        EXPECT_EQ(lastLog(), "抽出中断.");
+        EXPECT_EQ(lastLog().rfind("抽出中断.", 0), 0u) << lastLog();
         EXPECT_EQ(form->CancelBtn->Caption(), "ＯＫ");
 
         const std::size_t lines = logLines().size();
@@ -472,7 +474,7 @@ TEST_F(ExtractDialogTest, CancelDuringARunStopsItForGood)
             QCoreApplication::processEvents();
         }
         EXPECT_EQ(logLines().size(), lines);
-        EXPECT_EQ(lastLog(), "抽出中断.");
+        EXPECT_EQ(lastLog().rfind("抽出中断.", 0), 0u) << lastLog();
         EXPECT_EQ(form->FileProgress->Position(), fileBar);
         EXPECT_EQ(form->TotalProgress->Position(), totalBar);
         EXPECT_TRUE(recorder.late().empty());

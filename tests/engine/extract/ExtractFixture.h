@@ -37,6 +37,17 @@ inline std::uint64_t joined(IExtractModel* model,
     return (static_cast<std::uint64_t>(high) << 32) | low;
 }
 
+// Waits, with a generous bound, until done() holds.
+template <class Condition>
+bool eventually(Condition done) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > until) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
 // One notification, with the model's values as they stood when it was sent.
 struct Event {
     std::string status;

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <thread>
@@ -24,6 +27,28 @@ constexpr std::uint64_t TiB = KiB * KiB * KiB * KiB;
 class ExtractModelTest : public ExtractFixture {
 protected:
     IRunnable* runnable() { return static_cast<IRunnable*>(model); }
+
+    // The worker deregisters when its run has returned; it is never joined through a pointer
+    // that it may already have freed.
+    bool waitForWorkerEnd() {
+        return eventually([this] {
+            try {
+                ThreadPool::getThread(runnable());
+                return false;
+            } catch (const ThreadException&) {
+                return true;
+            }
+        });
+    }
+
+    bool waitForLogLine(const std::string& what) {
+        return eventually([&] {
+            for (const std::string& line : logLines()) {
+                if (line.find(what) != std::string::npos) return true;
+            }
+            return false;
+        });
+    }
 };
 
 TEST_F(ExtractModelTest, TotalSizeTextClimbsTheLadderOf1024) {
@@ -119,7 +144,7 @@ TEST_F(ExtractModelTest, AWorkerRunNotifiesOnTheWorkerAndDeregistersAtItsEnd) {
     EXPECT_EQ(recorder->statuses().back(), "COMPLETED");
 }
 
-TEST_F(ExtractModelTest, AbortOfARunningWorkerIsTheLastNotificationAndEndsTheWorker) {
+TEST_F(ExtractModelTest, AbortOfARunningWorkerIsTheLastNotificationAndTheWorkerEndsByItself) {
     // Far more than the run can scan before the cancel arrives.
     const std::string huge = sparseFile("huge", 8 * TiB);
     fillModel({huge});
@@ -128,18 +153,20 @@ TEST_F(ExtractModelTest, AbortOfARunningWorkerIsTheLastNotificationAndEndsTheWor
     ASSERT_TRUE(recorder->waitFor("PROCESSING"));
 
     model->abort();
-    const std::vector<Event> events = recorder->events();
+    std::vector<Event> events = recorder->events();
     ASSERT_FALSE(events.empty());
     EXPECT_EQ(events.back().status, "ABORTED");
-    EXPECT_EQ(events.back().log, "抽出中断.");
+    EXPECT_EQ(events.back().log, "抽出中断. 抽出したファイルはありません。");
     EXPECT_EQ(events.back().thread, std::this_thread::get_id());
+
+    ASSERT_TRUE(waitForWorkerEnd());
+    events = recorder->events();
     for (std::size_t i = 0; i + 1 < events.size(); ++i) {
         EXPECT_NE(events[i].status, "ABORTED");
         EXPECT_NE(events[i].thread, std::this_thread::get_id());
     }
-    EXPECT_THROW(ThreadPool::getThread(runnable()), ThreadException);
-
-    // The worker has ended: nothing more arrives, and a second abort finds no worker.
+    EXPECT_EQ(events.back().status, "ABORTED");
+    // A second abort finds no worker and sends nothing.
     model->abort();
     EXPECT_EQ(recorder->events().size(), events.size());
     EXPECT_LT(joined(model, &IExtractModel::getProcessedSize), 8 * TiB);
@@ -147,9 +174,79 @@ TEST_F(ExtractModelTest, AbortOfARunningWorkerIsTheLastNotificationAndEndsTheWor
 
 TEST_F(ExtractModelTest, AbortBeforeTheWorkerStartsKeepsTheRunSilent) {
     fillModel({writeFile("input", "..@@..")});
-    factory->createThread(runnable());
+    IThread* worker = factory->createThread(runnable());
     model->abort();
-    EXPECT_THROW(ThreadPool::getThread(runnable()), ThreadException);
+    EXPECT_EQ(recorder->statuses(), (std::vector<std::string>{"ABORTED"}));
+    worker->start();
+    ASSERT_TRUE(waitForWorkerEnd());
     EXPECT_EQ(recorder->statuses(), (std::vector<std::string>{"ABORTED"}));
     EXPECT_TRUE(extractCalls().empty());
+}
+
+// A plug-in call that takes long keeps neither the cancel nor the user interface waiting: the
+// cancel is told at once, the plug-in learns of it through the host, and the worker then ends.
+TEST_F(ExtractModelTest, AbortNeverWaitsForAPluginCall) {
+    const std::string release = (scratch / "release").string();
+    probe("probe_a", "block", release);
+    fillModel({writeFile("input", "..@@..")});
+    factory->createThread(runnable())->start();
+    ASSERT_TRUE(waitForLogLine("extract"));
+
+    model->abort();
+    EXPECT_EQ(recorder->statuses().back(), "ABORTED");
+    ASSERT_TRUE(waitForWorkerEnd());
+    EXPECT_FALSE(fs::exists(release));
+    EXPECT_TRUE(waitForLogLine("cancelled"));
+    EXPECT_EQ(recorder->statuses().back(), "ABORTED");
+}
+
+// Abort once the run has told its end changes nothing, even while the worker is still there.
+TEST_F(ExtractModelTest, AbortAfterTheFinalStatusDoesNothingVisible) {
+    recorder->onEvent = [this](const Event& event) {
+        if (event.status == "COMPLETED") model->abort();
+    };
+    fillModel({writeFile("input", "..@@..")});
+    factory->createThread(runnable())->start();
+    ASSERT_TRUE(waitForWorkerEnd());
+    const std::vector<std::string> statuses = recorder->statuses();
+    ASSERT_FALSE(statuses.empty());
+    EXPECT_EQ(statuses.back(), "COMPLETED");
+    EXPECT_EQ(std::count(statuses.begin(), statuses.end(), "ABORTED"), 0);
+}
+
+// A run started while a cancelled one is still inside a plug-in call waits for it: the plug-in
+// libraries are not reloaded under that call, and the new run's notifications come after it.
+TEST_F(ExtractModelTest, ANewRunWaitsForTheCancelledOneToEnd) {
+    const std::string release = (scratch / "release").string();
+    probe("probe_a", "block", release);
+    // The first run stays in its call: the plug-in heeds no cancel, as a plug-in of the first
+    // contract could not.
+    probe("probe_a", "heed", "false");
+    fillModel({writeFile("input", "..@@..")});
+    factory->createThread(runnable())->start();
+    ASSERT_TRUE(waitForLogLine("extract"));
+    probe("probe_a", "block", "");
+    model->abort();
+    recorder->clear();
+
+    fillModel({writeFile("second", "@@")});
+    factory->createThread(runnable())->start();
+    // The plug-in settings dialog reloading the plug-ins waits as well.
+    std::atomic<bool> reloaded{false};
+    std::thread dialog([&] {
+        plugins->loadPlugins(config);
+        reloaded = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_TRUE(recorder->events().empty());
+    EXPECT_FALSE(reloaded);
+
+    writeFile("release", "");
+    dialog.join();
+    ASSERT_TRUE(recorder->waitFor("COMPLETED"));
+    ASSERT_TRUE(waitForWorkerEnd());
+    const std::vector<std::string> statuses = recorder->statuses();
+    EXPECT_EQ(statuses.front(), "START");
+    EXPECT_EQ(statuses.back(), "COMPLETED");
+    EXPECT_EQ(model->getExtractedCount(), 1u);
 }

@@ -1,5 +1,7 @@
 #include "tests/engine/extract/ExtractFixture.h"
 
+#include "engine/Extractmodel.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -34,7 +36,7 @@ TEST_F(ExtractRunTest, WithoutInputFilesStartsAndCompletesAtOnce) {
     const std::vector<Event> events = recorder->events();
     ASSERT_EQ(recorder->statuses(), (Statuses{"START", "COMPLETED"}));
     EXPECT_EQ(events[0].log, "抽出開始");
-    EXPECT_EQ(events[1].log, "抽出完了.");
+    EXPECT_EQ(events[1].log, "抽出完了. 抽出できるデータは見つかりませんでした。");
     for (IObservable* source : recorder->sources) {
         EXPECT_EQ(source, static_cast<IObservable*>(model));
     }
@@ -97,16 +99,17 @@ TEST_F(ExtractRunTest, CountersCarryOverFromFileToFile) {
     EXPECT_EQ(events[6].processed, 10 + step + 1);
 }
 
-TEST_F(ExtractRunTest, WithoutEnabledPluginEveryPositionRefillsAndNothingIsDetected) {
+// Walking the inputs with nothing to detect would only take time: the run says so and fails.
+TEST_F(ExtractRunTest, WithoutEnabledPluginNoInputIsWalkedAndTheRunFails) {
     probe("probe_a", "enabled", "false");
     const std::string input = writeFile("input", "@@@@@");
     runExtraction({input});
 
     const std::vector<Event> events = recorder->events();
-    ASSERT_EQ(recorder->statuses(), fileStatuses(5));
-    for (std::uint64_t i = 0; i < 5; ++i) {
-        EXPECT_EQ(events[2 + i].position, i + 1);
-    }
+    ASSERT_EQ(recorder->statuses(), (Statuses{"START", "FAILED"}));
+    EXPECT_EQ(events[1].log,
+              "抽出失敗. 有効なプラグインがないため、何も調べられません。 抽出したファイルはありません。");
+    EXPECT_EQ(events[1].processed, 0u);
     EXPECT_EQ(detectCount("probe_a"), 0u);
     EXPECT_TRUE(extractCalls().empty());
 }
@@ -236,15 +239,23 @@ TEST_F(ExtractRunTest, AFolderOrAMissingInputIsReportedAndSkipped) {
     const std::vector<Event> events = recorder->events();
     ASSERT_EQ(recorder->statuses(),
               (Statuses{"START", "DETECTED", "PROCESSING", "DETECTED", "PROCESSING", "DETECTED",
-                        "EXTRACTED", "COMPLETED"}));
+                        "FOUND", "EXTRACTED", "COMPLETED"}));
     EXPECT_EQ(events[1].log, folder + "から抽出中...");
     EXPECT_EQ(events[2].log, notAFile);
     EXPECT_EQ(events[2].fileSize, 0u);
     EXPECT_EQ(events[3].log, missing + "から抽出中...");
     EXPECT_EQ(events[4].log, notAFile);
-    EXPECT_EQ(events[7].index, 3u);
-    EXPECT_EQ(events[7].extracted, 1u);
+    EXPECT_EQ(events[8].index, 3u);
+    EXPECT_EQ(events[8].extracted, 1u);
+    EXPECT_EQ(events[8].log, "抽出完了（問題あり）. 1 件のファイルを抽出しました（aaa 1 件）。読み込めなかった入力 2 件：" +
+                                 folder + "（ファイルではないリソースが指定されました）、" + missing +
+                                 "（ファイルではないリソースが指定されました）。");
     EXPECT_EQ(joined(model, &IExtractModel::getTotalSize), 2u);
+    const std::vector<ExtractFailedInput> failed = model->getFailedInputs();
+    ASSERT_EQ(failed.size(), 2u);
+    EXPECT_EQ(failed[0].path, folder);
+    EXPECT_EQ(failed[0].reason, "ファイルではないリソースが指定されました。");
+    EXPECT_EQ(failed[1].path, missing);
 }
 
 TEST_F(ExtractRunTest, AbortFlagDuringTheSecondOfThreeFilesEndsTheRunThere) {
@@ -263,7 +274,7 @@ TEST_F(ExtractRunTest, AbortFlagDuringTheSecondOfThreeFilesEndsTheRunThere) {
     const std::vector<Event> events = recorder->events();
     ASSERT_EQ(recorder->statuses(), (Statuses{"START", "DETECTED", "PROCESSING", "PROCESSING",
                                               "EXTRACTED", "DETECTED", "PROCESSING", "ABORTED"}));
-    EXPECT_EQ(events.back().log, "抽出中断.");
+    EXPECT_EQ(events.back().log, "抽出中断. 抽出したファイルはありません。");
     EXPECT_EQ(events.back().index, 2u);
     EXPECT_EQ(events.back().position, step);
     EXPECT_EQ(events.back().processed, 2 * step + 1 + step);
@@ -314,28 +325,27 @@ TEST_F(ExtractRunTest, DetectNeverSeesBytesBeyondWhatWasRead) {
     }
 }
 
+// The run's buffer holds a block of positions and the largest window, within a fixed bound: a
+// larger window than fits is refused, anything below it is served.
 TEST_F(ExtractRunTest, APluginWithAWindowTheBufferCannotHoldIsLeftOut) {
     struct Case {
-        const char* window;
+        std::string window;
         bool otherEnabled;
         Statuses statuses;
     };
-    const Statuses withOther{"START", "PROCESSING", "DETECTED", "EXTRACTED", "COMPLETED"};
-    const Statuses alone{"START",      "PROCESSING", "DETECTED",   "PROCESSING",
-                         "PROCESSING", "PROCESSING", "PROCESSING", "PROCESSING",
-                         "PROCESSING", "EXTRACTED",  "COMPLETED"};
+    const Statuses withOther{"START", "PROCESSING", "DETECTED", "FOUND", "EXTRACTED", "COMPLETED"};
     const Case cases[] = {
         {"0", true, withOther},
-        {"2147484", true, withOther},
+        {std::to_string(ExtractModel::maxWindowSize + 1), true, withOther},
         {"4294967295", true, withOther},
-        {"0", false, alone},
+        {"0", false, {"START", "PROCESSING", "FAILED"}},
     };
     const std::string input = writeFile("input", "xx@@yy");
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.window) + (c.otherEnabled ? " beside another" : " alone"));
+        SCOPED_TRACE(c.window + (c.otherEnabled ? " beside another" : " alone"));
         recorder->clear();
         fs::remove(logPath);
-        useOutput(std::string("out") + c.window + (c.otherEnabled ? "a" : ""));
+        useOutput("out" + c.window + (c.otherEnabled ? "a" : ""));
         probe("probe_a", "enabled", c.otherEnabled ? "true" : "false");
         probe("probe_b", "enabled", "true");
         probe("probe_b", "window", c.window);
@@ -343,11 +353,32 @@ TEST_F(ExtractRunTest, APluginWithAWindowTheBufferCannotHoldIsLeftOut) {
 
         const std::vector<Event> events = recorder->events();
         ASSERT_EQ(recorder->statuses(), c.statuses);
-        EXPECT_EQ(events[1].log, std::string("プラグイン「試験用プローブ probe_b」のウィンドウサイズ ") +
-                                     c.window +
+        EXPECT_EQ(events[1].log, "プラグイン「試験用プローブ probe_b」のウィンドウサイズ " + c.window +
                                      " バイトは扱えないため、このプラグインは使用しません。");
         EXPECT_EQ(detectCount("probe_b"), 0u);
         EXPECT_EQ(extractCalls().size(), c.otherEnabled ? 1u : 0u);
+        EXPECT_EQ(events.back().log.rfind("抽出", 0), 0u);
+        EXPECT_EQ(events.back().log.rfind("抽出完了.", 0), std::string::npos) << events.back().log;
+    }
+}
+
+TEST_F(ExtractRunTest, WindowsUpToTheBoundAreServed) {
+    const std::string input = writeFile("input", "xx@@yy");
+    for (const unsigned window : {2147484u, ExtractModel::maxWindowSize}) {
+        SCOPED_TRACE(window);
+        recorder->clear();
+        fs::remove(logPath);
+        useOutput("out" + std::to_string(window));
+        probe("probe_a", "enabled", "false");
+        probe("probe_b", "enabled", "true");
+        probe("probe_b", "window", std::to_string(window));
+        runExtraction({input});
+
+        EXPECT_EQ(recorder->statuses(), (Statuses{"START", "DETECTED", "FOUND", "EXTRACTED", "COMPLETED"}));
+        const std::vector<ExtractCall> calls = extractCalls();
+        ASSERT_EQ(calls.size(), 1u);
+        EXPECT_EQ(calls[0].offset, 2u);
+        EXPECT_EQ(detectCount("probe_b"), 6u);
     }
 }
 

@@ -10,14 +10,23 @@
 //   log      a file that gets one line per extract call and, at release, the number of detect
 //            calls: "extract <offset> <output> <whether the output existed before>",
 //            "detects <count>"
+//   block    a file: extract waits (up to a minute) until it exists, or until the host cancels
+//            (unless heed is "false": then it waits as a plug-in of the first contract would)
+//   throw    "detect" or "extract": that call throws
+//   failure  what getExtractFailure reports after a result of 0 (default 0); a failure of 1 or 2
+//            comes with "テスト：<output>" as its message
+//   declare  "true": the magic at offset 0 is declared as the signature
 // The same source is built under several identifiers, so that a test can have two at once.
 
 #include "engine/ExtractPlugin.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #ifndef PROBE_ID
@@ -40,6 +49,7 @@ public:
 
     bool detect(const unsigned char* data) override {
         ++detects;
+        if (throws == "detect") throw std::runtime_error("probe failure");
         return !magic.empty() && std::memcmp(data, magic.data(), magic.size()) == 0;
     }
 
@@ -54,6 +64,22 @@ public:
         }
         appendLog("extract " + std::to_string(offset) + " " + outputPath + " " +
                   (existed ? "1" : "0"));
+        message = std::string("テスト：") + outputPath;
+        if (throws == "extract") throw std::runtime_error("probe failure");
+        if (!block.empty()) {
+            const auto until = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+            while (std::chrono::steady_clock::now() < until) {
+                if (std::FILE* released = std::fopen(block.c_str(), "rb")) {
+                    std::fclose(released);
+                    break;
+                }
+                if (heedsCancel && host != nullptr && host->isCancelled(host->context)) {
+                    appendLog("cancelled");
+                    break;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+        }
         if (write) {
             std::vector<char> bytes(length);
             std::size_t got = 0;
@@ -88,7 +114,27 @@ public:
         result = static_cast<unsigned>(std::strtoul(property(config, "result", "1").c_str(),
                                                     nullptr, 10));
         logPath = property(config, "log", "");
+        block = property(config, "block", "");
+        heedsCancel = property(config, "heed", "true") != "false";
+        throws = property(config, "throw", "");
+        failure = std::atoi(property(config, "failure", "0").c_str());
+        declared = property(config, "declare", "false") == "true";
+        signature = ExtractSignature{0, static_cast<unsigned>(magic.size()),
+                                     reinterpret_cast<const unsigned char*>(magic.data()), nullptr};
     }
+
+    int signatures(const ExtractSignature** table) {
+        if (!declared) return -1;
+        *table = &signature;
+        return 1;
+    }
+
+    int lastFailure(const char** text) {
+        *text = message.c_str();
+        return failure;
+    }
+
+    void setHost(const ExtractHost* given) { host = given; }
 
     // The settings may be gone by now, so only what setConfig kept is used.
     void release() { appendLog("detects " + std::to_string(detects)); }
@@ -123,6 +169,14 @@ private:
     bool write = true;
     unsigned result = 1;
     std::string logPath;
+    std::string block;
+    bool heedsCancel = true;
+    std::string throws;
+    int failure = 0;
+    bool declared = false;
+    ExtractSignature signature{};
+    std::string message;
+    const ExtractHost* host = nullptr;
     unsigned long long detects = 0;
 };
 
@@ -130,6 +184,22 @@ private:
 
 extern "C" IExtractPlugin* _createExtractPlugin() {
     return new ProbePlugin;
+}
+
+extern "C" const ExtractPluginExtension* _getExtractPluginExtension() {
+    static const ExtractPluginExtension table = {
+        sizeof(ExtractPluginExtension),
+        [](IExtractPlugin* plugin, const ExtractSignature** signatures) {
+            return static_cast<ProbePlugin*>(plugin)->signatures(signatures);
+        },
+        [](IExtractPlugin* plugin, const char** message) {
+            return static_cast<ProbePlugin*>(plugin)->lastFailure(message);
+        },
+        [](IExtractPlugin* plugin, const ExtractHost* host) {
+            static_cast<ProbePlugin*>(plugin)->setHost(host);
+        },
+    };
+    return &table;
 }
 
 extern "C" int _releaseExtractPlugin(IExtractPlugin* plugin) {

@@ -1,0 +1,485 @@
+#include "engine/Extractrun.h"
+
+#include "app/IGlintfetchFactory.h"
+#include "engine/ExtractPlugin.h"
+#include "engine/Extractmodel.h"
+#include "engine/IConfigModel.h"
+#include "engine/IPluginModel.h"
+#include "framework/Exception.h"
+#include "framework/IResource.h"
+#include "framework/IValueObject.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+#include <new>
+
+namespace {
+
+constexpr auto relaxed = std::memory_order_relaxed;
+
+// The matcher's candidates are gathered this many positions at a time, so that their list stays
+// small even where a pattern matches at every byte.
+constexpr std::uint32_t matchPositions = 64 * 1024;
+
+std::string pluginText(const char* text) {
+    return text != nullptr ? std::string(text) : std::string();
+}
+
+// A folder is not scanned, so it counts for nothing, whatever size the file system gives it.
+std::uint64_t entrySize(IResource* entry) {
+    if (entry->isDirectory()) return 0;
+    std::uint32_t high = 0;
+    std::uint32_t low = 0;
+    entry->getSize(&high, &low);
+    return (static_cast<std::uint64_t>(high) << 32) | low;
+}
+
+// The same cause in other words for each find (its file name, its offset) is still one cause.
+std::string withoutDigits(std::string text) {
+    text.erase(std::remove_if(text.begin(), text.end(),
+                              [](char c) { return c >= '0' && c <= '9'; }),
+               text.end());
+    return text;
+}
+
+std::string replaced(std::string text, const std::string& what, const std::string& with) {
+    if (what.empty()) return text;
+    for (std::size_t at = text.find(what); at != std::string::npos;
+         at = text.find(what, at + with.size())) {
+        text.replace(at, what.size(), with);
+    }
+    return text;
+}
+
+}  // namespace
+
+ExtractRun::ExtractRun(ExtractModel& model, std::uint64_t job)
+    : model(model), job(job), host(model.configModel, [&model, job] { return model.isCancelled(job); }) {}
+
+ExtractRun::~ExtractRun() = default;
+
+template <class Result, class Call>
+bool ExtractRun::guarded(ActivePlugin& plugin, const char* operation, Call&& call, Result& result) {
+    try {
+        result = call();
+        return true;
+    } catch (const std::exception& e) {
+        leaveOut(plugin, operation, e.what());
+    } catch (...) {
+        leaveOut(plugin, operation, std::string());
+    }
+    return false;
+}
+
+void ExtractRun::execute() {
+    try {
+        perform();
+    } catch (const Exception& e) {
+        fail(e.getMessage());
+    } catch (const std::bad_alloc&) {
+        fail("メモリが足りません。");
+    } catch (const std::exception& e) {
+        fail(std::string("予期しないエラーが起きました（") + e.what() + "）。");
+    } catch (...) {
+        fail("予期しないエラーが起きました。");
+    }
+    withdrawHost();
+}
+
+void ExtractRun::perform() {
+    model.currentFileIndex.store(0, relaxed);
+    model.extractedCount.store(0, relaxed);
+    model.currentFileSize.store(0, relaxed);
+    model.currentPosition.store(0, relaxed);
+    model.processedSize.store(0, relaxed);
+    model.report.clear();
+    {
+        const std::lock_guard<std::mutex> lock(model.jobMutex);
+        outputDirectory = model.outputDirectory;
+        inputs = model.inputFiles;
+    }
+    // A cancel announced before the worker got here: nobody watches this job any more.
+    if (cancelled()) return;
+
+    // No library goes while this run may call into it, up to the withdrawal of its host.
+    pluginHold = model.pluginModel->holdPlugins();
+    model.configModel->load();
+    model.pluginModel->loadPlugins(model.configModel);
+    selectPlugins();
+    refillStep = 999 * static_cast<std::uint64_t>(scanWindow);
+
+    factory = createGlintfetchFactory();
+    inputEntry = factory->createResource();
+    folderEntry = factory->createResource();
+    targetEntry = factory->createResource();
+    outputEntry = factory->createResource();
+    payload = factory->createValueObject();
+    foundPayload = factory->createValueObject();
+    buffer = std::make_unique<ScanBuffer>(factory->createMemory(), factory->createRandomAccessFile());
+
+    say("START", "抽出開始");
+    started = true;
+    for (const std::string& line : heldLines) say("PROCESSING", line);
+    heldLines.clear();
+
+    if (active.empty()) {
+        // Walking the inputs would find nothing and only take time.
+        finish(RunReport::Ending::failed, "有効なプラグインがないため、何も調べられません。");
+        return;
+    }
+    buffer->reserve(ExtractModel::blockPositions, scanWindow);
+
+    for (std::uint32_t index = 0; index < inputs.size() && !cancelled(); ++index) {
+        model.currentFileIndex.store(index, relaxed);
+        scanInput(inputs[index]);
+        model.currentFileIndex.store(index + 1, relaxed);
+    }
+    finish(cancelled() ? RunReport::Ending::aborted : RunReport::Ending::completed);
+}
+
+void ExtractRun::selectPlugins() {
+    const unsigned count = model.pluginModel->getPluginCount();
+    for (unsigned i = 0; i < count; ++i) {
+        ActivePlugin candidate{model.pluginModel->getPlugin(i), model.pluginModel->getExtension(i),
+                               std::string(), 0, true, true, false};
+        const char* name = nullptr;
+        if (!guarded(candidate, "getName", [&] { return candidate.plugin->getName(); }, name)) continue;
+        candidate.name = pluginText(name);
+        bool enabled = false;
+        if (!guarded(candidate, "isEnabled", [&] { return candidate.plugin->isEnabled(); }, enabled) ||
+            !enabled) {
+            continue;
+        }
+        if (!guarded(candidate, "getWindowSize", [&] { return candidate.plugin->getWindowSize(); },
+                     candidate.window)) {
+            continue;
+        }
+        // detect would get a pointer to no storage for a window of 0, and a larger window than
+        // the limit would take the run's buffer past its bound.
+        if (candidate.window == 0 || candidate.window > ExtractModel::maxWindowSize) {
+            tell("プラグイン「" + candidate.name + "」のウィンドウサイズ " +
+                 std::to_string(candidate.window) + " バイトは扱えないため、このプラグインは使用しません。");
+            model.report.addProblem("window:" + candidate.name);
+            continue;
+        }
+        active.push_back(candidate);
+        scanWindow = std::max(scanWindow, candidate.window);
+    }
+
+    for (std::uint32_t slot = 0; slot < active.size(); ++slot) {
+        ActivePlugin& plugin = active[slot];
+        if (plugin.extension.takesHost()) {
+            bool done = false;
+            plugin.hosted = guarded(plugin, "setHost", [&] {
+                plugin.extension.setHost(plugin.plugin, host.table());
+                return true;
+            }, done);
+        }
+        if (plugin.usable && model.signaturesUsed.load()) declareSignatures(slot);
+        if (plugin.usable && plugin.everyPosition) everyPosition.push_back(slot);
+    }
+}
+
+void ExtractRun::declareSignatures(std::uint32_t slot) {
+    ActivePlugin& plugin = active[slot];
+    if (!plugin.extension.declaresSignatures()) return;
+    const ExtractSignature* signatures = nullptr;
+    int count = -1;
+    if (!guarded(plugin, "getSignatures",
+                 [&] { return plugin.extension.getSignatures(plugin.plugin, &signatures); }, count) ||
+        count < 0) {
+        return;
+    }
+    for (int i = 0; i < count; ++i) {
+        const ExtractSignature& signature = signatures[i];
+        if (signature.length == 0 || signature.bytes == nullptr ||
+            std::uint64_t{signature.offset} + signature.length > plugin.window) {
+            // Trusting a broken declaration would skip positions the plug-in wants.
+            tell("プラグイン「" + plugin.name +
+                 "」のシグネチャの宣言が正しくないため、このプラグインにはすべての位置を調べさせます。");
+            return;
+        }
+    }
+    matcher.add(slot, signatures, static_cast<unsigned>(count));
+    plugin.everyPosition = false;
+}
+
+void ExtractRun::scanInput(const std::string& path) {
+    inputEntry->setPath(path);
+    say("DETECTED", inputEntry->getPath() + "から抽出中...");
+    try {
+        const std::uint64_t size = entrySize(inputEntry);
+        model.currentFileSize.store(size, relaxed);
+        buffer->open(inputEntry, size);
+        scanFile(size);
+        if (!cancelled()) say("EXTRACTED", "");
+    } catch (const IOException& e) {
+        model.report.addFailedInput(path, e.getMessage());
+        say("PROCESSING", "エラー発生：" + e.getMessage());
+    }
+}
+
+void ExtractRun::scanFile(std::uint64_t size) {
+    processedBefore = model.processedSize.load(relaxed);
+    model.currentPosition.store(0, relaxed);
+    nextBoundary = refillStep;
+    const bool matching = !matcher.empty();
+    for (std::uint64_t start = 0; start < size; start += ExtractModel::blockPositions) {
+        if (cancelled()) return;
+        buffer->load(start);
+        const unsigned char* data = buffer->data();
+        const std::uint32_t count = buffer->positions();
+        for (std::uint32_t part = 0; part < count; part += matchPositions) {
+            const std::uint32_t length = std::min(matchPositions, count - part);
+            const unsigned char* partData = data + part;
+            const std::uint64_t partStart = start + part;
+            candidates.clear();
+            if (matching) matcher.find(partData, length, candidates);
+            const SignatureMatcher::Candidate* next = candidates.data();
+            const SignatureMatcher::Candidate* last = next + candidates.size();
+            if (!everyPosition.empty()) {
+                for (std::uint32_t p = 0; p < length; ++p) {
+                    const SignatureMatcher::Candidate* here = next;
+                    while (next != last && next->position == p) ++next;
+                    if (!advanceTo(partStart + p)) return;
+                    offer(partStart + p, partData + p, here, next);
+                    if (!advanceTo(partStart + p + 1)) return;
+                }
+            } else {
+                while (next != last) {
+                    const SignatureMatcher::Candidate* here = next;
+                    const std::uint32_t p = here->position;
+                    while (next != last && next->position == p) ++next;
+                    if (!advanceTo(partStart + p)) return;
+                    offer(partStart + p, partData + p, here, next);
+                    if (!advanceTo(partStart + p + 1)) return;
+                }
+            }
+        }
+        if (!advanceTo(start + count)) return;
+    }
+}
+
+// Moves the scan to position, telling "PROCESSING" at every multiple of the refill step it passes
+// or reaches, as a scan that refills its buffer there would. False once the run is cancelled.
+bool ExtractRun::advanceTo(std::uint64_t position) {
+    while (nextBoundary <= position) {
+        model.currentPosition.store(nextBoundary, relaxed);
+        model.processedSize.store(processedBefore + nextBoundary, relaxed);
+        nextBoundary += refillStep;
+        say("PROCESSING", "");
+        if (cancelled()) return false;
+    }
+    model.currentPosition.store(position, relaxed);
+    model.processedSize.store(processedBefore + position, relaxed);
+    return !cancelled();
+}
+
+// The plug-ins offered every position and those whose signature matched here, in index order.
+void ExtractRun::offer(std::uint64_t position, const unsigned char* window,
+                       const SignatureMatcher::Candidate* matched,
+                       const SignatureMatcher::Candidate* end) {
+    std::size_t every = 0;
+    while (every < everyPosition.size() || matched != end) {
+        std::uint32_t slot;
+        if (matched == end || (every < everyPosition.size() && everyPosition[every] < matched->slot)) {
+            slot = everyPosition[every++];
+        } else {
+            slot = (matched++)->slot;
+        }
+        ActivePlugin& plugin = active[slot];
+        if (!plugin.usable) continue;
+        bool hit = false;
+        if (!guarded(plugin, "detect", [&] { return plugin.plugin->detect(window); }, hit)) continue;
+        if (hit && extractAt(plugin, position)) return;
+    }
+}
+
+bool ExtractRun::extractAt(ActivePlugin& plugin, std::uint64_t position) {
+    const char* kindText = nullptr;
+    if (!guarded(plugin, "getKind", [&] { return plugin.plugin->getKind(); }, kindText)) return false;
+    const std::string kind = pluginText(kindText);
+    std::string lostFolder;
+    const std::string folder = targetFolder(kind, lostFolder);
+    const std::string outputName = claimOutputName(folder, kind);
+    const std::string inputPath = inputEntry->getPath();
+
+    unsigned result = 0;
+    if (!guarded(plugin, "extract", [&] {
+            return plugin.plugin->extract(inputPath.c_str(), static_cast<unsigned>(position >> 32),
+                                          static_cast<unsigned>(position), outputName.c_str());
+        }, result)) {
+        result = 0;
+    }
+    if (result > 0) {
+        model.extractedCount.store(model.extractedCount.load(relaxed) + 1, relaxed);
+        ++nextNumber;
+        model.report.addFound(kind);
+        outputEntry->setPath(outputName);
+        std::uint32_t high = 0;
+        std::uint32_t low = 0;
+        if (outputEntry->exists()) outputEntry->getSize(&high, &low);
+        const std::string offset = std::to_string(position);
+        foundPayload->setValue("status", "FOUND");
+        foundPayload->setValue("log", kind + " を抽出しました：位置 " + offset + " → " + outputName);
+        foundPayload->setValue("kind", kind);
+        foundPayload->setValue("inputFile", inputPath);
+        foundPayload->setValue("offset", offset);
+        foundPayload->setValue("size", std::to_string((static_cast<std::uint64_t>(high) << 32) | low));
+        foundPayload->setValue("outputFile", outputName);
+        model.notify(job, foundPayload, false);
+        return true;
+    }
+    if (plugin.usable) reportFailure(plugin, outputName, folder, lostFolder);
+    // The name was free before the attempt, so whatever lies there now is the attempt's own.
+    outputEntry->setPath(outputName);
+    outputEntry->remove();
+    return false;
+}
+
+void ExtractRun::reportFailure(ActivePlugin& plugin, const std::string& outputName,
+                               const std::string& folder, const std::string& lostFolder) {
+    if (!plugin.extension.reportsFailures()) return;
+    std::string message;
+    int failure = EXTRACT_NOTHING_FOUND;
+    if (!guarded(plugin, "getExtractFailure",
+                 [&] { return plugin.extension.getExtractFailure(plugin.plugin, message); }, failure)) {
+        return;
+    }
+    if (failure == EXTRACT_OUTPUT_FAILED) {
+        model.report.addUnwritten();
+        // A folder that could not be made has been told already: it is the cause.
+        const std::string cause =
+            lostFolder.empty() ? "output:" + folder + ":" + replaced(message, outputName, "")
+                               : "folder:" + lostFolder;
+        if (message.empty()) message = "出力ファイル「" + outputName + "」を書き込めません。";
+        problem(cause, message + "同じ原因で書き込めないものは、件数を最後に示します。");
+    } else if (failure == EXTRACT_INPUT_FAILED) {
+        const std::string inputPath = inputEntry->getPath();
+        if (message.empty()) message = "入力ファイル「" + inputPath + "」を読み込めません。";
+        if (model.report.addProblem("input:" + inputPath + ":" + withoutDigits(message))) {
+            model.report.addFailedInput(inputPath, message);
+            tell("エラー発生：" + message);
+        }
+    }
+}
+
+std::string ExtractRun::targetFolder(const std::string& kind, std::string& lost) {
+    folderEntry->setPath(outputDirectory);
+    const std::string root = folderEntry->getPath();
+    if (!folderEntry->isDirectory()) {
+        lost = root;
+        problem("folder:" + root, folderEntry->exists()
+                                      ? "出力先「" + root + "」はフォルダーではありません。"
+                                      : "出力先のフォルダー「" + root + "」がありません。");
+    }
+    if (model.configModel->isCreateDirPerFile()) {
+        folderEntry->setPath(root + "/" + inputEntry->getName());
+        if (lost.empty()) ensureFolder(folderEntry, lost);
+    }
+    if (model.configModel->isCreateDirPerData()) {
+        targetEntry->setPath(folderEntry->getPath() + "/" + kind);
+        if (lost.empty()) ensureFolder(targetEntry, lost);
+    } else {
+        targetEntry->setPath(folderEntry->getPath());
+    }
+    return targetEntry->getPath();
+}
+
+bool ExtractRun::ensureFolder(IResource* entry, std::string& lost) {
+    if (entry->isDirectory()) return true;
+    const std::string path = entry->getPath();
+    if (!entry->exists() && entry->createDirectory()) return true;
+    entry->setPath(path);
+    // Made meanwhile by someone else: as good as made here.
+    if (entry->isDirectory()) return true;
+    lost = path;
+    problem("folder:" + path, entry->exists()
+                                  ? "フォルダー「" + path + "」を作れません：同じ名前のファイルがあります。"
+                                  : "フォルダー「" + path + "」を作れません。");
+    return false;
+}
+
+// Names already taken (by an earlier run into the same folders) are passed over, so that a run
+// never hands a plug-in a file it did not write, nor removes one.
+std::string ExtractRun::claimOutputName(const std::string& folder, const std::string& kind) {
+    const std::string prefix = folder + "/" + kind;
+    const std::string extension = "." + kind;
+    for (;;) {
+        char number[16];
+        std::snprintf(number, sizeof number, "%05u", static_cast<unsigned>(nextNumber));
+        std::string name = prefix + number + extension;
+        outputEntry->setPath(name);
+        if (!outputEntry->exists()) return name;
+        ++nextNumber;
+    }
+}
+
+void ExtractRun::leaveOut(ActivePlugin& plugin, const char* operation, const std::string& what) {
+    plugin.usable = false;
+    const std::string name = plugin.name.empty() ? "(名前なし)" : plugin.name;
+    const std::string detail = what.empty() ? std::string() : "（" + what + "）";
+    problem("plugin:" + name, "プラグイン「" + name + "」の " + operation + " で例外が発生しました" +
+                                  detail + "。このプラグインはこの実行では使用しません。");
+}
+
+void ExtractRun::withdrawHost() {
+    for (ActivePlugin& plugin : active) {
+        if (!plugin.hosted) continue;
+        plugin.hosted = false;
+        try {
+            plugin.extension.setHost(plugin.plugin, nullptr);
+        } catch (...) {
+            // The run is over; there is nobody left to tell.
+        }
+    }
+}
+
+bool ExtractRun::cancelled() const { return model.isCancelled(job); }
+
+void ExtractRun::say(const std::string& status, const std::string& log) {
+    payload->setValue("status", status);
+    payload->setValue("log", log);
+    model.notify(job, payload, false);
+}
+
+void ExtractRun::tell(const std::string& line) {
+    if (started) {
+        say("PROCESSING", line);
+    } else {
+        heldLines.push_back(line);
+    }
+}
+
+void ExtractRun::problem(const std::string& cause, const std::string& line) {
+    if (model.report.addProblem(cause)) tell("エラー発生：" + line);
+}
+
+void ExtractRun::finish(RunReport::Ending ending, const std::string& cause) {
+    if (payload == nullptr) {
+        // Failed before the run's own objects existed.
+        factory = createGlintfetchFactory();
+        payload = factory->createValueObject();
+    }
+    if (!started) {
+        say("START", "抽出開始");
+        started = true;
+        for (const std::string& line : heldLines) say("PROCESSING", line);
+        heldLines.clear();
+    }
+    const char* status = ending == RunReport::Ending::completed ? "COMPLETED"
+                         : ending == RunReport::Ending::aborted ? "ABORTED"
+                                                                 : "FAILED";
+    payload->setValue("status", status);
+    payload->setValue("log", model.report.summary(ending, cause));
+    model.notify(job, payload, true);
+}
+
+void ExtractRun::fail(const std::string& cause) {
+    try {
+        finish(cancelled() ? RunReport::Ending::aborted : RunReport::Ending::failed, cause);
+    } catch (...) {
+        // Even the last word could not be sent (an observer that throws, no memory left).
+    }
+}

@@ -1,0 +1,118 @@
+#pragma once
+
+#include "engine/Pluginextension.h"
+#include "engine/Runhost.h"
+#include "engine/Runreport.h"
+#include "engine/Scanbuffer.h"
+#include "engine/Signaturematcher.h"
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class ExtractModel;
+class IExtractPlugin;
+class IGlintfetchFactory;
+class IResource;
+class IValueObject;
+
+// One run of an extraction job, on the worker: it reloads the settings and the plug-ins, scans
+// every input block by block, asks the plug-ins at the positions where their signatures match
+// (every position for a plug-in that declares none), in index order, the first success winning,
+// and reports through the model. The outputs and notifications are those of a scan that offers
+// every position to every plug-in in turn; only the number of calls differs.
+//
+// Nothing leaves execute: a failure that ends the run early ends it with "FAILED" and its cause.
+// An exception thrown by a plug-in's call leaves that plug-in out for the rest of the run, with a
+// log line naming it. Every framework object of the run belongs to its own factory and goes with
+// the run; the plug-in libraries stay loaded (the plug-in model's hold) until the run has
+// withdrawn its host from them.
+class ExtractRun {
+public:
+    ExtractRun(ExtractModel& model, std::uint64_t job);
+    ~ExtractRun();
+    ExtractRun(const ExtractRun&) = delete;
+    ExtractRun& operator=(const ExtractRun&) = delete;
+
+    void execute();
+
+private:
+    struct ActivePlugin {
+        IExtractPlugin* plugin;
+        PluginExtension extension;
+        std::string name;
+        unsigned window = 0;
+        bool everyPosition = true;
+        bool usable = true;
+        bool hosted = false;
+    };
+
+    void perform();
+    void selectPlugins();
+    void declareSignatures(std::uint32_t slot);
+    void scanInput(const std::string& path);
+    void scanFile(std::uint64_t size);
+    void offer(std::uint64_t position, const unsigned char* window,
+               const SignatureMatcher::Candidate* matched, const SignatureMatcher::Candidate* end);
+    bool advanceTo(std::uint64_t position);
+    bool extractAt(ActivePlugin& active, std::uint64_t position);
+    // The folder that receives the find, made as the settings ask. lost names a folder that is
+    // missing and cannot be made (told in the log once), else stays empty.
+    std::string targetFolder(const std::string& kind, std::string& lost);
+    bool ensureFolder(IResource* entry, std::string& lost);
+    std::string claimOutputName(const std::string& folder, const std::string& kind);
+    void reportFailure(ActivePlugin& active, const std::string& outputName,
+                       const std::string& folder, const std::string& lostFolder);
+
+    // Runs call on the plug-in; false, with the plug-in left out, when it threw.
+    template <class Result, class Call>
+    bool guarded(ActivePlugin& active, const char* operation, Call&& call, Result& result);
+    void leaveOut(ActivePlugin& active, const char* operation, const std::string& what);
+    void withdrawHost();
+
+    bool cancelled() const;
+    void say(const std::string& status, const std::string& log);
+    // A line of the log, held back until "START" has been sent.
+    void tell(const std::string& line);
+    // Tells "エラー発生：" + line, the first time cause comes up.
+    void problem(const std::string& cause, const std::string& line);
+    void finish(RunReport::Ending ending, const std::string& cause = std::string());
+    void fail(const std::string& cause);
+
+    ExtractModel& model;
+    std::uint64_t job;
+    std::unique_lock<std::recursive_mutex> pluginHold;
+
+    std::string outputDirectory;
+    std::vector<std::string> inputs;
+
+    std::vector<ActivePlugin> active;
+    // The slots offered every position, ascending.
+    std::vector<std::uint32_t> everyPosition;
+    SignatureMatcher matcher;
+    std::vector<SignatureMatcher::Candidate> candidates;
+    std::uint32_t scanWindow = 0;
+    std::uint64_t refillStep = 0;
+    RunHost host;
+
+    std::unique_ptr<IGlintfetchFactory> factory;
+    IResource* inputEntry = nullptr;
+    IResource* folderEntry = nullptr;
+    IResource* targetEntry = nullptr;
+    // Tests output names and removes what a failed extract left; one entry serves the whole run,
+    // so that memory stays flat however many candidates fail.
+    IResource* outputEntry = nullptr;
+    IValueObject* payload = nullptr;
+    IValueObject* foundPayload = nullptr;
+    std::unique_ptr<ScanBuffer> buffer;
+
+    bool started = false;
+    std::vector<std::string> heldLines;
+    // The number in the next output name. It runs ahead of the extracted count only when names
+    // of an earlier run are in the way.
+    std::uint32_t nextNumber = 0;
+    std::uint64_t processedBefore = 0;
+    std::uint64_t nextBoundary = 0;
+};

@@ -1,0 +1,114 @@
+#include "engine/Runreport.h"
+
+namespace {
+
+// A reason in brackets reads better without its own closing full stop.
+std::string withoutFullStop(std::string text) {
+    const std::string stop = "。";
+    if (text.size() >= stop.size() && text.compare(text.size() - stop.size(), stop.size(), stop) == 0) {
+        text.resize(text.size() - stop.size());
+    }
+    return text;
+}
+
+}  // namespace
+
+void RunReport::clear() {
+    const std::lock_guard<std::mutex> hold(lock);
+    byKind.clear();
+    found = 0;
+    unwritten = 0;
+    failed.clear();
+    causes.clear();
+}
+
+void RunReport::addFound(const std::string& kind) {
+    const std::lock_guard<std::mutex> hold(lock);
+    ++found;
+    ++byKind[kind];
+}
+
+void RunReport::addUnwritten() {
+    const std::lock_guard<std::mutex> hold(lock);
+    ++unwritten;
+}
+
+bool RunReport::addProblem(const std::string& cause) {
+    const std::lock_guard<std::mutex> hold(lock);
+    return causes.insert(cause).second;
+}
+
+void RunReport::addFailedInput(const std::string& path, const std::string& reason) {
+    const std::lock_guard<std::mutex> hold(lock);
+    for (const ExtractFailedInput& input : failed) {
+        if (input.path == path && input.reason == reason) return;
+    }
+    failed.push_back(ExtractFailedInput{path, reason});
+}
+
+unsigned RunReport::foundCount() {
+    const std::lock_guard<std::mutex> hold(lock);
+    return found;
+}
+
+unsigned RunReport::unwrittenCount() {
+    const std::lock_guard<std::mutex> hold(lock);
+    return unwritten;
+}
+
+std::vector<ExtractFailedInput> RunReport::failedInputs() {
+    const std::lock_guard<std::mutex> hold(lock);
+    return failed;
+}
+
+std::map<std::string, unsigned> RunReport::countsByKind() {
+    const std::lock_guard<std::mutex> hold(lock);
+    return byKind;
+}
+
+std::string RunReport::summary(Ending ending, const std::string& cause) {
+    const std::lock_guard<std::mutex> hold(lock);
+    const bool clean = causes.empty() && unwritten == 0 && failed.empty();
+    std::string line;
+    switch (ending) {
+    case Ending::completed:
+        line = clean ? "抽出完了." : "抽出完了（問題あり）.";
+        break;
+    case Ending::aborted:
+        line = "抽出中断.";
+        break;
+    case Ending::failed:
+        line = "抽出失敗.";
+        if (!cause.empty()) line += " " + cause;
+        break;
+    }
+
+    if (found == 0) {
+        line += ending == Ending::completed && clean ? " 抽出できるデータは見つかりませんでした。"
+                                                     : " 抽出したファイルはありません。";
+    } else {
+        line += " " + std::to_string(found) + " 件のファイルを抽出しました（";
+        bool first = true;
+        for (const auto& [kind, count] : byKind) {
+            if (!first) line += "、";
+            first = false;
+            line += kind + " " + std::to_string(count) + " 件";
+        }
+        line += "）。";
+    }
+    if (unwritten > 0) {
+        line += "書き込めなかったもの " + std::to_string(unwritten) + " 件。";
+    }
+    if (!failed.empty()) {
+        line += "読み込めなかった入力 " + std::to_string(failed.size()) + " 件：";
+        for (std::size_t i = 0; i < failed.size(); ++i) {
+            if (i > 0) line += "、";
+            line += failed[i].path + "（" + withoutFullStop(failed[i].reason) + "）";
+        }
+        line += "。";
+    }
+    if (!causes.empty() && unwritten == 0 && failed.empty()) {
+        line += "ログのエラーを確認して下さい。";
+    }
+    return line;
+}

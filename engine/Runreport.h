@@ -1,0 +1,44 @@
+#pragma once
+
+#include "engine/IExtractModel.h"
+
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+// What one run did and lost, as the run tells it at its end and as the model's getters give it:
+// finds written per kind, finds that could not be written, inputs that failed, and every other
+// problem reported in the log. The run writes it on the worker; the getters read it from any
+// thread, so every operation takes its lock.
+class RunReport {
+public:
+    enum class Ending { completed, aborted, failed };
+
+    void clear();
+
+    void addFound(const std::string& kind);
+    void addUnwritten();
+    // Records a problem told in the log. True the first time cause is given in this run, so that
+    // one cause is told once, however many finds it costs.
+    bool addProblem(const std::string& cause);
+    // Once per path and reason.
+    void addFailedInput(const std::string& path, const std::string& reason);
+
+    unsigned foundCount();
+    unsigned unwrittenCount();
+    std::vector<ExtractFailedInput> failedInputs();
+    std::map<std::string, unsigned> countsByKind();
+
+    // The final line of the run. cause says why a failed run could not go on.
+    std::string summary(Ending ending, const std::string& cause = std::string());
+
+private:
+    std::mutex lock;
+    std::map<std::string, unsigned> byKind;
+    unsigned found = 0;
+    unsigned unwritten = 0;
+    std::vector<ExtractFailedInput> failed;
+    std::set<std::string> causes;
+};

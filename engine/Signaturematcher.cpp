@@ -1,0 +1,250 @@
+#include "engine/Signaturematcher.h"
+
+#include <hs.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+// How often a byte value turns up in ordinary files: zeros fill disk images and padding, 0xFF
+// fills erased flash, and text is everywhere. Anything else is taken as rare.
+unsigned commonness(unsigned char value) {
+    if (value == 0x00) return 8;
+    if (value == 0xFF) return 6;
+    if (value >= 0x20 && value < 0x7F) return 3;
+    return 1;
+}
+
+// A pattern as an expression of Vectorscan: every byte spelt out, a byte that only partly counts
+// as the class of the values its mask lets through.
+std::string expression(const std::vector<unsigned char>& bytes, const std::vector<unsigned char>& mask) {
+    std::string text;
+    char piece[8];
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (mask[i] == 0xFF) {
+            std::snprintf(piece, sizeof piece, "\\x%02x", bytes[i]);
+            text += piece;
+        } else if (mask[i] == 0) {
+            text += ".";
+        } else {
+            text += "[";
+            for (unsigned value = 0; value < 256; ++value) {
+                if ((value & mask[i]) == bytes[i]) {
+                    std::snprintf(piece, sizeof piece, "\\x%02x", value);
+                    text += piece;
+                }
+            }
+            text += "]";
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+struct SignatureMatcher::Compiled {
+    hs_database_t* database = nullptr;
+    hs_scratch_t* scratch = nullptr;
+    ~Compiled() {
+        if (scratch != nullptr) hs_free_scratch(scratch);
+        if (database != nullptr) hs_free_database(database);
+    }
+};
+
+SignatureMatcher::SignatureMatcher(bool compiledWanted)
+    : pairList(65536, 0), compiledWanted(compiledWanted) {}
+
+SignatureMatcher::~SignatureMatcher() = default;
+
+void SignatureMatcher::add(std::uint32_t slot, const ExtractSignature* signatures, unsigned count) {
+    for (unsigned s = 0; s < count; ++s) {
+        const ExtractSignature& signature = signatures[s];
+        Pattern pattern;
+        pattern.slot = slot;
+        pattern.offset = signature.offset;
+        pattern.bytes.assign(signature.bytes, signature.bytes + signature.length);
+        pattern.mask.assign(signature.length, 0xFF);
+        if (signature.mask != nullptr) {
+            pattern.mask.assign(signature.mask, signature.mask + signature.length);
+        }
+        for (unsigned i = 0; i < signature.length; ++i) pattern.bytes[i] &= pattern.mask[i];
+
+        // The rarest pair of whole bytes, else the rarest whole byte.
+        unsigned bestPair = 0;
+        unsigned bestPairScore = ~0u;
+        unsigned bestByte = 0;
+        unsigned bestByteScore = ~0u;
+        for (unsigned i = 0; i < signature.length; ++i) {
+            if (pattern.mask[i] != 0xFF) continue;
+            const unsigned score = commonness(pattern.bytes[i]);
+            if (score < bestByteScore) {
+                bestByteScore = score;
+                bestByte = i;
+            }
+            if (i + 1 < signature.length && pattern.mask[i + 1] == 0xFF) {
+                const unsigned pairScore = score + commonness(pattern.bytes[i + 1]);
+                if (pairScore < bestPairScore) {
+                    bestPairScore = pairScore;
+                    bestPair = i;
+                }
+            }
+        }
+
+        const auto index = static_cast<std::uint32_t>(patterns.size());
+        if (bestPairScore != ~0u) {
+            pattern.anchor = pattern.offset + bestPair;
+            const unsigned pair = pattern.bytes[bestPair] | (pattern.bytes[bestPair + 1] << 8);
+            pairBits[pair >> 6] |= std::uint64_t{1} << (pair & 63);
+            if (pairList[pair] == 0) {
+                pairLists.emplace_back();
+                pairList[pair] = static_cast<std::uint16_t>(pairLists.size());
+            }
+            pairLists[pairList[pair] - 1].push_back(index);
+            largestPairAnchor = std::max(largestPairAnchor, pattern.anchor);
+        } else if (bestByteScore != ~0u) {
+            pattern.anchor = pattern.offset + bestByte;
+            byteLists[pattern.bytes[bestByte]].push_back(index);
+            anyByteAnchor = true;
+            largestByteAnchor = std::max(largestByteAnchor, pattern.anchor);
+        } else {
+            pattern.anchor = 0;
+            unanchored.push_back(index);
+        }
+        span = std::max(span, pattern.offset + signature.length);
+        patterns.push_back(std::move(pattern));
+    }
+    compiled.reset();
+    compileTried = false;
+}
+
+bool SignatureMatcher::empty() const { return patterns.empty(); }
+
+unsigned SignatureMatcher::reach() const { return span; }
+
+bool SignatureMatcher::matchesAt(const Pattern& pattern, const unsigned char* window) const {
+    const unsigned char* data = window + pattern.offset;
+    const std::size_t length = pattern.bytes.size();
+    for (std::size_t i = 0; i < length; ++i) {
+        if ((data[i] & pattern.mask[i]) != pattern.bytes[i]) return false;
+    }
+    return true;
+}
+
+// at is where the anchor was seen; each pattern's own position lies its anchor before that.
+void SignatureMatcher::check(const std::vector<std::uint32_t>& patternIndices,
+                             const unsigned char* data, std::size_t at, std::size_t count,
+                             std::vector<Candidate>& out) const {
+    for (std::uint32_t index : patternIndices) {
+        const Pattern& pattern = patterns[index];
+        if (at < pattern.anchor) continue;
+        const std::size_t position = at - pattern.anchor;
+        if (position >= count) continue;
+        if (matchesAt(pattern, data + position)) {
+            out.push_back(Candidate{static_cast<std::uint32_t>(position), pattern.slot});
+        }
+    }
+}
+
+void SignatureMatcher::find(const unsigned char* data, std::size_t count,
+                            std::vector<Candidate>& out) const {
+    const std::size_t first = out.size();
+    if (count == 0 || patterns.empty()) return;
+    if (!findCompiled(data, count, out)) findByPairs(data, count, out);
+
+    // Patterns anchored at different depths report out of order, and several patterns of one
+    // plug-in may match at one position.
+    const auto begin = out.begin() + static_cast<std::ptrdiff_t>(first);
+    const auto before = [](const Candidate& a, const Candidate& b) {
+        return a.position != b.position ? a.position < b.position : a.slot < b.slot;
+    };
+    if (!std::is_sorted(begin, out.end(), before)) std::sort(begin, out.end(), before);
+    const auto same = [](const Candidate& a, const Candidate& b) {
+        return a.position == b.position && a.slot == b.slot;
+    };
+    out.erase(std::unique(begin, out.end(), same), out.end());
+}
+
+bool SignatureMatcher::findCompiled(const unsigned char* data, std::size_t count,
+                                    std::vector<Candidate>& out) const {
+    if (!compiledWanted) return false;
+    if (!compileTried) {
+        compileTried = true;
+        std::vector<std::string> texts;
+        std::vector<const char*> expressions;
+        std::vector<unsigned> flags(patterns.size(), HS_FLAG_DOTALL);
+        std::vector<unsigned> ids;
+        for (const Pattern& pattern : patterns) texts.push_back(expression(pattern.bytes, pattern.mask));
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            expressions.push_back(texts[i].c_str());
+            ids.push_back(static_cast<unsigned>(i));
+        }
+        auto made = std::make_unique<Compiled>();
+        hs_compile_error_t* error = nullptr;
+        if (hs_compile_multi(expressions.data(), flags.data(), ids.data(),
+                             static_cast<unsigned>(expressions.size()), HS_MODE_BLOCK, nullptr,
+                             &made->database, &error) == HS_SUCCESS &&
+            hs_alloc_scratch(made->database, &made->scratch) == HS_SUCCESS) {
+            compiled = std::move(made);
+        } else if (error != nullptr) {
+            hs_free_compile_error(error);
+        }
+    }
+    if (!compiled) return false;
+
+    struct Context {
+        const SignatureMatcher* matcher;
+        std::size_t count;
+        std::vector<Candidate>* out;
+    } context{this, count, &out};
+    // Every pattern has a fixed length, so where a match ends tells where its window begins.
+    const auto onMatch = [](unsigned id, unsigned long long, unsigned long long to, unsigned,
+                            void* opaque) -> int {
+        auto* c = static_cast<Context*>(opaque);
+        const Pattern& pattern = c->matcher->patterns[id];
+        const unsigned long long start = to - pattern.bytes.size();
+        if (start >= pattern.offset && start - pattern.offset < c->count) {
+            c->out->push_back(Candidate{static_cast<std::uint32_t>(start - pattern.offset), pattern.slot});
+        }
+        return 0;
+    };
+    // A window that begins below count lies wholly within count + reach bytes; one that begins
+    // before data was found by the scan of the bytes before.
+    return hs_scan(compiled->database, reinterpret_cast<const char*>(data),
+                   static_cast<unsigned>(count + span), 0, compiled->scratch, onMatch,
+                   &context) == HS_SUCCESS;
+}
+
+void SignatureMatcher::findByPairs(const unsigned char* data, std::size_t count,
+                                   std::vector<Candidate>& out) const {
+    if (!pairLists.empty()) {
+        // Every anchor of a position below count lies below count + largestPairAnchor, and its
+        // second byte still within count + reach.
+        const std::size_t end = count + largestPairAnchor;
+        const std::uint64_t* bits = pairBits.data();
+        for (std::size_t at = 0; at < end; ++at) {
+            std::uint16_t pair;
+            std::memcpy(&pair, data + at, sizeof pair);
+#if __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+            pair = static_cast<std::uint16_t>((pair >> 8) | (pair << 8));
+#endif
+            if ((bits[pair >> 6] >> (pair & 63)) & 1) {
+                check(pairLists[pairList[pair] - 1], data, at, count, out);
+            }
+        }
+    }
+    if (anyByteAnchor) {
+        const std::size_t end = count + largestByteAnchor;
+        for (std::size_t at = 0; at < end; ++at) {
+            const std::vector<std::uint32_t>& list = byteLists[data[at]];
+            if (!list.empty()) check(list, data, at, count, out);
+        }
+    }
+    if (!unanchored.empty()) {
+        for (std::size_t position = 0; position < count; ++position) {
+            check(unanchored, data, position, count, out);
+        }
+    }
+}

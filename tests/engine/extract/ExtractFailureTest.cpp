@@ -1,0 +1,215 @@
+#include "tests/engine/extract/ExtractFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+using namespace extracttest;
+
+namespace {
+
+using Statuses = std::vector<std::string>;
+
+std::vector<std::string> errorLines(const std::vector<Event>& events) {
+    std::vector<std::string> lines;
+    for (const Event& event : events) {
+        if (event.log.rfind("エラー発生：", 0) == 0) lines.push_back(event.log);
+    }
+    return lines;
+}
+
+} // namespace
+
+class ExtractFailureTest : public ExtractFixture {
+protected:
+    // Three finds of probe_a, which reports each as found whole and not written.
+    void failEveryWrite() {
+        probe("probe_a", "result", "0");
+        probe("probe_a", "failure", "1");
+    }
+
+    std::string threeFinds() { return writeFile("input", "@@..@@..@@"); }
+};
+
+// Every way for the folder of a find to be missing is told once, naming the folder, and every
+// find lost to it is counted; the run never ends as if all were well.
+TEST_F(ExtractFailureTest, AFolderThatIsMissingOrCannotBeMadeIsToldOnceAndItsFindsCounted) {
+    struct Case {
+        const char* name;
+        bool perFile;
+        bool perData;
+        // Prepares the output folder; returns the folder the log must name.
+        std::function<std::string(const std::string& output)> arrange;
+        const char* what;
+    };
+    const Case cases[] = {
+        {"the output folder vanished", false, false,
+         [](const std::string& output) {
+             fs::remove_all(output);
+             return output;
+         },
+         "がありません。"},
+        {"a file stands where the per-file folder goes", true, false,
+         [](const std::string& output) {
+             std::ofstream(output + "/input") << "x";
+             return output + "/input";
+         },
+         "を作れません：同じ名前のファイルがあります。"},
+        {"a file stands where the per-kind folder goes", false, true,
+         [](const std::string& output) {
+             std::ofstream(output + "/aaa") << "x";
+             return output + "/aaa";
+         },
+         "を作れません：同じ名前のファイルがあります。"},
+    };
+    failEveryWrite();
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        recorder->clear();
+        useOutput("out" + std::to_string(n++));
+        config->setCreateDirPerFile(c.perFile);
+        config->setCreateDirPerData(c.perData);
+        const std::string input = threeFinds();
+        fillModel({input});
+        const std::string folder = c.arrange(output);
+        model->run();
+
+        const std::vector<Event> events = recorder->events();
+        const std::vector<std::string> errors = errorLines(events);
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_NE(errors[0].find("「" + folder + "」" + c.what), std::string::npos) << errors[0];
+        EXPECT_EQ(model->getUnwrittenCount(), 3u);
+        EXPECT_EQ(events.back().status, "COMPLETED");
+        EXPECT_EQ(events.back().log,
+                  "抽出完了（問題あり）. 抽出したファイルはありません。書き込めなかったもの 3 件。");
+    }
+}
+
+// A plug-in's own report of a find it could not write (a full disk, a refused write) is told once
+// per cause in its words and counted per find; what it could write stays and is counted apart.
+TEST_F(ExtractFailureTest, FailuresThatAPluginReportsAreToldOncePerCauseAndCounted) {
+    struct Case {
+        const char* failure;
+        unsigned unwritten;
+        std::size_t failedInputs;
+    };
+    const Case cases[] = {{"1", 3, 0}, {"2", 0, 1}};
+    const std::string input = threeFinds();
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.failure);
+        recorder->clear();
+        useOutput("out" + std::to_string(n++));
+        probe("probe_a", "result", "0");
+        probe("probe_a", "failure", c.failure);
+        probe("probe_b", "enabled", "true");
+        probe("probe_b", "magic", "..@@");
+        runExtraction({input});
+
+        const std::vector<Event> events = recorder->events();
+        const std::vector<std::string> errors = errorLines(events);
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_EQ(errors[0].rfind("エラー発生：テスト：" + output + "/aaa00000.aaa", 0), 0u) << errors[0];
+        EXPECT_EQ(model->getUnwrittenCount(), c.unwritten);
+        EXPECT_EQ(model->getFailedInputs().size(), c.failedInputs);
+        // probe_b's finds at 2 and 6 were written all the same.
+        EXPECT_EQ(model->getExtractedCount(), 2u);
+        EXPECT_EQ(model->getExtractedCountsByKind(), (std::map<std::string, unsigned>{{"bbb", 2}}));
+        EXPECT_EQ(events.back().log.rfind("抽出完了（問題あり）. 2 件のファイルを抽出しました（bbb 2 件）。", 0), 0u)
+            << events.back().log;
+    }
+}
+
+// An exception thrown by a plug-in's call is caught where the call is made: that plug-in is left
+// out for the rest of the run, named in the log, and the other plug-ins go on.
+TEST_F(ExtractFailureTest, APluginThatThrowsIsLeftOutAndTheRunGoesOn) {
+    // The first plug-in in load order throws, so that it is asked before the other at every find.
+    plugins->loadPlugins(config);
+    ASSERT_EQ(plugins->getPluginCount(), 2u);
+    const std::string first = plugins->getPlugin(0u)->getID();
+    const std::string second = plugins->getPlugin(1u)->getID();
+    const std::string kind = second == "probe_a" ? "aaa" : "bbb";
+    probe("probe_b", "enabled", "true");
+    for (const char* call : {"detect", "extract"}) {
+        SCOPED_TRACE(call);
+        recorder->clear();
+        fs::remove(logPath);
+        useOutput(std::string("out-") + call);
+        probe(first, "throw", call);
+        runExtraction({threeFinds()});
+
+        const std::vector<Event> events = recorder->events();
+        const std::vector<std::string> errors = errorLines(events);
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_EQ(errors[0], "エラー発生：プラグイン「試験用プローブ " + first + "」の " + call +
+                                 " で例外が発生しました（probe failure）。このプラグインはこの実行では使用しません。");
+        EXPECT_EQ(events.back().status, "COMPLETED");
+        // The other takes every find, the first one included; nothing of the failed attempt stays.
+        EXPECT_EQ(outputFiles(), (std::vector<std::string>{kind + "00000." + kind, kind + "00001." + kind,
+                                                           kind + "00002." + kind}));
+        EXPECT_EQ(detectCount(first), 1u);
+    }
+}
+
+// Failures that leave the run early still end it with a verdict the dialog can close on.
+TEST_F(ExtractFailureTest, ARunThatCannotGoOnEndsWithFailedAndWhy) {
+    struct Case {
+        const char* name;
+        std::function<void()> spoil;
+        Statuses statuses;
+    };
+    const std::string input = threeFinds();
+    // The settings live beside the program.
+    const fs::path settings = fs::read_symlink("/proc/self/exe").parent_path() / "config.xml";
+    const Case cases[] = {
+        {"settings that cannot be read at the start",
+         [&] { fs::remove(settings); },
+         {"START", "FAILED"}},
+        {"a setting missing at a detection",
+         [&] {
+             std::ofstream(settings)
+                 << "<?xml version=\"1.0\"?><glintfetch><plugin_options/></glintfetch>";
+         },
+         {"START", "DETECTED", "FAILED"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        recorder->clear();
+        fillModel({input});
+        c.spoil();
+        model->run();
+
+        const std::vector<Event> events = recorder->events();
+        EXPECT_EQ(recorder->statuses(), c.statuses);
+        EXPECT_EQ(events.back().log.rfind("抽出失敗. ", 0), 0u) << events.back().log;
+        EXPECT_GT(events.back().log.size(), std::string("抽出失敗. 抽出したファイルはありません。").size());
+    }
+}
+
+TEST_F(ExtractFailureTest, EveryFindIsAnnouncedWithWhereItCameFromAndWentTo) {
+    probe("probe_a", "length", "4");
+    const std::string input = writeFile("input", "..@@xy");
+    std::vector<std::vector<std::string>> found;
+    struct Keys : IObserver {
+        std::vector<std::vector<std::string>>& found;
+        explicit Keys(std::vector<std::vector<std::string>>& found) : found(found) {}
+        void update(IObservable*, IValueObject* values) override {
+            if (values->getValue("status") != "FOUND") return;
+            found.push_back({values->getValue("log"), values->getValue("kind"),
+                             values->getValue("inputFile"), values->getValue("offset"),
+                             values->getValue("size"), values->getValue("outputFile")});
+        }
+    } keys(found);
+    model->addObserver(&keys);
+    runExtraction({input});
+
+    const std::string written = output + "/aaa00000.aaa";
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0], (std::vector<std::string>{"aaa を抽出しました：位置 2 → " + written, "aaa",
+                                                  input, "2", "4", written}));
+    EXPECT_EQ(readFile(written), "@@xy");
+    EXPECT_EQ(recorder->events().back().log, "抽出完了. 1 件のファイルを抽出しました（aaa 1 件）。");
+}
