@@ -2,9 +2,11 @@
 
 #include "engine/ExtractPlugin.h"
 #include "engine/Pluginextension.h"
+#include "engine/Pluginloadfailure.h"
 #include "framework/IObservable.h"
 
 #include <string>
+#include <vector>
 
 // The extraction plug-ins found below the "plugins" folder beside the executable.
 //
@@ -27,6 +29,8 @@ public:
     // The optional operations of the library that made the plug-in at index (all absent for a
     // library of the first contract). Raises IndexOutOfBoundsException as getPlugin does.
     virtual PluginExtension getExtension(unsigned index) = 0;
+    // The plug-in files that the last load found and left out, in the order it found them.
+    virtual std::vector<PluginLoadFailure> getLoadFailures() = 0;
 
 protected:
     ~IPluginModel() = default;
