@@ -2,6 +2,7 @@
 // with one identifier (see CMakeLists.txt).
 #include "engine/Pluginmodel.h"
 #include "tests/engine/plugins/Probe.h"
+#include "tests/engine/plugins/UnusedConfig.h"
 
 #include <gtest/gtest.h>
 
@@ -10,19 +11,10 @@
 
 namespace {
 
-class NoConfig : public IExtractConfig {
-public:
-    int getMaxExtractSize() override { return -1; }
-    int getMinExtractSize() override { return 0; }
-    void getProperty(const char*, char* buffer, const char*) override { buffer[0] = '\0'; }
-    int getPropertyLength(const char*, const char*) override { return 1; }
-    void setProperty(const char*, const char*, const char*) override {}
-};
-
 // The order, and which of two plug-ins with one identifier is used, follow the paths' byte order
 // ("B.so" before "b.so", "c.so" before "c/d.so" before "c0.so"), the same at every load.
 TEST(PluginModelOrderTest, PluginsLoadInThePathOrderWhateverOrderTheFilesWereMadeIn) {
-    NoConfig config;
+    UnusedConfig config;
     PluginModel model;
     for (int load = 0; load < 2; ++load) {
         model.loadPlugins(&config);

@@ -6,6 +6,7 @@
 #include "framework/IResource.h"
 #include "framework/Tarnwickfactory.h"
 #include "tests/engine/plugins/Probe.h"
+#include "tests/engine/plugins/UnusedConfig.h"
 
 #include <gtest/gtest.h>
 
@@ -16,15 +17,6 @@
 #include <vector>
 
 namespace {
-
-class UnusedConfig : public IExtractConfig {
-public:
-    int getMaxExtractSize() override { return -1; }
-    int getMinExtractSize() override { return 0; }
-    void getProperty(const char*, char* buffer, const char*) override { buffer[0] = '\0'; }
-    int getPropertyLength(const char*, const char*) override { return 1; }
-    void setProperty(const char*, const char*, const char*) override {}
-};
 
 const std::set<std::string> listedIds = {"a", "b", "c", "d", "e", "png"};
 
