@@ -257,6 +257,11 @@ std::size_t defaultStackBytes() {
 // The factory lives on, as the application's does across a session of extractions: every worker
 // that ended by itself must have given its thread back, not only deregistered.
 TEST_F(ThreadTest, AHundredRunsThatEndByThemselvesLeaveNoThreadBehind) {
+    // One run first: a sanitizer starts a thread of its own with the first thread of the process.
+    Job first;
+    IThread* warmUp = threadFor(*factory, first);
+    warmUp->start();
+    warmUp->join();
     const std::size_t threadsBefore = threadCount();
     const long long bytesBefore = mappedBytes();
     ASSERT_GT(bytesBefore, 0);
@@ -271,10 +276,10 @@ TEST_F(ThreadTest, AHundredRunsThatEndByThemselvesLeaveNoThreadBehind) {
         EXPECT_FALSE(thread->isAlive());
     }
     // The last worker may still be on its way out of the system.
-    for (int wait = 0; wait < 1000 && threadCount() != threadsBefore; ++wait) {
+    for (int wait = 0; wait < 1000 && threadCount() > threadsBefore; ++wait) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    EXPECT_EQ(threadCount(), threadsBefore);
+    EXPECT_LE(threadCount(), threadsBefore);
     // The system may keep a few stacks for reuse; a hundred kept ones would be all of them.
     const long long grown = mappedBytes() - bytesBefore;
     EXPECT_LT(grown, static_cast<long long>(defaultStackBytes()) * 100 / 2)
