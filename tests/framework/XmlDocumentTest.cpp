@@ -6,6 +6,7 @@
 #include "framework/IXMLNode.h"
 #include "framework/IXMLNodeList.h"
 #include "framework/IXMLText.h"
+#include "tests/platform/shell/WithoutRoot.h"
 
 #include <gtest/gtest.h>
 #include <xercesc/dom/DOMException.hpp>
@@ -516,4 +517,30 @@ TEST_F(XmlDocumentTest, AReadOnlyFileIsReportedNotReplaced) {
               path + "は読み取り専用のため保存できません。書き込みを許可した上で、もう一度保存してください。");
     EXPECT_EQ(readBytes(path), "<old/>");
     EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+}
+
+// Another user's file that we may write to, in a folder we may write to: a new file could not get
+// its owner, so the file is rewritten in place. Only root can make such a file; the test then
+// goes on as an ordinary user in a child process.
+TEST_F(XmlDocumentTest, AnotherUsersFileIsRewrittenInPlaceAndKeepsItsOwner) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can make a file of another user";
+    const bool inChild = std::getenv(withoutroot::childVariable) != nullptr;
+    const fs::path shared =
+        fs::temp_directory_path() / ("xmldocument-shared-" + std::to_string(inChild ? ::getppid() : ::getpid()));
+    fs::create_directories(shared);
+    fs::permissions(shared, fs::perms::all);
+    const std::string path = (shared / "config.xml").string();
+    writeBytes(path, "<old/>");
+    fs::permissions(path, fs::perms::all & ~(fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec));
+    if (withoutroot::rerunWithoutRoot(folder)) {
+        fs::remove_all(shared);
+        return;
+    }
+    XMLDocument document("new");
+    document.serialize(path);
+    EXPECT_NE(readBytes(path).find("<new/>"), std::string::npos);
+    struct stat after;
+    ASSERT_EQ(::stat(path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_uid, 0u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(shared), fs::directory_iterator()), 1);
 }
