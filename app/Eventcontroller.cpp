@@ -5,8 +5,6 @@
 #include "platform/classlib/TComponent.h"
 #include "platform/classlib/core/Sysutils.h"
 
-#include <typeinfo>
-
 namespace {
 
 // Clears the busy flag however the run ends, before an exception travels on.
@@ -56,15 +54,18 @@ void EventController::runFor(TObject* sender)
         if (component->Destroying()) {
             return;
         }
-        try {
-            TBaseForm& form = dynamic_cast<TBaseForm&>(*component);
-            execute(form.getView());
-            return;
-        } catch (const std::bad_cast&) {
+        // The type test is kept apart from the action: a bad_cast of the action's own must leave
+        // with the action, not send the walk on to run it once more for the owner.
+        TBaseForm* form = dynamic_cast<TBaseForm*>(component);
+        if (form == nullptr) {
             component = component->Owner();
-        } catch (const IllegalStatusException&) {
-            return;
+            continue;
         }
+        try {
+            execute(form->getView());
+        } catch (const IllegalStatusException&) {
+        }
+        return;
     }
     execute();
 }

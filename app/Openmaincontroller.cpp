@@ -5,6 +5,7 @@
 #include "framework/Exception.h"
 #include "framework/IProcess.h"
 #include "framework/IResource.h"
+#include "platform/classlib/MessageDlg.h"
 
 #include <cstdio>
 #include <memory>
@@ -17,28 +18,39 @@ OpenMainController::~OpenMainController() = default;
 std::string OpenMainController::doExecute(IValueObject*) {
     try {
         configModel->load();
-    } catch (const Exception&) {
-        keepUnreadableSettings();
+    } catch (const Exception& failure) {
+        const std::string backup = keepUnreadableSettings();
         configModel->buildDefaultDocument();
         configModel->save();
+        // A first start has no settings to lose; anything else the user must hear of.
+        if (!backup.empty()) {
+            MessageDlg(settingsPath() + "を読み込めなかったため、" + backup +
+                           "として残し、既定の設定で作り直しました。\n\n" + failure.getMessage(),
+                       mtWarning, TMsgDlgButtons{mbOK}, 0);
+        }
     }
     // The main view is not shown here: the message loop shows the main form when it starts.
     return "Success";
 }
 
-void OpenMainController::keepUnreadableSettings() {
-    std::string settings;
+std::string OpenMainController::settingsPath() {
+    std::unique_ptr<IGlintfetchFactory> factory = createGlintfetchFactory();
+    IProcess* process = factory->createProcess();
+    IResource* resource = factory->createResource();
+    resource->setPath(process->getModuleFileName());
+    return resource->getParent() + "/config.xml";
+}
+
+std::string OpenMainController::keepUnreadableSettings() {
+    const std::string settings = settingsPath();
     bool exists = false;
     {
         std::unique_ptr<IGlintfetchFactory> factory = createGlintfetchFactory();
-        IProcess* process = factory->createProcess();
         IResource* resource = factory->createResource();
-        resource->setPath(process->getModuleFileName());
-        settings = resource->getParent() + "/config.xml";
         resource->setPath(settings);
         exists = resource->exists();
     }
-    if (!exists) return;
+    if (!exists) return std::string();
     // Renamed rather than copied: a file that cannot be read cannot be copied either. An earlier
     // backup gives way to the newer one.
     const std::string backup = settings + ".bak";
@@ -47,4 +59,5 @@ void OpenMainController::keepUnreadableSettings() {
                               "に退避できません。書き込みの権限を確認した上で、再度起動してください。",
                           "OpenMainController::keepUnreadableSettings");
     }
+    return backup;
 }

@@ -131,19 +131,21 @@ void PluginOptionView::update(IObservable* source, IValueObject* values)
         }
     }
 
-    std::string id;
-    if (list->SelCount() > 0) {
-        TListItem* selected = list->Selected();
-        id = rowId(selected);
+    // Every row's check box, not only the selected one's: a switch that Cancel undid must not
+    // stay ticked on a row that is no longer selected. The rows mirror the model by now.
+    TListItems* rows = list->Items();
+    for (unsigned i = 0; i < model->getPluginCount() && static_cast<int>(i) < rows->Count(); ++i) {
+        TListItem* row = rows->Item(static_cast<int>(i));
         // Data first: the check-box handler must see the program's own change, not a click.
-        const bool enabled = model->getPlugin(id)->isEnabled();
-        selected->SetData(checkData(enabled));
-        selected->SetChecked(enabled);
+        const bool enabled = model->getPlugin(i)->isEnabled();
+        row->SetData(checkData(enabled));
+        row->SetChecked(enabled);
     }
 
     if (model->getPluginCount() == 0) {
         return;
     }
+    const std::string id = list->SelCount() > 0 ? rowId(list->Selected()) : std::string();
     int index = model->getPluginIndex(id);
     if (index < 0) {
         index = 0;

@@ -12,8 +12,8 @@ class TPluginOptionForm;
 // The plug-in settings dialog's view. A notification of the plug-in model builds the list when it
 // is empty, when "Operation" is "REFRESH", or when its rows no longer stand for the model's
 // plug-ins one by one (plug-ins added, removed or reordered since the rows were built); every
-// notification then sets the selected row's check box from its plug-in and selects that row again
-// (row 0 when there was none), which runs the selection handlers. A rebuild for rows that no
+// notification then sets every row's check box from its plug-in and selects the selected row
+// again (row 0 when there was none), which runs the selection handlers. A rebuild for rows that no
 // longer mirror the model keeps the selected plug-in selected when it is still loaded.
 class PluginOptionView : public FormView, public virtual IPluginOptionView {
 public:

@@ -1,5 +1,6 @@
 #include "app/Pluginrefreshcontroller.h"
 
+#include "app/Pluginloadfailuremessage.h"
 #include "engine/IConfigModel.h"
 #include "engine/IPluginModel.h"
 #include "framework/IValueObject.h"
@@ -17,5 +18,6 @@ std::string PluginRefreshController::doExecute(IValueObject* values)
     pluginModel->loadPlugins(configModel);
     values->setValue("Operation", "REFRESH");
     pluginModel->notifyObservers(values);
+    PluginLoadFailureMessage::show(pluginModel);
     return "Success";
 }

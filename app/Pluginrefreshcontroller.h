@@ -8,7 +8,8 @@ class IConfigModel;
 class IPluginModel;
 class IValueObject;
 
-// Reloads every plug-in and has the dialog rebuild its list ("Operation" "REFRESH").
+// Reloads every plug-in, has the dialog rebuild its list ("Operation" "REFRESH") and names the
+// plug-in files that could not be used.
 class PluginRefreshController : public EventController {
 public:
     PluginRefreshController(IPluginModel* pluginModel, IConfigModel* configModel);

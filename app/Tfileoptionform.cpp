@@ -7,6 +7,15 @@
 #include "platform/classlib/TGroupBox.h"
 #include "platform/classlib/TLabel.h"
 
+namespace {
+
+// Room for every size the settings write (up to 15 significant digits, a separator and an
+// exponent), so that a stored size is shown whole and a small one such as 0.00001 can be typed:
+// a shorter field would cut either short without a word.
+const int sizeTextLength = 24;
+
+}  // namespace
+
 TFileOptionForm::TFileOptionForm(TComponent* owner)
     : TBaseForm(owner)
 {
@@ -61,7 +70,7 @@ void TFileOptionForm::createControls()
     ExtSizeFrom->SetName("ExtSizeFrom");
     ExtSizeFrom->SetParent(ExtFileSize);
     ExtSizeFrom->SetBounds(16, 24, 81, 20);
-    ExtSizeFrom->SetMaxLength(6);
+    ExtSizeFrom->SetMaxLength(sizeTextLength);
     ExtSizeFrom->SetImeMode(imDisable);
     ExtSizeFrom->SetText("");
 
@@ -75,7 +84,7 @@ void TFileOptionForm::createControls()
     ExtSizeTo->SetName("ExtSizeTo");
     ExtSizeTo->SetParent(ExtFileSize);
     ExtSizeTo->SetBounds(152, 24, 81, 20);
-    ExtSizeTo->SetMaxLength(6);
+    ExtSizeTo->SetMaxLength(sizeTextLength);
     ExtSizeTo->SetImeMode(imDisable);
     ExtSizeTo->SetText("");
 

@@ -13,10 +13,12 @@
 #include "platform/classlib/core/Numconv.h"
 #include "platform/classlib/core/Sysutils.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -45,6 +47,46 @@ bool isStorableText(const std::string& text) {
     return true;
 }
 
+// The default settings, parents before their children: an element and the index of its parent
+// (-1: the root), and the text of a value element (empty for an element that only groups).
+struct DefaultElement {
+    const char* tag;
+    int parent;
+    std::string text;
+};
+
+std::vector<DefaultElement> defaultTree() {
+    // Sizes are written as every size is written, so that the defaults read back under a decimal
+    // comma too ("0.0001" would be no number there, and the lower bound would be lost).
+    return {
+        {"file_options", -1, ""},
+        {"create_folder_method", 0, ""},
+        {perFileTag, 1, "true"},
+        {perDataTag, 1, "true"},
+        {"size_limit", 0, ""},
+        {limitFromTag, 4, FloatToStr(0.0001)},
+        {limitToTag, 4, FloatToStr(500.0)},
+        {pluginOptionsTag, -1, ""},
+    };
+}
+
+// The first element of the tree's tag at index, made with the parents it lacks when there is none.
+IXMLNode* findOrAddDefault(IXMLDocument* document, const std::vector<DefaultElement>& tree, int index,
+                           IXMLElement* root) {
+    const DefaultElement& wanted = tree[static_cast<std::size_t>(index)];
+    try {
+        return document->getNodeByTagName(wanted.tag);
+    } catch (const XMLException&) {
+    }
+    IXMLNode* parent = wanted.parent < 0 ? root : findOrAddDefault(document, tree, wanted.parent, root);
+    return parent->appendChild(document->createElement(wanted.tag));
+}
+
+bool groupsOthers(const std::vector<DefaultElement>& tree, int index) {
+    return std::any_of(tree.begin(), tree.end(),
+                       [index](const DefaultElement& element) { return element.parent == index; });
+}
+
 }  // namespace
 
 ConfigModel::ConfigModel() : factory(createGlintfetchFactory()), document(nullptr) {
@@ -58,31 +100,37 @@ ConfigModel::ConfigModel() : factory(createGlintfetchFactory()), document(nullpt
 ConfigModel::~ConfigModel() = default;
 
 void ConfigModel::buildDefaultDocument() {
+    const std::vector<DefaultElement> tree = defaultTree();
     IXMLElement* root = document->getDocumentElement();
-    IXMLElement* fileOptions = document->createElement("file_options");
-    root->appendChild(fileOptions);
-    IXMLElement* createFolderMethod = document->createElement("create_folder_method");
-    fileOptions->appendChild(createFolderMethod);
-    IXMLElement* perFile = document->createElement(perFileTag);
-    createFolderMethod->appendChild(perFile);
-    IXMLElement* perData = document->createElement(perDataTag);
-    createFolderMethod->appendChild(perData);
-    perFile->appendChild(document->createTextNode("true"));
-    perData->appendChild(document->createTextNode("true"));
-    IXMLElement* sizeLimit = document->createElement("size_limit");
-    fileOptions->appendChild(sizeLimit);
-    IXMLElement* limitFrom = document->createElement(limitFromTag);
-    sizeLimit->appendChild(limitFrom);
-    IXMLElement* limitTo = document->createElement(limitToTag);
-    sizeLimit->appendChild(limitTo);
-    // Written as every size is written, so that the defaults read back under a decimal comma
-    // too ("0.0001" would be no number there, and the lower bound would be lost).
-    limitFrom->appendChild(document->createTextNode(FloatToStr(0.0001)));
-    limitTo->appendChild(document->createTextNode(FloatToStr(500.0)));
-    root->appendChild(document->createElement(pluginOptionsTag));
+    std::vector<IXMLElement*> made;
+    for (const DefaultElement& wanted : tree) {
+        IXMLElement* element = document->createElement(wanted.tag);
+        (wanted.parent < 0 ? root : made[static_cast<std::size_t>(wanted.parent)])->appendChild(element);
+        if (!wanted.text.empty()) element->appendChild(document->createTextNode(wanted.text));
+        made.push_back(element);
+    }
 }
 
-void ConfigModel::load() { document->parse(settingsPath); }
+void ConfigModel::repairDocument() {
+    const std::vector<DefaultElement> tree = defaultTree();
+    IXMLElement* root = document->getDocumentElement();
+    for (int index = 0; index < static_cast<int>(tree.size()); ++index) {
+        // A grouping element is made only when something missing must go into it.
+        if (groupsOthers(tree, index)) continue;
+        IXMLNode* element = findOrAddDefault(document, tree, index, root);
+        if (tree[static_cast<std::size_t>(index)].text.empty()) continue;
+        try {
+            element->getFirstChild();
+        } catch (const XMLException&) {
+            element->appendChild(document->createTextNode(tree[static_cast<std::size_t>(index)].text));
+        }
+    }
+}
+
+void ConfigModel::load() {
+    document->parse(settingsPath);
+    repairDocument();
+}
 
 void ConfigModel::save() { document->serialize(settingsPath); }
 
@@ -101,7 +149,10 @@ void ConfigModel::setCreateDirPerData(bool value) {
 long double ConfigModel::readLimit(const char* tag) {
     const std::string text = document->getValueByTagName(tag);
     try {
-        return StrToFloat(text);
+        const long double value = StrToFloat(text);
+        // Past the double range nothing could show it or store it again: no bound, as for a
+        // text that is no number.
+        return std::isfinite(static_cast<double>(value)) ? value : -1.0L;
     } catch (const EConvertError&) {
         return -1.0L;
     }

@@ -14,6 +14,10 @@ class IXMLNode;
 // read and write goes to its XML document, and the file is read or written only by load and save.
 // It never notifies by itself; controllers notify its observers.
 //
+// A loaded file that lacks settings (an element missing, a value element without text, even a
+// file of another root) gets the defaults for what it lacks, where the default document has
+// them; everything it holds stays as it is. Nothing is written until the next save.
+//
 // The plug-in face (IExtractConfig) never lets an exception through, since a plug-in has no way
 // to take one: missing or unreadable sizes read as no bound, a property that cannot be read is
 // the empty text, and a write that cannot be made is dropped. So is a value or an identifier that
@@ -57,6 +61,7 @@ public:
     virtual void setPluginProperty(std::string pluginId, std::string value, std::string key);
 
 private:
+    void repairDocument();
     long double readLimit(const char* tag);
     void writeLimitText(const char* tag, const std::string& text);
     int extractSize(const char* tag, int unbounded);

@@ -2,10 +2,12 @@
 
 #include "engine/ExtractPlugin.h"
 #include "engine/Pluginextension.h"
+#include "engine/Pluginloadfailure.h"
 #include "framework/IObservable.h"
 
 #include <mutex>
 #include <string>
+#include <vector>
 
 // The extraction plug-ins found below the "plugins" folder beside the executable.
 //
@@ -32,6 +34,8 @@ public:
     // another thread waits for its release, so that no library goes while a call into it runs.
     // The holder's own thread may still reload.
     virtual std::unique_lock<std::recursive_mutex> holdPlugins() = 0;
+    // The plug-in files that the last load found and left out, in the order it found them.
+    virtual std::vector<PluginLoadFailure> getLoadFailures() = 0;
 
 protected:
     ~IPluginModel() = default;

@@ -37,6 +37,15 @@ void releaseThrough(IDynamicLinker* linker, IExtractPlugin* plugin) {
     }
 }
 
+bool hasExport(IDynamicLinker* linker, const char* name) {
+    try {
+        linker->link(name);
+        return true;
+    } catch (const RuntimeException&) {
+        return false;
+    }
+}
+
 }  // namespace
 
 PluginModel::PluginModel() : factory(createGlintfetchFactory()) {}
@@ -69,6 +78,8 @@ PluginExtension PluginModel::getExtension(unsigned index) {
     }
     return extensions[index];
 }
+
+std::vector<PluginLoadFailure> PluginModel::getLoadFailures() { return failures; }
 
 int PluginModel::getPluginIndex(std::string id) {
     const auto found = indexMap.find(id);
@@ -108,30 +119,64 @@ void PluginModel::loadPlugins(IExtractConfig* config) {
 
 bool PluginModel::loadPlugin(std::string path) {
     IDynamicLinker* linker = factory->createDynamicLinker();
+    const auto refuse = [&](const std::string& reason) {
+        failures.push_back({path, reason});
+        return false;
+    };
     try {
-        linker->load(path);
-
-        CreateExtractPluginFunction create;
         try {
-            create = reinterpret_cast<CreateExtractPluginFunction>(linker->link(createExportName));
-        } catch (const RuntimeException&) {
-            linker->release();
-            return false;
+            linker->load(path);
+        } catch (const IOException&) {
+            return refuse("共有ライブラリとして読み込めません。");
         }
 
-        IExtractPlugin* plugin = create();
+        // Both are checked before any object exists: an object that could never be given back
+        // would be lost at every reload.
+        for (const char* name : {createExportName, releaseExportName}) {
+            if (!hasExport(linker, name)) {
+                linker->release();
+                return refuse(std::string("関数 ") + name + " が見つかりません。");
+            }
+        }
+        auto create = reinterpret_cast<CreateExtractPluginFunction>(linker->link(createExportName));
+
+        // The contract forbids exceptions across it; a plug-in that throws all the same is left
+        // out rather than taking the whole load with it.
+        IExtractPlugin* plugin = nullptr;
+        try {
+            plugin = create();
+        } catch (...) {
+            linker->release();
+            return refuse(std::string("関数 ") + createExportName + " で例外が発生しました。");
+        }
         if (plugin == nullptr) {
             linker->release();
-            return false;
+            return refuse(std::string("関数 ") + createExportName + " がプラグインを返しませんでした。");
         }
 
-        // A second plug-in with a listed identifier could never be reached by it nor released
-        // by it: it goes back to its own library now, and the library is freed.
-        const char* idText = plugin->getID();
-        if (idText == nullptr || indexMap.count(idText) != 0) {
+        std::string id;
+        bool idThrew = false;
+        try {
+            const char* idText = plugin->getID();
+            if (idText != nullptr) id = idText;
+        } catch (...) {
+            idThrew = true;
+        }
+        // An empty identifier could not be told from no selection in the settings dialog, and a
+        // second plug-in with a listed one could never be reached nor released by it.
+        std::string reason;
+        if (idThrew) {
+            reason = "getID で例外が発生しました。";
+        } else if (id.empty()) {
+            reason = "プラグインの ID が空です。";
+        } else if (indexMap.count(id) != 0) {
+            reason = "ID「" + id + "」は先に読み込んだ " + paths[static_cast<std::size_t>(indexMap[id])] +
+                     " と重複しています。";
+        }
+        if (!reason.empty()) {
             releaseThrough(linker, plugin);
             linker->release();
-            return false;
+            return refuse(reason);
         }
 
         // The additions are optional: a library of the first contract has no such export.
@@ -143,14 +188,14 @@ bool PluginModel::loadPlugin(std::string path) {
         } catch (const RuntimeException&) {
         }
 
-        const std::string id = idText;
         indexMap.emplace(id, static_cast<int>(plugins.size()));
         linkerMap.emplace(id, linker);
         plugins.push_back(plugin);
         extensions.emplace_back(table);
+        paths.push_back(path);
         return true;
-    } catch (const Exception&) {
-        return false;
+    } catch (const Exception& e) {
+        return refuse(e.getMessage());
     }
 }
 
@@ -161,6 +206,8 @@ void PluginModel::unloadPlugins() {
     }
     plugins.clear();
     extensions.clear();
+    paths.clear();
+    failures.clear();
     indexMap.clear();
     linkerMap.clear();
 

@@ -13,15 +13,19 @@
 class IDynamicLinker;
 class IGlintfetchFactory;
 
-// The extraction plug-ins below "plugins" beside the executable, at any depth: every file whose
-// lower-cased name holds ".so" or ".dll" after its first character (libpng.so, Plugin.DLL,
-// x.so.1). A library that does not load, or that breaks the plug-in contract, is skipped without
-// a message and the walk goes on.
+// The extraction plug-ins below "plugins" beside the executable, at any depth, loaded in the
+// byte order of their paths there: every file whose lower-cased name holds ".so" or ".dll" after
+// its first character (libpng.so, Plugin.DLL, x.so.1). So on every machine the same plug-in comes
+// first, and of two with one identifier the same one is used.
 //
-// Each identifier is loaded once: a later plug-in that reports an identifier already loaded is
-// released through its own library at once and not listed. Plug-ins are released in ascending
-// byte order of their identifiers; their libraries are then all freed together, with the
-// private factory that made their linkers.
+// A library that does not load, or that breaks the plug-in contract (an export missing, no
+// object, no identifier, an identifier already loaded), is left out and the walk goes on; it is
+// kept with the reason in getLoadFailures until the next load. A library without
+// _releaseExtractPlugin is not used at all, since its objects could never be given back. An
+// object made and then refused goes back to its own library at once.
+//
+// Plug-ins are released in ascending byte order of their identifiers; their libraries are then
+// all freed together, with the private factory that made their linkers.
 //
 // No lock: the user-interface thread and a run's worker use the model, never at the same time.
 // The model never notifies by itself.
@@ -43,8 +47,9 @@ public:
     void loadPlugins(IExtractConfig* config) override;
     PluginExtension getExtension(unsigned index) override;
     std::unique_lock<std::recursive_mutex> holdPlugins() override;
+    std::vector<PluginLoadFailure> getLoadFailures() override;
 
-    // Loads one library and lists its plug-in; false when the library is skipped.
+    // Loads one library and lists its plug-in; false when the library is left out.
     virtual bool loadPlugin(std::string path);
     // Releases every listed plug-in and frees every library tried since the last unload.
     virtual void unloadPlugins();
@@ -54,6 +59,8 @@ private:
     std::vector<IExtractPlugin*> plugins;
     // Beside plugins, index for index.
     std::vector<PluginExtension> extensions;
+    std::vector<std::string> paths;
+    std::vector<PluginLoadFailure> failures;
     std::map<std::string, int> indexMap;
     std::map<std::string, IDynamicLinker*> linkerMap;
     std::recursive_mutex libraryGuard;

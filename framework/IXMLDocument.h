@@ -37,12 +37,14 @@ public:
     // Stores "true" or "false".
     virtual void setBooleanByTagName(std::string tag, bool value) = 0;
     // Replaces the tree by the file's. IOException when the file cannot be read, XMLException
-    // when it is not well-formed (an empty file included); either way the old tree stays, with
-    // its nodes. After a success every node pointer of the old tree is gone.
+    // when it is not well-formed (an empty file included), larger than 1 MiB (refused unread) or
+    // nested deeper than 64 elements (refused as the parse reaches that depth); either way the
+    // old tree stays, with its nodes. After a success every node pointer of the old tree is gone.
     virtual void parse(std::string fileName) = 0;
     // Writes the tree to fileName. The old file is replaced only once the whole document has been
     // written beside it, so a failed save (XMLException, or IOException when memory runs out)
-    // leaves it as it was.
+    // leaves it as it was. A symbolic link keeps pointing where it did (its target is written),
+    // the file keeps its owner and permissions, and a read-only file is refused (XMLException).
     virtual void serialize(std::string fileName) = 0;
 
 protected:

@@ -12,13 +12,17 @@ Thread::~Thread() {
 }
 
 void Thread::Execute() {
-    // The worker deregisters however the run ends. It never deletes itself: when still registered
-    // its factory takes it over, otherwise kill or releaseThreads already owns it and is waiting.
-    struct Deregistration {
+    // However the run ends. The worker never deletes itself: when still registered its factory
+    // takes it over, otherwise kill or releaseThreads already owns it and is waiting.
+    struct EndOfRun {
         Thread* thread;
-        ~Deregistration() { ThreadPool::retireThread(thread); }
-    } deregistration{this};
+        ~EndOfRun() { thread->retire(); }
+    } endOfRun{this};
     run();
+}
+
+void Thread::retire() {
+    if (ThreadPool::retireThread(this)) ReleaseWorkerAtEnd();
 }
 
 void Thread::run() {
@@ -35,7 +39,10 @@ void Thread::kill() {
     if (IsCurrentThread()) {
         // Called from inside the run: the worker cannot wait for itself. It is handed to its
         // factory like a worker that ends by itself.
-        if (ThreadPool::retireThread(this)) Terminate();
+        if (ThreadPool::retireThread(this)) {
+            ReleaseWorkerAtEnd();
+            Terminate();
+        }
         return;
     }
     // Whoever deregisters the thread owns it. A worker that has already ended by itself, or a

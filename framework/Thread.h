@@ -9,10 +9,12 @@ class IRunnable;
 
 // A worker thread that runs one runnable, made only by TarnwickFactory::createThread and kept in
 // the ThreadPool registry. Exactly one party releases the object: kill, the release of its
-// factory's threads, or, for a worker that ended by itself, its factory when it releases its
-// threads. A worker that ends by itself deregisters at once (isAlive false, getThread no longer
-// finds it) but its object stays valid until its factory dies, so that a kill through a pointer
-// taken from ThreadPool::getThread just before the end is harmless.
+// factory's threads, or, for a worker that ended by itself, its factory.
+//
+// A worker that ends by itself deregisters at once (isAlive false, getThread no longer finds it)
+// and its system thread is let go as it ends, so that no run leaves a thread or its stack behind.
+// The object itself stays valid until its factory makes its next thread or dies, so that a kill
+// or a join through a pointer taken just before the end is harmless.
 class Thread : public TThread, public IThread {
 public:
     // runnable may be null; run then does nothing. The worker waits for start.
@@ -30,5 +32,8 @@ protected:
     void Execute() override;
 
 private:
+    // The worker's last step: when it was still registered it ended by itself.
+    void retire();
+
     IRunnable* runnable;  // not owned
 };

@@ -48,11 +48,22 @@ ITarnwickFactory* deregister(Registry& r, Thread* thread) {
 }  // namespace
 
 void ThreadPool::addThread(ITarnwickFactory* creator, Thread* thread, IRunnable* runnable) {
-    Registry& r = registry();
-    const std::lock_guard<std::mutex> lock(r.lock);
-    r.threadsByFactory[creator].emplace(thread, runnable);
-    r.factoryByThread[thread] = creator;
-    r.threadByRunnable[runnable] = thread;
+    std::vector<Thread*> ended;
+    {
+        Registry& r = registry();
+        const std::lock_guard<std::mutex> lock(r.lock);
+        r.threadsByFactory[creator].emplace(thread, runnable);
+        r.factoryByThread[thread] = creator;
+        r.threadByRunnable[runnable] = thread;
+        const auto found = r.endedByFactory.find(creator);
+        if (found != r.endedByFactory.end()) {
+            ended.swap(found->second);
+            r.endedByFactory.erase(found);
+        }
+    }
+    // Their system threads are gone already; what is left is small, and waits no longer than
+    // the last steps of a worker that is just ending.
+    for (Thread* done : ended) delete done;
 }
 
 bool ThreadPool::removeThread(Thread* thread) {

@@ -13,7 +13,8 @@ public:
     ThreadPool() = delete;
 
     // A thread already listed for the creator keeps its runnable; a newer thread for the same
-    // runnable takes over getThread.
+    // runnable takes over getThread. The creator's threads that have ended by themselves since
+    // its last thread are deleted now.
     static void addThread(ITarnwickFactory* creator, Thread* thread, IRunnable* runnable);
     // Deregisters the thread; false when it was not registered.
     static bool removeThread(Thread* thread);

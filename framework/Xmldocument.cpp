@@ -23,6 +23,7 @@
 
 #include <memory>
 #include <mutex>
+#include <string>
 #include <utility>
 
 namespace xml = XERCES_CPP_NAMESPACE;
@@ -41,6 +42,43 @@ std::mutex& libraryUseGuard() {
     static std::mutex guard;
     return guard;
 }
+
+// Documents are read from files that anyone may edit by hand, and whole, into memory: a file
+// past this size is not read at all, and nesting past this depth ends the parse where it stands,
+// before the tree grows any deeper.
+const std::size_t largestDocument = 1024 * 1024;
+const int deepestNesting = 64;
+
+// Counts the open elements as the scanner reports them and raises once one lies too deep; the
+// framework's own exception passes through the library's scanner untouched.
+class NestingBoundParser : public xml::XercesDOMParser {
+public:
+    explicit NestingBoundParser(std::string refusal)
+        : xml::XercesDOMParser(nullptr, xml::XMLPlatformUtils::fgMemoryManager, nullptr)
+        , refusal(std::move(refusal))
+    {
+    }
+
+    void startElement(const xml::XMLElementDecl& elemDecl, const unsigned int urlId,
+                      const XMLCh* const elemPrefix, const xml::RefVectorOf<xml::XMLAttr>& attrList,
+                      const XMLSize_t attrCount, const bool isEmpty, const bool isRoot) override {
+        if (depth >= deepestNesting) throw XMLException(refusal, "XMLDocument::parse");
+        // An empty element gets no end of its own.
+        if (!isEmpty) ++depth;
+        xml::XercesDOMParser::startElement(elemDecl, urlId, elemPrefix, attrList, attrCount, isEmpty,
+                                           isRoot);
+    }
+
+    void endElement(const xml::XMLElementDecl& elemDecl, const unsigned int urlId, const bool isRoot,
+                    const XMLCh* const elemPrefix) override {
+        --depth;
+        xml::XercesDOMParser::endElement(elemDecl, urlId, isRoot, elemPrefix);
+    }
+
+private:
+    std::string refusal;
+    int depth = 0;
+};
 
 // Without a handler the parser stops quietly at the first fatal error and keeps what it read so
 // far, so a truncated or empty file would load as a partial tree. Raising here makes such a
@@ -193,7 +231,12 @@ void XMLDocument::parse(std::string fileName) {
     // The file is read here rather than by the parser: the parser would turn the path into
     // UTF-16 and back through the process locale, and lose names that the locale cannot spell.
     std::string contents;
-    if (!os::readWholeFile(fileName, contents)) {
+    switch (os::readWholeFile(fileName, contents, largestDocument)) {
+    case os::ReadResult::Read:
+        break;
+    case os::ReadResult::TooLarge:
+        throw XMLException(fileName + "は大きすぎるため読み込みません（上限 1 MiB）。", "XMLDocument::parse");
+    case os::ReadResult::Unreadable:
         throw IOException(fileName + "を読み込めません。存在を確認した上で、再度起動してください。",
                           "XMLDocument::parse");
     }
@@ -204,7 +247,8 @@ void XMLDocument::parse(std::string fileName) {
         } catch (const XMLException&) {
             // Only relative references inside the file need the name; the bytes are read already.
         }
-        xml::XercesDOMParser parser(nullptr, xml::XMLPlatformUtils::fgMemoryManager, nullptr);
+        NestingBoundParser parser(fileName + "は要素の入れ子が深すぎるため読み込みません（上限 " +
+                                  std::to_string(deepestNesting) + " 段）。");
         FatalErrorRaiser errors;
         parser.setErrorHandler(&errors);
         // The settings file can be edited by hand: it never makes the parser read another file or
@@ -270,7 +314,14 @@ void XMLDocument::serialize(std::string fileName) {
     } catch (const xml::DOMException&) {
         throw XMLException(failure, origin);
     }
-    if (!os::replaceWholeFile(fileName, bytes.data(), bytes.size())) {
+    switch (os::replaceWholeFile(fileName, bytes.data(), bytes.size())) {
+    case os::ReplaceResult::Replaced:
+        break;
+    case os::ReplaceResult::ReadOnly:
+        // A read-only file is the user's choice; it is reported rather than replaced.
+        throw XMLException(fileName + "は読み取り専用のため保存できません。書き込みを許可した上で、もう一度保存してください。",
+                           origin);
+    case os::ReplaceResult::Failed:
         throw XMLException(failure, origin);
     }
 }

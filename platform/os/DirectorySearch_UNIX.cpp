@@ -2,6 +2,7 @@
 #include "platform/os/DirectorySearch.h"
 
 #include <dirent.h>
+#include <sys/stat.h>
 
 namespace os {
 
@@ -12,6 +13,15 @@ bool DirectorySearch::open(const std::string& folder) {
     if (folder.empty()) return false;
     stream = ::opendir(folder.c_str());
     return stream != nullptr;
+}
+
+bool DirectorySearch::identity(Identity& identity) const {
+    if (stream == nullptr) return false;
+    struct stat status;
+    if (::fstat(::dirfd(static_cast<DIR*>(stream)), &status) != 0) return false;
+    identity.device = static_cast<std::uint64_t>(status.st_dev);
+    identity.node = static_cast<std::uint64_t>(status.st_ino);
+    return true;
 }
 
 bool DirectorySearch::next(std::string& name) {

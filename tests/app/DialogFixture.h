@@ -30,7 +30,8 @@ public:
     std::string pluginFolder() const;
     std::string scratchFolder() const { return scratch; }
 
-    // Copies the dialog test plug-in of that identifier (alpha, beta, gamma) into plugins/.
+    // Copies the dialog test plug-in of that file name (alpha, beta, gamma, ...; see
+    // CMakeLists.txt) into plugins/ as <name>.so.
     void addPlugin(const std::string& id);
     void removePlugin(const std::string& id);
 

@@ -25,6 +25,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <typeinfo>
 #include <vector>
 
 namespace {
@@ -269,6 +270,19 @@ TEST_F(EventControllerTest, TheActionsExceptionsEndTheEventWithTheFlagCleared)
     recorder.action = nullptr;
     click(main->button);
     EXPECT_EQ(5u, recorder.runs.size());
+}
+
+// A bad_cast is also what the walk's type test raises; one raised by the action itself must end
+// the event like any other exception, not run the action again for the form's owner.
+TEST_F(EventControllerTest, AnActionThatRaisesBadCastRunsOnce)
+{
+    for (TButton* button : {main->button, main->inner}) {
+        recorder.runs.clear();
+        recorder.action = [] { throw std::bad_cast(); };
+        EXPECT_THROW(recorder.onEvent(button), std::bad_cast);
+        EXPECT_EQ(recorder.runs, std::vector<std::string>{"main"});
+        EXPECT_FALSE(recorder.isBusy());
+    }
 }
 
 TEST_F(EventControllerTest, WiringTheSameControlTwiceKeepsTheSecondController)

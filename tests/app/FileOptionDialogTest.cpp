@@ -128,10 +128,13 @@ TEST_F(FileOptionDialogTest, FormIsBuiltAsDesigned)
     EXPECT_EQ(form->CancelBtn->ModalResult(), mrCancel);
     for (TEdit* edit : {form->ExtSizeFrom, form->ExtSizeTo}) {
         EXPECT_EQ(edit->Parent(), form->ExtFileSize);
-        EXPECT_EQ(edit->MaxLength(), 6);
+        // Long enough for every size the settings write, and for a small one as typed.
+        EXPECT_EQ(edit->MaxLength(), 24);
         EXPECT_EQ(edit->ImeMode(), imDisable);
-        retype(edit, "12345678");
-        EXPECT_EQ(edit->Text(), "123456");
+        retype(edit, "1.23456789012345E-300");
+        EXPECT_EQ(edit->Text(), "1.23456789012345E-300");
+        retype(edit, std::string(30, '1'));
+        EXPECT_EQ(edit->Text(), std::string(24, '1'));
     }
 }
 
@@ -169,22 +172,95 @@ TEST_F(FileOptionDialogTest, RoundTripThroughConfigXml)
     EXPECT_NE(configText().find("<limit_to>-1</limit_to>"), std::string::npos) << configText();
 }
 
-TEST_F(FileOptionDialogTest, TextThatIsNoNumberLeavesTheBoundAndStillSavesAndCloses)
+// Sizes that cannot be taken are refused with a message that names the field, and the dialog
+// stays open with what was typed; nothing reaches the settings until the values are sound.
+TEST_F(FileOptionDialogTest, SizesThatCannotBeTakenAreRefusedAndTheDialogStaysOpen)
 {
+    const struct {
+        const char* from;
+        const char* to;
+        std::string message;
+    } cases[] = {
+        {"1", "abc", "上限の「abc」は数値として読めません。MB 単位の数値を入力してください（空欄は制限なし）。"},
+        {"1,5", "", "下限の「1,5」は数値として読めません。MB 単位の数値を入力してください（空欄は制限なし）。"},
+        {"  ", "5", "下限の「  」は数値として読めません。MB 単位の数値を入力してください（空欄は制限なし）。"},
+        {"-2", "5", "下限の「-2」は負の値です。0 以上の数値を入力してください（空欄は制限なし）。"},
+        {"1", "1e999", "上限の「1e999」は大きすぎます。"},
+        {"0.0000001", "5",
+         "下限の「0.0000001」MB は 1 バイトに満たないため指定できません。0.000001 以上の数値を入力してください。"},
+        {"", "1E-7", "上限の「1E-7」MB は 1 バイトに満たないため指定できません。0.000001 以上の数値を入力してください。"},
+        {"10", "1", "下限の 10 MB が上限の 1 MB より大きいため、何も抽出されません。下限を上限以下にしてください。"},
+    };
     store(false, false, "1", "5");
+    const std::string saved = configText();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.from) + " .. " + c.to);
+        messages.shown.clear();
+        bool stayedOpen = false;
+        bool keptAsTyped = false;
+        ModalScript script;
+        script
+            .then([this] { return form->Visible(); },
+                  [&] {
+                      click(form->PerFile);
+                      retype(form->ExtSizeFrom, c.from);
+                      retype(form->ExtSizeTo, c.to);
+                      click(form->OKBtn);
+                  })
+            .then([&] {
+                stayedOpen = form->Visible();
+                keptAsTyped = form->PerFile->Checked() && form->ExtSizeFrom->Text() == c.from
+                    && form->ExtSizeTo->Text() == c.to;
+                click(form->CancelBtn);
+            });
+        ASSERT_TRUE(openWith(script));
+        EXPECT_TRUE(stayedOpen);
+        EXPECT_TRUE(keptAsTyped);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].Type, mtError);
+        EXPECT_EQ(messages.shown[0].Text, c.message);
+        EXPECT_FALSE(configModel->isCreateDirPerFile());
+        EXPECT_EQ(configModel->getLimitToText(), "5");
+        EXPECT_EQ(configText(), saved);
+    }
+
+    // Corrected, the same opening takes the values.
+    messages.shown.clear();
     ModalScript script;
-    script.then([this] { return form->Visible(); },
-                [this] {
-                    click(form->PerFile);
-                    retype(form->ExtSizeTo, "abc");
-                    click(form->OKBtn);
-                });
+    script
+        .then([this] { return form->Visible(); },
+              [this] {
+                  retype(form->ExtSizeFrom, "10");
+                  retype(form->ExtSizeTo, "1");
+                  click(form->OKBtn);
+              })
+        .then([this] {
+            retype(form->ExtSizeFrom, "0.00001");
+            retype(form->ExtSizeTo, "0");
+            click(form->OKBtn);
+        });
     ASSERT_TRUE(openWith(script));
     EXPECT_FALSE(form->Visible());
-
+    EXPECT_EQ(messages.shown.size(), 1u);
     configModel->load();
-    EXPECT_TRUE(configModel->isCreateDirPerFile());
-    EXPECT_EQ(configModel->getLimitToText(), "5");
+    EXPECT_EQ(configModel->getLimitFromText(), "1E-5");
+    EXPECT_EQ(configModel->getMinExtractSize(), 10);
+    EXPECT_EQ(configModel->getLimitToText(), "0");
+    EXPECT_EQ(configModel->getMaxExtractSize(), -1);
+}
+
+// A stored size longer than a few characters is shown whole, so OK without an edit keeps it.
+TEST_F(FileOptionDialogTest, OkWithoutEditsKeepsEveryStoredSize)
+{
+    store(true, false, "0.000001", "2147.483647");
+    ModalScript script;
+    script.then([this] { return form->Visible(); }, [this] { click(form->OKBtn); });
+    ASSERT_TRUE(openWith(script));
+    configModel->load();
+    EXPECT_EQ(configModel->getLimitFromText(), "1E-6");
+    EXPECT_EQ(configModel->getLimitToText(), "2147.483647");
+    EXPECT_EQ(configModel->getMaxExtractSize(), 2147483646);
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 // Cancel, Esc and the close box leave the model alone, and the next opening shows the stored

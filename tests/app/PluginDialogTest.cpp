@@ -32,7 +32,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -526,6 +528,106 @@ TEST_F(PluginDialogTest, OkSavesAndReportsAFailedSave)
     EXPECT_EQ(messages.shown[0].Type, mtError);
     EXPECT_EQ(messages.shown[0].Text, expectedMessage);
     std::filesystem::remove(environment.configPath());
+}
+
+// A plug-in file that cannot be used is named, with why, in a warning as the dialog opens and at
+// Refresh; the dialog lists the others. One case at a time, so each message shows its own file.
+TEST_F(PluginDialogTest, EveryUnusableFileIsNamedWithItsReasonAndTheOthersAreListed)
+{
+    const std::string folder = environment.pluginFolder() + "/";
+    const struct {
+        const char* file;
+        std::string reason;
+    } cases[] = {
+        {"notes.so", "共有ライブラリとして読み込めません。"},
+        {"nocreate.so", "関数 _createExtractPlugin が見つかりません。"},
+        {"norelease.so", "関数 _releaseExtractPlugin が見つかりません。"},
+        {"nullobject.so", "関数 _createExtractPlugin がプラグインを返しませんでした。"},
+        {"nullid.so", "プラグインの ID が空です。"},
+        {"twin.so", "ID「alpha」は先に読み込んだ " + folder + "alpha.so と重複しています。"},
+    };
+    install({"alpha"});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string path = folder + c.file;
+        if (std::string(c.file) == "notes.so") {
+            std::ofstream(path) << "not a shared library";
+        } else {
+            environment.addPlugin(std::string(c.file).substr(0, std::strlen(c.file) - 3));
+        }
+        messages.shown.clear();
+        ModalScript script;
+        script
+            .then([this] { return visible(); },
+                  [&] {
+                      ASSERT_EQ(messages.shown.size(), 1u);
+                      EXPECT_EQ(messages.shown[0].Type, mtWarning);
+                      EXPECT_EQ(messages.shown[0].Text,
+                                "次のプラグインは使用できないため、読み込みませんでした。\n\n" + path + "\n　" + c.reason);
+                      ASSERT_EQ(list()->Items()->Count(), 1);
+                      EXPECT_EQ(idOf(row(0)), "alpha");
+                      expectInStep("beside an unusable file");
+                      click(form->RefreshBtn);
+                      ASSERT_EQ(messages.shown.size(), 2u);
+                      EXPECT_EQ(messages.shown[1].Text, messages.shown[0].Text);
+                      EXPECT_EQ(list()->Items()->Count(), 1);
+                  })
+            .then([this] { click(form->CancelBtn); });
+        ASSERT_TRUE(openWith(script));
+        std::filesystem::remove(path);
+    }
+}
+
+// Cancel leaves the plug-ins as they were saved, which is what every run reads: a switch made
+// and cancelled is undone at the next opening, on the row that was switched and was then left
+// unselected too. OK keeps it.
+TEST_F(PluginDialogTest, CancelLeavesThePluginsAsSavedAndOkKeepsTheSwitch)
+{
+    install({"alpha", "delta"});
+    configModel->save();
+    const int deltaRow = 1;
+    const auto switchOffAndLeave = [&](TButton* leave) {
+        ModalScript script;
+        script
+            .then([this] { return visible(); },
+                  [&] {
+                      ASSERT_EQ(idOf(row(deltaRow)), "delta");
+                      ASSERT_TRUE(row(deltaRow)->Checked());
+                      clickCheckBox(deltaRow);
+                      ASSERT_FALSE(pluginOf(row(deltaRow))->isEnabled());
+                      clickRow(0);
+                  })
+            .then([this] { return list()->ItemIndex() == 0; }, [=] { click(leave); });
+        return openWith(script);
+    };
+    const auto shownOnReopening = [&] {
+        bool checked = false;
+        bool enabled = false;
+        ModalScript script;
+        script.then([this] { return visible(); },
+                    [&] {
+                        checked = row(deltaRow)->Checked();
+                        enabled = pluginOf(row(deltaRow))->isEnabled();
+                        click(form->CancelBtn);
+                    });
+        EXPECT_TRUE(openWith(script));
+        EXPECT_EQ(checked, enabled);
+        return checked;
+    };
+
+    ASSERT_TRUE(switchOffAndLeave(form->CancelBtn));
+    EXPECT_TRUE(shownOnReopening());
+    EXPECT_NE(pluginProperty("delta", "enabled"), "false");
+
+    ASSERT_TRUE(switchOffAndLeave(form->OKBtn));
+    EXPECT_FALSE(shownOnReopening());
+    std::unique_ptr<IGlintfetchFactory> other = createGlintfetchFactory();
+    IConfigModel* reread = other->createConfigModel();
+    reread->load();
+    std::vector<char> buffer(16);
+    static_cast<IExtractConfig*>(reread)->getProperty("enabled", buffer.data(), "delta");
+    EXPECT_STREQ(buffer.data(), "false");
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 class NotAnEventController : public Controller {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <set>
 #include <string>
@@ -152,4 +153,51 @@ TEST_F(FileEnumeratorTest, RootChildrenHaveSingleSeparators) {
         EXPECT_EQ(path.rfind('/'), 0u) << path;
     }
     EXPECT_NE(std::find(paths.begin(), paths.end(), "/tmp"), paths.end());
+}
+
+// The order is the byte order of the paths below the walked folder, whatever order the names were
+// made in: a folder's contents right after it ("a/" sorts between "a.so" and "a0"), capitals
+// before small letters, UTF-8 after ASCII.
+TEST_F(FileEnumeratorTest, EntriesComeInTheByteOrderOfTheirPaths) {
+    const std::vector<std::string> expected = {"B.so", "a.so", "a", "a/b.so", "a/c", "a/c/d.so",
+                                               "a0.so", "z.so", "\xc3\xa9.so"};
+    const std::string top = folder.folder("ordered");
+    for (auto name = expected.rbegin(); name != expected.rend(); ++name) {
+        if (*name == "a" || *name == "a/c") continue;
+        folder.file("ordered/" + *name, "x");
+    }
+    std::vector<std::string> relative;
+    for (const std::string& path : walk(top, true)) relative.push_back(path.substr(top.size() + 1));
+    EXPECT_EQ(relative, expected);
+}
+
+// Links back to a folder the walk is inside, or has been in, are reported but not entered: the
+// walk ends, and every real entry comes once.
+TEST_F(FileEnumeratorTest, LinksToFoldersAlreadyEnteredAreNotFollowed) {
+    std::filesystem::create_directory_symlink(".", root + "/self");
+    std::filesystem::create_directory_symlink(".", root + "/self2");
+    std::filesystem::create_directory_symlink("..", root + "/S/S2/up");
+    std::filesystem::create_directory_symlink(root + "/E", root + "/S/S2/side");
+    const std::vector<std::string> paths = walk(root, true);
+    std::vector<std::string> expected = {"a.txt", ".hidden", "S", "E", "S/c.txt", "S/S2",
+                                         "S/S2/d.txt", "self", "self2", "S/S2/up", "S/S2/side"};
+    std::vector<std::string> expectedPaths;
+    for (const std::string& name : expected) expectedPaths.push_back(root + "/" + name);
+    std::sort(expectedPaths.begin(), expectedPaths.end());
+    EXPECT_EQ(paths, expectedPaths);
+}
+
+// A bare file name stands for the current folder, not for the root.
+TEST_F(FileEnumeratorTest, ABareNameWalksTheCurrentFolder) {
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(root);
+    std::vector<std::string> paths;
+    try {
+        paths = walk("a.txt", false);
+    } catch (...) {
+        std::filesystem::current_path(previous);
+        throw;
+    }
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(paths, (std::vector<std::string>{".hidden", "E", "S", "a.txt"}));
 }

@@ -12,9 +12,14 @@
 
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <deque>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -213,4 +218,71 @@ TEST_F(ThreadTest, ReleasingTheFactoryWhileAWorkerRunsWaitsForItAndReleasesItOnc
     EXPECT_TRUE(finishedWhenReleased);
     EXPECT_FALSE(registered(&job));
     EXPECT_EQ(job.runs, 1);
+}
+
+namespace {
+
+std::size_t threadCount() {
+    std::size_t count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) {
+        (void)entry;
+        ++count;
+    }
+    return count;
+}
+
+// The address space the process has mapped, in bytes: a thread nobody joined keeps its stack
+// there after it has ended.
+long long mappedBytes() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmSize:", 0) == 0) return std::stoll(line.substr(7)) * 1024;
+    }
+    return -1;
+}
+
+std::size_t defaultStackBytes() {
+    pthread_attr_t attributes;
+    std::size_t size = 0;
+    if (pthread_getattr_default_np(&attributes) == 0) {
+        pthread_attr_getstacksize(&attributes, &size);
+        pthread_attr_destroy(&attributes);
+    }
+    return size;
+}
+
+}  // namespace
+
+// The factory lives on, as the application's does across a session of extractions: every worker
+// that ended by itself must have given its thread back, not only deregistered.
+TEST_F(ThreadTest, AHundredRunsThatEndByThemselvesLeaveNoThreadBehind) {
+    // One run first: a sanitizer starts a thread of its own with the first thread of the process.
+    Job first;
+    IThread* warmUp = threadFor(*factory, first);
+    warmUp->start();
+    warmUp->join();
+    const std::size_t threadsBefore = threadCount();
+    const long long bytesBefore = mappedBytes();
+    ASSERT_GT(bytesBefore, 0);
+    std::deque<Job> jobs;
+    for (int i = 0; i < 100; ++i) {
+        Job& quick = jobs.emplace_back();
+        // Every other run leaves by the kill of its own run, the other way a worker ends itself.
+        if (i % 2 == 1) quick.inside = [&quick] { ThreadPool::getThread(&quick)->kill(); };
+        IThread* thread = threadFor(*factory, quick);
+        thread->start();
+        thread->join();
+        EXPECT_FALSE(thread->isAlive());
+    }
+    // The last worker may still be on its way out of the system.
+    for (int wait = 0; wait < 1000 && threadCount() > threadsBefore; ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_LE(threadCount(), threadsBefore);
+    // The system may keep a few stacks for reuse; a hundred kept ones would be all of them.
+    const long long grown = mappedBytes() - bytesBefore;
+    EXPECT_LT(grown, static_cast<long long>(defaultStackBytes()) * 100 / 2)
+        << grown / (1024 * 1024) << " MiB more mapped after 100 runs";
+    for (Job& quick : jobs) EXPECT_EQ(quick.runs, 1);
 }

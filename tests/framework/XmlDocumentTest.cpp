@@ -6,12 +6,14 @@
 #include "framework/IXMLNode.h"
 #include "framework/IXMLNodeList.h"
 #include "framework/IXMLText.h"
+#include "tests/platform/shell/WithoutRoot.h"
 
 #include <gtest/gtest.h>
 #include <xercesc/dom/DOMException.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <clocale>
@@ -410,4 +412,135 @@ TEST_F(XmlDocumentTest, EntityExpansionIsBounded) {
     const std::string config = file("bomb.xml", "<?xml version=\"1.0\"?>\n" + doctype + "<root>&e9;</root>");
     XMLDocument document("root");
     EXPECT_THROW(document.parse(config), XMLException);
+}
+
+namespace {
+
+// Elements nested depth deep, the innermost one empty when emptyInnermost.
+std::string nested(int depth, bool emptyInnermost = false) {
+    std::string xml = "<?xml version=\"1.0\"?>\n";
+    for (int i = 1; i < depth; ++i) xml += "<a>";
+    xml += emptyInnermost ? "<v/>" : "<v>x</v>";
+    for (int i = 1; i < depth; ++i) xml += "</a>";
+    return xml;
+}
+
+}  // namespace
+
+// A file past 1 MiB is refused before it is read, nesting past 64 levels while it is parsed;
+// either way the old tree stays. Files at the bounds still load.
+TEST_F(XmlDocumentTest, OversizedOrOverlyNestedFilesAreRefusedAndTheOldTreeStays) {
+    const std::string padded = "<?xml version=\"1.0\"?>\n<root><v>x</v></root>";
+    const std::string tooLarge = "は大きすぎるため読み込みません（上限 1 MiB）。";
+    const std::string tooDeep = "は要素の入れ子が深すぎるため読み込みません（上限 64 段）。";
+    const struct {
+        const char* what;
+        std::string contents;
+        std::string refusal;  // empty: loads
+    } cases[] = {
+        {"exactly 1 MiB", padded + std::string((1 << 20) - padded.size(), '\n'), ""},
+        {"one byte more", padded + std::string((1 << 20) - padded.size() + 1, '\n'), tooLarge},
+        {"10 MB of nesting", std::string(10 * 1000 * 1000, ' ') + nested(1000), tooLarge},
+        {"64 levels", nested(64), ""},
+        {"64 levels ending empty", nested(64, true), ""},
+        {"65 levels", nested(65), tooDeep},
+        {"65 levels ending empty", nested(65, true), tooDeep},
+        {"1 MiB of nesting", nested(140 * 1000), tooDeep},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = file("config.xml", c.contents);
+        XMLDocument document("old");
+        document.getDocumentElement()->appendChild(document.createElement("v"))->appendChild(
+            document.createTextNode("old"));
+        if (c.refusal.empty()) {
+            ASSERT_LE(c.contents.size(), std::size_t{1} << 20);
+            document.parse(path);
+            EXPECT_EQ(document.getElementsByTagName("v")->getLength(), 1u);
+            EXPECT_EQ(document.getElementsByTagName("old")->getLength(), 0u);
+        } else {
+            EXPECT_EQ(messageOf<XMLException>([&] { document.parse(path); }), path + c.refusal);
+            EXPECT_EQ(document.getValueByTagName("v"), "old");
+        }
+    }
+}
+
+// A save goes where config.xml points: the link stays a link to the same file, which gets the
+// new contents, its owner and its permissions.
+TEST_F(XmlDocumentTest, ASaveThroughALinkReplacesItsTargetAndKeepsTheOwner) {
+    fs::create_directories(folder / "elsewhere");
+    const std::string target = file("elsewhere/real.xml", "<old/>");
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    // Another owner where the tests may give one: the new file must get it too.
+    const bool asRoot = ::geteuid() == 0;
+    if (asRoot) {
+        ASSERT_EQ(::chown(target.c_str(), 65534, 65534), 0);
+    }
+    struct stat before;
+    ASSERT_EQ(::stat(target.c_str(), &before), 0);
+    const fs::path link = folder / "config.xml";
+    fs::create_symlink("elsewhere/real.xml", link);
+
+    XMLDocument document("new");
+    document.serialize(link.string());
+
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(fs::read_symlink(link), fs::path("elsewhere/real.xml"));
+    EXPECT_NE(readBytes(target).find("<new/>"), std::string::npos);
+    struct stat after;
+    ASSERT_EQ(::stat(target.c_str(), &after), 0);
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(after.st_gid, before.st_gid);
+    if (asRoot) {
+        EXPECT_EQ(after.st_uid, 65534u);
+    }
+    EXPECT_EQ(fs::status(target).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    // No temporary file is left in either folder.
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder / "elsewhere"), fs::directory_iterator()), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
+
+    // A link whose file does not exist yet: the file is made where it points.
+    const fs::path dangling = folder / "dangling.xml";
+    fs::create_symlink("elsewhere/later.xml", dangling);
+    document.serialize(dangling.string());
+    EXPECT_TRUE(fs::is_symlink(dangling));
+    EXPECT_NE(readBytes((folder / "elsewhere/later.xml").string()).find("<new/>"), std::string::npos);
+}
+
+// Read-only is the user's word, also for whoever could write the file all the same.
+TEST_F(XmlDocumentTest, AReadOnlyFileIsReportedNotReplaced) {
+    const std::string path = file("config.xml", "<old/>");
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read);
+    XMLDocument document("new");
+    EXPECT_EQ(messageOf<XMLException>([&] { document.serialize(path); }),
+              path + "は読み取り専用のため保存できません。書き込みを許可した上で、もう一度保存してください。");
+    EXPECT_EQ(readBytes(path), "<old/>");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
+}
+
+// Another user's file that we may write to, in a folder we may write to: a new file could not get
+// its owner, so the file is rewritten in place. Only root can make such a file; the test then
+// goes on as an ordinary user in a child process.
+TEST_F(XmlDocumentTest, AnotherUsersFileIsRewrittenInPlaceAndKeepsItsOwner) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can make a file of another user";
+    const bool inChild = std::getenv(withoutroot::childVariable) != nullptr;
+    const fs::path shared =
+        fs::temp_directory_path() / ("xmldocument-shared-" + std::to_string(inChild ? ::getppid() : ::getpid()));
+    fs::create_directories(shared);
+    fs::permissions(shared, fs::perms::all);
+    const std::string path = (shared / "config.xml").string();
+    writeBytes(path, "<old/>");
+    fs::permissions(path, fs::perms::all & ~(fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec));
+    if (withoutroot::rerunWithoutRoot(folder)) {
+        fs::remove_all(shared);
+        return;
+    }
+    XMLDocument document("new");
+    document.serialize(path);
+    EXPECT_NE(readBytes(path).find("<new/>"), std::string::npos);
+    struct stat after;
+    ASSERT_EQ(::stat(path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_uid, 0u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(shared), fs::directory_iterator()), 1);
 }

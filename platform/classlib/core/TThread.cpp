@@ -29,19 +29,25 @@ bool TThread::IsCurrentThread() {
 
 void TThread::TerminateAndWait() {
     Terminate();
-    bool join = false;
-    {
-        const std::lock_guard<std::mutex> lock(mutex);
-        if (worker.joinable()) {
-            if (worker.get_id() == std::this_thread::get_id()) {
-                // Deleted by its own worker (FreeOnTerminate): nothing to wait for.
-                worker.detach();
-            } else {
-                join = true;
-            }
-        }
+    std::unique_lock<std::mutex> lock(mutex);
+    if (!started) return;
+    if (worker.joinable() && worker.get_id() == std::this_thread::get_id()) {
+        // Deleted by its own worker (FreeOnTerminate): nothing to wait for.
+        worker.detach();
+        return;
     }
-    if (join) worker.join();
+    // Until Execute has returned the worker may still detach itself; after that it no longer
+    // changes, and a detached worker touches this object no more.
+    finishedChanged.wait(lock, [this] { return finished; });
+    if (!worker.joinable()) return;
+    std::thread ending = std::move(worker);
+    lock.unlock();
+    ending.join();
+}
+
+void TThread::ReleaseWorkerAtEnd() {
+    const std::lock_guard<std::mutex> lock(mutex);
+    releaseAtEnd = true;
 }
 
 void TThread::ThreadProc(TThread* thread) {
@@ -58,6 +64,7 @@ void TThread::ThreadProc(TThread* thread) {
     {
         const std::lock_guard<std::mutex> lock(thread->mutex);
         thread->finished = true;
+        if (thread->releaseAtEnd) thread->worker.detach();
         thread->finishedChanged.notify_all();
     }
     if (freeOnTerminate) delete thread;

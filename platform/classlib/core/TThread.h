@@ -13,6 +13,9 @@
 // worker by force. With FreeOnTerminate set, the worker deletes the object after Execute returns,
 // and then no one else may touch it. Otherwise the object's owner deletes it; the destructor lets
 // a worker that was never started go without running Execute, and waits for one that runs.
+// Execute may ask for its system thread to be let go as soon as it returns (ReleaseWorkerAtEnd):
+// nobody then needs to join it for its stack to be given back, and the object, which the worker
+// no longer touches once it has finished, may be deleted later from any thread.
 //
 // An exception that escapes Execute ends the worker quietly.
 class TThread {
@@ -42,6 +45,9 @@ protected:
     // on the worker itself). A subclass whose Execute uses the subclass's own members calls it at
     // the start of its destructor, since by the time ~TThread runs those members are gone.
     void TerminateAndWait();
+    // Called by Execute: when it returns, the system thread is detached rather than left for a
+    // join. WaitFor and the destructor still wait for Execute to have returned.
+    void ReleaseWorkerAtEnd();
 
     unsigned ReturnValue = 0;
 
@@ -53,5 +59,6 @@ private:
     std::thread worker;
     bool started = false;
     bool finished = false;
+    bool releaseAtEnd = false;
     std::atomic<bool> terminated{false};
 };

@@ -70,7 +70,11 @@ TEST_F(StartupTest, BrokenSettingsAreKeptAsABackupBesideTheDefaults) {
     start();
     EXPECT_EQ(readText(settingsPath() + ".bak"), brokenSettings);
     EXPECT_NE(readText(settingsPath()).find("<per_data>true</per_data>"), std::string::npos);
-    EXPECT_TRUE(messages.empty());
+    // The user is told, with both files.
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].Type, mtWarning);
+    EXPECT_NE(messages[0].Text.find(settingsPath() + "を"), std::string::npos) << messages[0].Text;
+    EXPECT_NE(messages[0].Text.find(settingsPath() + ".bak"), std::string::npos) << messages[0].Text;
 }
 
 TEST_F(StartupTest, ReadOnlySettingsThatLoadAreNeitherRewrittenNorBackedUp) {

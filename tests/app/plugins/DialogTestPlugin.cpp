@@ -4,6 +4,10 @@
 // parent in "parent".
 //   DIALOG_PLUGIN_ID            getID and getName
 //   DIALOG_PLUGIN_HAS_PROPERTY  what hasProperty answers (0 or 1)
+//   DIALOG_PLUGIN_KEEPS_ENABLED the enabled flag lives in the property "enabled", as a real
+//                               plug-in keeps it across reloads, not in the object
+//   DIALOG_PLUGIN_NO_CREATE, DIALOG_PLUGIN_NO_RELEASE, DIALOG_PLUGIN_NULL_OBJECT,
+//   DIALOG_PLUGIN_NULL_ID       the ways a library breaks the contract
 
 #include "engine/ExtractPlugin.h"
 
@@ -23,7 +27,14 @@ const unsigned findSize = 16;
 
 class DialogTestPlugin final : public IExtractPlugin {
 public:
-    const char* getID() override { return pluginId; }
+    const char* getID() override
+    {
+#ifdef DIALOG_PLUGIN_NULL_ID
+        return nullptr;
+#else
+        return pluginId;
+#endif
+    }
     const char* getName() override { return pluginId; }
     const char* getVersion() override { return "1.0"; }
     const char* getVendor() override { return "dialog tests"; }
@@ -71,8 +82,28 @@ public:
     }
 
     bool isEnabled() override { return enabled; }
-    void setEnabled(bool value) override { enabled = value; }
-    void setConfig(IExtractConfig* value) override { config = value; }
+
+    void setEnabled(bool value) override
+    {
+        enabled = value;
+#ifdef DIALOG_PLUGIN_KEEPS_ENABLED
+        if (config != nullptr) {
+            config->setProperty("enabled", value ? "true" : "false", pluginId);
+        }
+#endif
+    }
+
+    void setConfig(IExtractConfig* value) override
+    {
+        config = value;
+#ifdef DIALOG_PLUGIN_KEEPS_ENABLED
+        char buffer[8] = {};
+        if (config->getPropertyLength("enabled", pluginId) <= static_cast<int>(sizeof buffer)) {
+            config->getProperty("enabled", buffer, pluginId);
+        }
+        enabled = std::strcmp(buffer, "false") != 0;
+#endif
+    }
 
 private:
     bool enabled = true;
@@ -83,14 +114,22 @@ private:
 
 extern "C" {
 
+#ifndef DIALOG_PLUGIN_NO_CREATE
 IExtractPlugin* _createExtractPlugin()
 {
+#ifdef DIALOG_PLUGIN_NULL_OBJECT
+    return nullptr;
+#else
     return new DialogTestPlugin;
+#endif
 }
+#endif
 
+#ifndef DIALOG_PLUGIN_NO_RELEASE
 int _releaseExtractPlugin(IExtractPlugin* plugin)
 {
     delete static_cast<DialogTestPlugin*>(plugin);
     return 0;
 }
+#endif
 }

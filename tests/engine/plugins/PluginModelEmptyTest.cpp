@@ -3,19 +3,11 @@
 #include "engine/Pluginmodel.h"
 #include "framework/Exception.h"
 #include "tests/engine/plugins/Probe.h"
+#include "tests/engine/plugins/UnusedConfig.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-class UnusedConfig : public IExtractConfig {
-public:
-    int getMaxExtractSize() override { return -1; }
-    int getMinExtractSize() override { return 0; }
-    void getProperty(const char*, char* buffer, const char*) override { buffer[0] = '\0'; }
-    int getPropertyLength(const char*, const char*) override { return 1; }
-    void setProperty(const char*, const char*, const char*) override {}
-};
 
 void expectNothingLoaded(PluginModel& model) {
     EXPECT_EQ(model.getPluginCount(), 0u);

@@ -1,29 +1,31 @@
 // Beside a plugins folder of good plug-ins under every form of name that is taken, at several
 // depths, with failing plug-ins and names that are not taken among them (see CMakeLists.txt).
-// The walk reports entries in the file system's order, so nothing here relies on load order.
 #include "engine/Pluginmodel.h"
 #include "framework/Exception.h"
+#include "framework/IProcess.h"
+#include "framework/IResource.h"
+#include "framework/Tarnwickfactory.h"
 #include "tests/engine/plugins/Probe.h"
+#include "tests/engine/plugins/UnusedConfig.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 namespace {
 
-class UnusedConfig : public IExtractConfig {
-public:
-    int getMaxExtractSize() override { return -1; }
-    int getMinExtractSize() override { return 0; }
-    void getProperty(const char*, char* buffer, const char*) override { buffer[0] = '\0'; }
-    int getPropertyLength(const char*, const char*) override { return 1; }
-    void setProperty(const char*, const char*, const char*) override {}
-};
+const std::set<std::string> listedIds = {"a", "b", "c", "d", "e", "png"};
 
-const std::set<std::string> listedIds = {"a", "b", "c", "d", "e", "norelease", "png"};
+std::string pluginFolder() {
+    std::unique_ptr<ITarnwickFactory> factory = createTarnwickFactory();
+    IResource* executable = factory->createResource();
+    executable->setPath(factory->createProcess()->getModuleFileName());
+    return executable->getParent() + "/plugins/";
+}
 
 // The tag of each test plug-in library is its target name; getName returns it.
 std::string tagOf(IExtractPlugin* plugin) { return plugin->getName(); }
@@ -73,8 +75,14 @@ TEST_F(PluginModelTest, ListsEveryTakenPluginAtConsecutiveIndices) {
     EXPECT_EQ(ids, listedIds);
     EXPECT_EQ(objects.size(), listedIds.size());
 
+    // In the byte order of their paths below plugins/.
+    std::vector<std::string> tags;
+    for (unsigned i = 0; i < model.getPluginCount(); ++i) tags.push_back(tagOf(model.getPlugin(i)));
+    EXPECT_EQ(tags, (std::vector<std::string>{"testplugin_a", "testplugin_b", "testplugin_e",
+                                              "testplugin_png", "testplugin_c", "testplugin_d"}));
+
     // Names not taken (.so and .dll at index 0, no such part at all) and failing libraries.
-    for (const char* id : {"bare", "txt", "nocreate", "null"}) {
+    for (const char* id : {"bare", "txt", "nocreate", "null", "norelease", "nullid", "throwingid", ""}) {
         EXPECT_EQ(model.getPluginIndex(id), -1) << id;
     }
     EXPECT_FALSE(happened(probeEvents(), "create", "testplugin_bare"));
@@ -90,16 +98,19 @@ TEST_F(PluginModelTest, FailingLibrariesAreFreedAtOnceAndLeaveNothingBehind) {
     model.loadPlugins(&config);
     const std::vector<ProbeEvent> events = probeEvents();
 
-    // No _createExtractPlugin, or a null object: freed during the load.
+    // No _createExtractPlugin, no _releaseExtractPlugin, or a null object: freed during the
+    // load; without the release export no object is even made.
     EXPECT_TRUE(happened(events, "unload", "testplugin_nocreate"));
+    EXPECT_FALSE(happened(events, "create", "testplugin_norelease"));
+    EXPECT_TRUE(happened(events, "unload", "testplugin_norelease"));
     EXPECT_TRUE(happened(events, "create", "testplugin_null"));
     EXPECT_TRUE(happened(events, "unload", "testplugin_null"));
 
-    // Two libraries report "b": the one found first is listed, the other's object goes back to
-    // its own library at once and that library is freed.
+    // Two libraries report "b": the one whose path comes first is listed, the other's object
+    // goes back to its own library at once and that library is freed.
     const std::string kept = tagOf(model.getPlugin(std::string("b")));
-    ASSERT_TRUE(kept == "testplugin_b" || kept == "testplugin_twin") << kept;
-    const std::string refused = kept == "testplugin_b" ? "testplugin_twin" : "testplugin_b";
+    EXPECT_EQ(kept, "testplugin_b");
+    const std::string refused = "testplugin_twin";
     const void* refusedObject = nullptr;
     for (const ProbeEvent& e : events) {
         if (e.what == "create" && e.tag == refused) refusedObject = e.pointer;
@@ -142,9 +153,7 @@ TEST_F(PluginModelTest, AReloadReleasesByIdentifierAndFreesEveryLibraryBeforeLoa
     model.loadPlugins(&config);
     std::vector<std::string> ascending;
     std::vector<const void*> firstObjects;
-    for (const std::string& id : listedIds) {
-        if (id != "norelease") ascending.push_back(tagOf(model.getPlugin(id)));
-    }
+    for (const std::string& id : listedIds) ascending.push_back(tagOf(model.getPlugin(id)));
     std::multiset<std::string> firstTags;
     for (unsigned i = 0; i < model.getPluginCount(); ++i) {
         firstObjects.push_back(model.getPlugin(i));
@@ -167,8 +176,7 @@ TEST_F(PluginModelTest, AReloadReleasesByIdentifierAndFreesEveryLibraryBeforeLoa
     }
     EXPECT_EQ(releasedFirst, ascending);
 
-    // Then every listed library is freed, the one without _releaseExtractPlugin too, before
-    // anything is created again.
+    // Then every listed library is freed before anything is created again.
     const auto firstCreate = std::find_if(events.begin(), events.end(),
                                           [](const ProbeEvent& e) { return e.what == "create"; });
     std::vector<ProbeEvent> before(events.begin(), firstCreate);
@@ -187,15 +195,54 @@ TEST_F(PluginModelTest, DestructionReleasesAndFreesEverything) {
     {
         PluginModel model;
         model.loadPlugins(&config);
-        for (const std::string& id : listedIds) {
-            if (id != "norelease") ascending.push_back(tagOf(model.getPlugin(id)));
-        }
+        for (const std::string& id : listedIds) ascending.push_back(tagOf(model.getPlugin(id)));
         probeClear();
     }
     const std::vector<ProbeEvent> events = probeEvents();
     EXPECT_EQ(tagsOf(eventsOf(events, "release")), ascending);
     EXPECT_EQ(eventsOf(events, "unload").size(), listedIds.size());
     EXPECT_TRUE(eventsOf(events, "create").empty());
+}
+
+// Every file that looks like a plug-in and cannot be used is named with its reason, in path
+// order; what does not look like one (notes.txt, a bare .so, a folder) is not named.
+TEST_F(PluginModelTest, EveryLibraryLeftOutIsNamedWithItsReason) {
+    PluginModel model;
+    model.loadPlugins(&config);
+    const std::string plugins = pluginFolder();
+    const struct {
+        const char* file;
+        std::string reason;
+    } expected[] = {
+        {"broken.so", "共有ライブラリとして読み込めません。"},
+        {"nocreate.so", "関数 _createExtractPlugin が見つかりません。"},
+        {"norelease.so", "関数 _releaseExtractPlugin が見つかりません。"},
+        {"sub/deeper/broken.dll", "共有ライブラリとして読み込めません。"},
+        {"sub/emptyid.so", "プラグインの ID が空です。"},
+        {"sub/null.so", "関数 _createExtractPlugin がプラグインを返しませんでした。"},
+        {"sub/nullid.so", "プラグインの ID が空です。"},
+        {"sub/throwingid.so", "getID で例外が発生しました。"},
+        {"sub/twin.so", "ID「b」は先に読み込んだ " + plugins + "b.so と重複しています。"},
+    };
+    const std::vector<PluginLoadFailure> failures = model.getLoadFailures();
+    ASSERT_EQ(failures.size(), std::size(expected));
+    for (std::size_t i = 0; i < failures.size(); ++i) {
+        EXPECT_EQ(failures[i].path, plugins + expected[i].file);
+        EXPECT_EQ(failures[i].reason, expected[i].reason) << expected[i].file;
+    }
+
+    // Objects made and refused went back to their own libraries.
+    const std::vector<ProbeEvent> events = probeEvents();
+    for (const char* tag : {"testplugin_emptyid", "testplugin_nullid", "testplugin_throwingid"}) {
+        EXPECT_TRUE(happened(events, "release", tag)) << tag;
+        EXPECT_TRUE(happened(events, "unload", tag)) << tag;
+    }
+
+    // A reload starts the list afresh.
+    model.loadPlugins(&config);
+    EXPECT_EQ(model.getLoadFailures().size(), std::size(expected));
+    model.unloadPlugins();
+    EXPECT_TRUE(model.getLoadFailures().empty());
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 //   TEST_PLUGIN_NO_CREATE    no _createExtractPlugin export
 //   TEST_PLUGIN_NO_RELEASE   no _releaseExtractPlugin export
 //   TEST_PLUGIN_NULL_OBJECT  _createExtractPlugin returns null
+//   TEST_PLUGIN_NULL_ID      getID returns null
+//   TEST_PLUGIN_THROWING_ID  getID throws
 #include "engine/ExtractPlugin.h"
 #include "tests/engine/plugins/Probe.h"
 
@@ -20,7 +22,15 @@ const char* const pluginTag = TEST_PLUGIN_STRING(TEST_PLUGIN_TAG);
 
 class TestPlugin final : public IExtractPlugin {
 public:
-    const char* getID() override { return pluginId; }
+    const char* getID() override {
+#if defined(TEST_PLUGIN_NULL_ID)
+        return nullptr;
+#elif defined(TEST_PLUGIN_THROWING_ID)
+        throw 1;
+#else
+        return pluginId;
+#endif
+    }
     const char* getName() override { return pluginTag; }
     const char* getVersion() override { return "1.0"; }
     const char* getVendor() override { return "tests"; }

@@ -187,14 +187,12 @@ TEST_F(ConfigModelTest, FlagsAreTrueOnlyForTheExactTextTrue) {
         EXPECT_EQ(model.isCreateDirPerData(), c.value) << "\"" << c.text << "\"";
     }
 
+    // A flag without text is no flag the file holds: a load gives it the default.
     writeFile(settingsXml("", "", "0.0001", "500"));
     ConfigModel model;
     model.load();
-    expectXMLException([&] { model.isCreateDirPerFile(); }, noChild);
-    expectXMLException([&] { model.setCreateDirPerData(true); }, noChild);
-
-    model.buildDefaultDocument();  // appended after the empty ones, which are still found first
-    expectXMLException([&] { model.isCreateDirPerFile(); }, noChild);
+    EXPECT_TRUE(model.isCreateDirPerFile());
+    EXPECT_TRUE(model.isCreateDirPerData());
 }
 
 TEST_F(ConfigModelTest, FlagSettersStoreTrueOrFalse) {
@@ -248,18 +246,79 @@ TEST_F(ConfigModelTest, SizeTextsGiveTheirByteCountsUnderBothSeparators) {
     }
 }
 
-TEST_F(ConfigModelTest, MissingOrEmptySizeElementsAreNoBoundForPlugins) {
-    for (const std::string& content :
-         {std::string("<glintfetch><per_file>true</per_file><plugin_options/></glintfetch>"),
-          settingsXml("true", "true", "", "")}) {
-        SCOPED_TRACE(content);
-        writeFile(content);
+// What a loaded file lacks is filled in from the defaults, where the default document has it;
+// everything the file holds stays, and nothing is written until a save.
+TEST_F(ConfigModelTest, ALoadedFileGetsTheDefaultsForWhatItLacks) {
+    const std::string flags = "<create_folder_method><per_file>false</per_file><per_data>false</per_data>"
+                              "</create_folder_method>";
+    const std::string limits = "<size_limit><limit_from>1</limit_from><limit_to>7</limit_to></size_limit>";
+    const auto file = [](const std::string& fileOptions, const std::string& rest = "<plugin_options/>") {
+        return "<?xml version=\"1.0\"?><glintfetch><mine>kept</mine><file_options>" + fileOptions +
+               "</file_options>" + rest + "</glintfetch>";
+    };
+    const struct {
+        const char* what;
+        std::string contents;
+        bool perFile;
+        bool perData;
+        const char* from;
+        const char* to;
+    } cases[] = {
+        {"nothing missing", file(flags + limits), false, false, "1", "7"},
+        {"no per_file", file("<create_folder_method><per_data>false</per_data></create_folder_method>" + limits),
+         true, false, "1", "7"},
+        {"no per_data", file("<create_folder_method><per_file>false</per_file></create_folder_method>" + limits),
+         false, true, "1", "7"},
+        {"no create_folder_method", file(limits), true, true, "1", "7"},
+        {"no limit_from", file(flags + "<size_limit><limit_to>7</limit_to></size_limit>"), false, false, "0.0001", "7"},
+        {"no limit_to", file(flags + "<size_limit><limit_from>1</limit_from></size_limit>"), false, false, "1", "500"},
+        {"no size_limit", file(flags), false, false, "0.0001", "500"},
+        {"empty values", file("<create_folder_method><per_file/><per_data></per_data></create_folder_method>"
+                              "<size_limit><limit_from/><limit_to></limit_to></size_limit>"),
+         true, true, "0.0001", "500"},
+        {"no plugin_options", file(flags + limits, ""), false, false, "1", "7"},
+        {"no file_options", "<glintfetch><mine>kept</mine><plugin_options/></glintfetch>", true, true, "0.0001", "500"},
+        {"another root", "<settings><mine>kept</mine><limit_to>7</limit_to></settings>", true, true, "0.0001", "7"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeFile(c.contents);
         ConfigModel model;
         model.load();
-        EXPECT_EQ(model.getMaxExtractSize(), -1);
+        EXPECT_EQ(model.isCreateDirPerFile(), c.perFile);
+        EXPECT_EQ(model.isCreateDirPerData(), c.perData);
+        EXPECT_EQ(model.getLimitFromText(), c.from);
+        EXPECT_EQ(model.getLimitToText(), c.to);
+        // Properties have their place again.
+        model.setProperty("key", "value", "p");
+        EXPECT_EQ(property(model, "key", "p"), "value");
+        EXPECT_EQ(readFile(), c.contents);
+
+        model.save();
+        const std::string saved = readFile();
+        EXPECT_NE(saved.find("<mine>kept</mine>"), std::string::npos) << saved;
+        for (const char* tag : {"<file_options", "<per_file", "<per_data", "<limit_from", "<limit_to", "<plugin_options"}) {
+            EXPECT_LE(occurrences(saved, tag), 1u) << tag << " in\n" << saved;
+        }
+        ConfigModel reread;
+        reread.load();
+        EXPECT_EQ(reread.getLimitToText(), c.to);
+        EXPECT_EQ(property(reread, "key", "p"), "value");
+    }
+}
+
+// Sizes past the double range are no bound, as texts that are no number are: nothing could show
+// them or store them again.
+TEST_F(ConfigModelTest, SizesThatAreNoFiniteNumberAreNoBound) {
+    for (const char* text : {"INF", "-INF", "NAN", "1e999", "1e99999"}) {
+        SCOPED_TRACE(text);
+        writeFile(settingsXml("true", "true", text, text));
+        ConfigModel model;
+        model.load();
+        EXPECT_EQ(model.getLimitFromText(), "");
+        EXPECT_EQ(model.getLimitToText(), "");
         EXPECT_EQ(model.getMinExtractSize(), 0);
-        EXPECT_THROW(model.getLimitTo(), XMLException);
-        EXPECT_THROW(model.getLimitFromText(), XMLException);
+        EXPECT_EQ(model.getMaxExtractSize(), -1);
     }
 }
 
@@ -434,9 +493,8 @@ TEST_F(ConfigModelTest, TheSearchPassesOverWhitespaceCommentsAndChildrenWithoutI
 }
 
 TEST_F(ConfigModelTest, WithoutPluginOptionsPropertiesReadEmptyAndWritesAreDropped) {
-    writeFile("<glintfetch><limit_to>5</limit_to></glintfetch>");
+    // Only a document that was never loaded lacks them: a load puts them back.
     ConfigModel model;
-    model.load();
     EXPECT_EQ(model.getPropertyLength("key", "p"), 1);
     model.setProperty("key", "value", "p");
     EXPECT_EQ(property(model, "key", "p"), "");
