@@ -18,10 +18,13 @@
 #include "platform/classlib/TProgressBar.h"
 #include "platform/classlib/TStrings.h"
 #include "tests/app/DialogFixture.h"
+#include "tests/platform/shell/WithoutRoot.h"
 
 #include <QCoreApplication>
 #include <QTest>
 #include <QWidget>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -29,9 +32,11 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -523,6 +528,132 @@ TEST_F(ExtractDialogTest, NothingRunsWithoutFolderFilesOrConfirmation)
         }
     }
     EXPECT_EQ(filesBelow(output), 0u);
+}
+
+// A run with nothing to scan with is refused before anything starts, with the reason.
+TEST_F(ExtractDialogTest, NoPluginFoundOrNoneEnabledIsRefusedWithoutARun)
+{
+    const std::string path = input("small.bin", "GFDT0123456789AB");
+    const struct {
+        const char* what;
+        std::function<void()> arrange;
+        std::string text;
+    } cases[] = {
+        {"no plug-in found", [this] { environment.removePlugin("alpha"); },
+         "\nプラグインが見つかりません。プログラムのフォルダーの plugins にプラグインを置いて下さい。"},
+        {"none enabled",
+         [this] {
+             environment.addPlugin("delta");
+             configModel->setProperty("enabled", "false", "delta");
+             configModel->save();
+         },
+         "\n有効なプラグインがありません。「プラグイン設定」で使うプラグインを有効にして下さい。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.arrange();
+        messages.shown.clear();
+        bool shownDialog = false;
+        ModalScript script;
+        script.then([this] { return form->Visible(); },
+                    [&] {
+                        shownDialog = true;
+                        form->Close();
+                    });
+        EXPECT_EQ(pressExtract(script, {path}, output), "Failure");
+        EXPECT_FALSE(shownDialog);
+        EXPECT_FALSE(workerRegistered());
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].Type, mtError);
+        EXPECT_EQ(messages.shown[0].Text, c.text);
+        EXPECT_TRUE(messages.shown[0].Buttons == TMsgDlgButtons{mbOK});
+        EXPECT_EQ(form->Logger->Lines()->Count(), 0);
+    }
+    EXPECT_EQ(filesBelow(output), 0u);
+}
+
+// The output folder's refusals need no plug-in and no settings, so they are tested apart from the
+// dialog environment, whose lock a child process of the test could not share.
+class ExtractFolderRefusalTest : public ::testing::Test {
+protected:
+    ExtractFolderRefusalTest()
+        : factory(createGlintfetchFactory())
+    {
+        std::random_device random;
+        scratch = fs::temp_directory_path() / ("glintfetch-refusal-" + std::to_string(random()) + std::to_string(random()));
+        fs::create_directories(scratch);
+        TComponent* noOwner = nullptr;
+        form = new TExtractForm(noOwner);
+        view.reset(new ExtractView(form));
+        model = factory->createExtractModel(factory->createConfigModel(), factory->createPluginModel());
+        extract.reset(new ExtractController(view.get(), model, factory.get()));
+    }
+
+    ~ExtractFolderRefusalTest() override
+    {
+        extract.reset();
+        view.reset();
+        delete form;
+        factory.reset();
+        std::error_code ignored;
+        for (const auto& entry : fs::recursive_directory_iterator(scratch, ignored)) {
+            ::chmod(entry.path().c_str(), 0700);
+        }
+        fs::remove_all(scratch, ignored);
+    }
+
+    fs::path scratch;
+    DialogMessages messages;
+    std::unique_ptr<IGlintfetchFactory> factory;
+    TExtractForm* form = nullptr;
+    std::unique_ptr<ExtractView> view;
+    IExtractModel* model = nullptr;
+    std::unique_ptr<ExtractController> extract;
+};
+
+// Checked before the run: a folder that is not there, is no folder, or may not be written (a
+// read-only folder of an ordinary user) is refused with an error box naming it, and nothing runs.
+TEST_F(ExtractFolderRefusalTest, AnOutputFolderThatIsMissingNoFolderOrReadOnlyIsRefused)
+{
+    const std::string input = (scratch / "input.bin").string();
+    std::ofstream(input) << "GFDT0123456789AB";
+    const std::string locked = (scratch / "locked").string();
+    fs::create_directories(locked);
+    if (withoutroot::rerunWithoutRoot(scratch)) {
+        return;
+    }
+    ASSERT_EQ(::chmod(locked.c_str(), 0555), 0);
+    const std::string missing = (scratch / "missing").string();
+    const struct {
+        const char* what;
+        std::string folder;
+        std::string text;
+    } cases[] = {
+        {"missing", missing, "\n出力先のフォルダー「" + missing + "」がありません。"},
+        {"missing, with a trailing slash", missing + "/", "\n出力先のフォルダー「" + missing + "」がありません。"},
+        {"a file", input, "\n出力先「" + input + "」はフォルダーではありません。"},
+        {"read-only", locked,
+         "\n出力先のフォルダー「" + locked + "」に書き込めません。書き込みできるフォルダーを指定して下さい。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        messages.shown.clear();
+        ValueObject values;
+        values.setValue("outputDirectory", c.folder);
+        values.addValue("inputFiles", input);
+        EXPECT_EQ(extract->execute(&values), "Failure");
+        EXPECT_FALSE(form->Visible());
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].Type, mtError);
+        EXPECT_EQ(messages.shown[0].Text, c.text);
+        EXPECT_TRUE(messages.shown[0].Buttons == TMsgDlgButtons{mbOK});
+        try {
+            ThreadPool::getThread(static_cast<IRunnable*>(model));
+            ADD_FAILURE() << "a worker was made";
+        } catch (const ThreadException&) {
+        }
+    }
+    EXPECT_TRUE(fs::is_empty(locked));
 }
 
 }  // namespace
