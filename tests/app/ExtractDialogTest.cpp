@@ -486,6 +486,130 @@ TEST_F(ExtractDialogTest, CancelDuringARunStopsItForGood)
     }
 }
 
+// A plug-in busy with a long call when the user cancels: the cancel shows at once, the dialog goes
+// on answering while the call lasts, it closes at once, and Extract can be pressed again without
+// waiting for the call. The worker ends by itself once the call returns, and says nothing more.
+TEST_F(ExtractDialogTest, CancelShowsAtOnceAndTheDialogStaysResponsiveWhileAPluginCallLasts)
+{
+    environment.removePlugin("alpha");
+    environment.addPlugin("slow");
+    const std::string release = environment.scratchFolder() + "/release";
+    configModel->setProperty("block", release.c_str(), "slow");
+    configModel->save();
+    const std::string path = input("finds.bin", "GFDT0123456789AB" + std::string(1000, 'x'));
+
+    int ticksAfterCancel = 0;
+    bool stillInTheCall = false;
+    ModalScript script;
+    script.then([&] { return form->Visible() && fs::exists(release + ".started"); },
+                [&] {
+                    click(form->CancelBtn);
+                    // At once, before the worker has left the plug-in.
+                    EXPECT_EQ(lastLog().rfind("抽出中断.", 0), 0u) << lastLog();
+                    EXPECT_EQ(form->CancelBtn->Caption(), "ＯＫ");
+                    EXPECT_TRUE(workerRegistered());
+                });
+    // The modal loop keeps turning (these steps are its timer's ticks) while the call lasts.
+    script.then([&] { return ++ticksAfterCancel >= 20; },
+                [&] {
+                    stillInTheCall = workerRegistered() && !fs::exists(release);
+                    click(form->CancelBtn);
+                });
+    bool scripted = false;
+    EXPECT_EQ(pressExtract(script, {path}, output, &scripted), "Success");
+    EXPECT_TRUE(scripted);
+    EXPECT_TRUE(stillInTheCall);
+    EXPECT_FALSE(form->Visible());
+    EXPECT_TRUE(workerRegistered());
+
+    // The next press does not wait for the plug-in either.
+    messages.shown.clear();
+    messages.answer = mrCancel;
+    ModalScript none;
+    EXPECT_EQ(pressExtract(none, {path}, output), "Cancelled");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].Type, mtWarning);
+    EXPECT_TRUE(workerRegistered());
+
+    const std::size_t lines = logLines().size();
+    std::ofstream(release) << "go";
+    ASSERT_TRUE(pumpUntil([this] { return !workerRegistered(); }));
+    for (int i = 0; i < 100; ++i) {
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(logLines().size(), lines);
+    EXPECT_EQ(lastLog().rfind("抽出中断.", 0), 0u) << lastLog();
+    EXPECT_TRUE(recorder.late().empty());
+}
+
+// A run that cannot go on (here: its settings cannot be read when it starts) ends with its reason
+// and the button's ＯＫ, which closes the dialog.
+TEST_F(ExtractDialogTest, ARunThatFailsEndsWithItsReasonAndOk)
+{
+    const std::string path = input("finds.bin", "GFDT0123456789AB");
+    fs::remove(environment.configPath());
+    bool okShown = false;
+    ModalScript script;
+    script.then([this] { return form->Visible() && form->CancelBtn->Caption() == "ＯＫ"; },
+                [&] {
+                    okShown = true;
+                    click(form->CancelBtn);
+                });
+    bool scripted = false;
+    EXPECT_EQ(pressExtract(script, {path}, output, &scripted), "Success");
+    EXPECT_TRUE(scripted);
+    EXPECT_TRUE(okShown);
+    EXPECT_FALSE(form->Visible());
+    EXPECT_EQ(lastLog().rfind("抽出失敗. ", 0), 0u) << lastLog();
+    EXPECT_GT(lastLog().size(), std::string("抽出失敗. ").size());
+    ASSERT_TRUE(pumpUntil([this] { return !workerRegistered(); }));
+}
+
+// After its final status a run is over for the dialog: a cancel that comes late (the dialog closed
+// between the end and the worker's exit) shows nothing, whatever the model sends.
+TEST_F(ExtractDialogTest, NothingShowsAfterARunsFinalStatus)
+{
+    ScriptedExtractModel scripted;
+    scripted.addObserver(view.get());
+    for (const char* final : {"COMPLETED", "FAILED"}) {
+        SCOPED_TRACE(final);
+        scripted.say("START", "抽出開始");
+        EXPECT_EQ(form->CancelBtn->Caption(), "キャンセル");
+        const std::string verdict = std::string(final) == "COMPLETED" ? "抽出完了." : "抽出失敗. 理由";
+        scripted.say(final, verdict);
+        EXPECT_EQ(form->CancelBtn->Caption(), "ＯＫ");
+        EXPECT_EQ(form->CancelBtn->OnClick.Data(), static_cast<const void*>(static_cast<EventController*>(close.get())));
+        scripted.say("ABORTED", "抽出中断.");
+        scripted.say("PROCESSING", "遅れた行");
+        EXPECT_EQ(lastLog(), verdict);
+        EXPECT_EQ(form->CancelBtn->Caption(), "ＯＫ");
+        EXPECT_EQ(form->CancelBtn->OnClick.Data(), static_cast<const void*>(static_cast<EventController*>(close.get())));
+    }
+}
+
+// The dialog comes up for a new run in its cancel state, whatever the last run left on it, before
+// the new run's first notification is drawn.
+TEST_F(ExtractDialogTest, TheDialogOpensForANewRunWithItsCancelButton)
+{
+    ScriptedExtractModel scripted;
+    scripted.addObserver(view.get());
+    scripted.say("START", "抽出開始");
+    scripted.say("COMPLETED", "抽出完了.");
+    ASSERT_EQ(form->CancelBtn->Caption(), "ＯＫ");
+    std::string caption;
+    const void* handler = nullptr;
+    ModalScript script;
+    script.then([this] { return form->Visible(); },
+                [&] {
+                    caption = form->CancelBtn->Caption();
+                    handler = form->CancelBtn->OnClick.Data();
+                    form->Close();
+                });
+    EXPECT_TRUE(script.run([this] { view->show(); }, [this] { form->Close(); }));
+    EXPECT_EQ(caption, "キャンセル");
+    EXPECT_EQ(handler, static_cast<const void*>(static_cast<EventController*>(cancel.get())));
+}
+
 // What stops a press of Extract before any run: no folder, no files, no confirmation.
 TEST_F(ExtractDialogTest, NothingRunsWithoutFolderFilesOrConfirmation)
 {
