@@ -173,6 +173,14 @@ protected:
     }
 };
 
+TEST(RawOrder, RawPluginsLoadBeforeTheTiffOne)
+{
+    // A run loads plug-ins in the byte order of their paths; the first to extract at a position wins.
+    for (const char* folder : {"arw", "cr2", "dng", "nef", "orf", "rw2"}) {
+        EXPECT_LT(LoadedPlugin::pathOf(folder), LoadedPlugin::pathOf("tif")) << folder;
+    }
+}
+
 TEST_F(RawTest, EachIsFoundAloneUnderItsOwnKind)
 {
     for (const Raw& raw : raws()) {
