@@ -62,8 +62,8 @@ bool isSensorPhotometric(std::uint64_t value)
 
 bool isCameraCompression(std::uint64_t value)
 {
-    // Sony's and Nikon's raw compressions, Kodak's, Pentax's and the other makers' of the range
-    // that libtiff leaves to private use, and DNG's lossy one.
+    // The camera makers' own raw compressions: Sony's (32767), Panasonic's and Samsung's (32769,
+    // 32770), Nikon's (34713), Kodak's (65000), Pentax's (65535), and DNG's lossy JPEG (34892).
     return value == 32767 || value == 32769 || value == 32770 || value == 34713 || value == 34892 ||
            value == 65000 || value == 65535;
 }
