@@ -216,6 +216,10 @@ bool TiffParser::readIntegers(ByteCursor& input, const Entry& entry, std::uint64
     if (!valueSize(entry, size) || first + count > entry.count) {
         return false;
     }
+    values.clear();
+    if (count == 0) {
+        return true;
+    }
     std::vector<unsigned char> bytes(count * element);
     if (inlineCapacity(size)) {
         std::memcpy(bytes.data(), entry.field + first * element, bytes.size());

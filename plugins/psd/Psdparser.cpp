@@ -150,7 +150,7 @@ bool PsdParser::skipLayers(ByteCursor& input, std::uint64_t length)
         return true;
     }
     std::uint64_t layerInfo = 0;
-    if (!readLength(input, large, layerInfo) || layerInfo > end - input.position()) {
+    if (length < (large ? 8u : 4u) || !readLength(input, large, layerInfo) || layerInfo > end - input.position()) {
         return false;
     }
     const std::uint64_t layerEnd = input.position() + layerInfo;
