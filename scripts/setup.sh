@@ -18,6 +18,8 @@ packages=(
   # The real tools that write the tests' sample files, and the carver the benchmark compares with.
   python3 zip unzip bzip2 xz-utils p7zip-full tar sqlite3
   ffmpeg sox libimage-exiftool-perl libjpeg-turbo-progs
+  # Writes the JPEG-LS files the JPEG plug-in's tests read.
+  libcharls-dev
   foremost
 )
 
