@@ -19,6 +19,9 @@ const Expected samples[] = {
     {"png", "glintfetch.png", "png", false}, {"jpeg", "glintfetch.jpeg", "jpg", true},
     {"gif", "glintfetch.gif", "gif", false}, {"bmp", "glintfetch.bmp", "bmp", false},
     {"wav", "glintfetch.wav", "wav", false}, {"avi", "glintfetch.avi", "avi", false},
+    {"webp", "glintfetch.webp", "webp", false},
+    {"aif", "glintfetch.aif", "aif", false},
+    {"mid", "glintfetch.mid", "mid", false},
 };
 
 bool holdsNonAscii(const std::string& text)
