@@ -20,6 +20,8 @@ packages=(
   ffmpeg sox libimage-exiftool-perl libjpeg-turbo-progs
   # Writes the JPEG-LS files the JPEG plug-in's tests read.
   libcharls-dev
+  python3 zip unzip bzip2 xz-utils p7zip-full tar sqlite3
+  ffmpeg sox libimage-exiftool-perl libjpeg-turbo-progs webp
   foremost
 )
 

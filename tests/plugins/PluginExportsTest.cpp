@@ -24,6 +24,9 @@ const Expected samples[] = {
     {"arw", "glintfetch.arw", "arw", false}, {"orf", "glintfetch.orf", "orf", false},
     {"rw2", "glintfetch.rw2", "rw2", false}, {"ico", "glintfetch.ico", "ico", false},
     {"cur", "glintfetch.cur", "cur", false}, {"psd", "glintfetch.psd", "psd", false},
+    {"webp", "glintfetch.webp", "webp", false},
+    {"aif", "glintfetch.aif", "aif", false},
+    {"mid", "glintfetch.mid", "mid", false},
 };
 
 bool holdsNonAscii(const std::string& text)
