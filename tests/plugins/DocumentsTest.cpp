@@ -395,6 +395,9 @@ TEST_F(DocumentCorpusTest, EveryWholeFileIsRecoveredExactly)
     placeBroken(brokenCompound);
     fill(99);
     place(files.qpdf(DocumentFiles::qtPdf(2, 18), "--object-streams=generate"), "pdf");
+    // A PDF carried in a stream of another's update: both are found, each whole.
+    const Bytes carried = DocumentFiles::qtPdf(1, 19);
+    placeWithInner(DocumentFiles::withUpdate(DocumentFiles::qtPdf(1, 20), 21, carried), "pdf", carried, "pdf");
     fill(7);
     const Bytes cutDatabase = files.sqlite(40, 512, false);
     placeBroken(Bytes(cutDatabase.begin(), cutDatabase.end() - 512));
@@ -409,6 +412,44 @@ TEST_F(DocumentCorpusTest, RandomDataAloneYieldsNothing)
 {
     fill(3 * 1024 * 1024);
     EXPECT_TRUE(scan().empty());
+}
+
+// The size window is applied to the whole file: a PDF whose update lies beyond the largest size
+// taken is not cut to the part before the update, which would pass for a whole file.
+TEST(PdfFile, LargerThanTheWindowIsNotCutBeforeItsUpdate)
+{
+    const Bytes first = DocumentFiles::qtPdf(2, 31);
+    const Bytes file = DocumentFiles::withUpdate(first, 32);
+    TemporaryFolder folder;
+    Bytes content = SampleFiles::random(9, 33);
+    content.insert(content.end(), file.begin(), file.end());
+    Bytes after = SampleFiles::random(50, 34);
+    content.insert(content.end(), after.begin(), after.end());
+    const std::string input = folder.write("input.bin", content);
+
+    FakeExtractConfig config;
+    LoadedPlugin plugin("pdf");
+    plugin->setConfig(&config);
+    const int whole = static_cast<int>(file.size());
+    const int part = static_cast<int>(first.size());
+    struct Case {
+        int maximum;
+        bool extracted;
+    };
+    const Case cases[] = {{-1, true}, {whole, true}, {whole - 1, false}, {part, false}, {part + 20, false}, {part - 1, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE("largest size " + std::to_string(c.maximum) + " for " + std::to_string(part) + " + " +
+                     std::to_string(whole - part) + " bytes");
+        config.maximumSize = c.maximum;
+        const std::string output = folder.file("out.pdf");
+        const unsigned result = plugin->extract(input.c_str(), 0, 9, output.c_str());
+        EXPECT_EQ(result, c.extracted ? file.size() : 0u);
+        if (c.extracted) {
+            EXPECT_EQ(TemporaryFolder::read(output), file);
+        }
+        EXPECT_EQ(std::filesystem::exists(output), c.extracted);
+        std::filesystem::remove(output);
+    }
 }
 
 TEST(OleFile, WithMoreFatSectorsThanTheHeaderHoldsIsRecoveredThroughItsDifat)
