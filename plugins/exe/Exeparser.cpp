@@ -85,7 +85,7 @@ std::uint64_t ExeParser::measure(ByteCursor& input)
     if (!isPowerOfTwo(fileAlignment) || fileAlignment > 0x10000 || sectionAlignment < fileAlignment) {
         return 0;
     }
-    if (directoryCount > (optionalSize - directoriesAt) / 8u) {
+    if (optionalSize < directoriesAt || directoryCount > (optionalSize - directoriesAt) / 8u) {
         return 0;
     }
 

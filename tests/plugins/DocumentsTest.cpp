@@ -31,8 +31,11 @@ struct Kind {
 
 const Kind kinds[] = {
     {"sqlite", "glintfetch.sqlite", "sqlite"}, {"elf", "glintfetch.elf", "elf"}, {"exe", "glintfetch.exe", "exe"},
-    {"pdf", "glintfetch.pdf", "pdf"},          {"ole", "glintfetch.ole", "ole"},
+    {"pdf", "glintfetch.pdf", "pdf"},          {"ole", "glintfetch.ole", "ole"},       {"doc", "glintfetch.doc", "doc"},
+    {"xls", "glintfetch.xls", "xls"},          {"ppt", "glintfetch.ppt", "ppt"},
 };
+
+const char* const compoundFolders[] = {"doc", "xls", "ppt", "ole"};
 
 struct Sample {
     std::string name;
@@ -78,12 +81,26 @@ std::vector<Sample> samplesOf(DocumentFiles& files, const std::string& folder)
                 {"cross-reference streams with an update", DocumentFiles::withUpdate(streams, 5)},
                 {"holding another PDF", DocumentFiles::withUpdate(qt, 6, DocumentFiles::qtPdf(1, 7))}};
     }
-    return {{"version 3", DocumentFiles::compoundFile(3, {{"WordDocument", docStream(9000, 4)},
-                                                          {"1Table", docStream(700, 5)},
-                                                          {"\x05SummaryInformation", docStream(300, 6)}})},
-            {"version 4", DocumentFiles::compoundFile(4, {{"Workbook", docStream(20000, 7)},
-                                                          {"\x05" "DocumentSummaryInformation", docStream(200, 8)}})},
-            {"version 3 without a mini stream", DocumentFiles::compoundFile(3, {{"PowerPoint Document", docStream(5000, 9)}})}};
+    if (folder == "doc") {
+        return {{"version 3", DocumentFiles::compoundFile(3, {{"WordDocument", docStream(9000, 4)},
+                                                              {"1Table", docStream(700, 5)},
+                                                              {"\x05SummaryInformation", docStream(300, 6)}})},
+                {"version 4", DocumentFiles::compoundFile(4, {{"1Table", docStream(5000, 7)},
+                                                              {"WordDocument", docStream(4100, 8)}})}};
+    }
+    if (folder == "xls") {
+        return {{"version 4", DocumentFiles::compoundFile(4, {{"Workbook", docStream(20000, 9)},
+                                                              {"\x05" "DocumentSummaryInformation", docStream(200, 10)}})},
+                {"Excel 5", DocumentFiles::compoundFile(3, {{"Book", docStream(3000, 11)}})}};
+    }
+    if (folder == "ppt") {
+        return {{"without a mini stream", DocumentFiles::compoundFile(3, {{"PowerPoint Document", docStream(5000, 12)},
+                                                                          {"Pictures", docStream(4500, 13)}})}};
+    }
+    return {{"mail message", DocumentFiles::compoundFile(3, {{"__substg1.0_0037001F", docStream(90, 14)},
+                                                             {"__properties_version1.0", docStream(400, 15)}})},
+            {"version 4 installer", DocumentFiles::compoundFile(4, {{"\x05SummaryInformation", docStream(500, 16)},
+                                                                    {"Binary.Icon", docStream(12000, 17)}})}};
 }
 
 class DocumentPluginTest : public ::testing::TestWithParam<Kind> {
@@ -277,10 +294,11 @@ TEST(CorruptDocument, IsNotExtracted)
         {"pdf", 0, "a table without its keyword", [](Bytes& b) { b[findLast(b, "\nxref") + 1] = 'X'; }},
         {"pdf", 1, "an update whose /Prev leads elsewhere", [](Bytes& b) { b[findLast(b, "/Prev ") + 6] ^= 0x01; }},
         {"pdf", 5, "a cross-reference stream of another type", [](Bytes& b) { b[findLast(b, "/XRef") + 1] = 'Y'; }},
-        {"ole", 0, "a FAT sector not marked as one", [](Bytes& b) { b[findLast(b, std::string("\xFD\xFF\xFF\xFF", 4))] = 0xFF; }},
-        {"ole", 0, "a root entry by another name", [](Bytes& b) { b[find(b, std::string("R\0o\0o\0t\0", 8))] = 'B'; }},
-        {"ole", 0, "a chain into sectors the FAT lacks", [](Bytes& b) { b[(read32(b, 76) + 1) * 512 + 1] = 0x70; }},
-        {"ole", 1, "a sector shift of the other version", [](Bytes& b) { b[30] = 9; }},
+        {"doc", 0, "a FAT sector not marked as one", [](Bytes& b) { b[findLast(b, std::string("\xFD\xFF\xFF\xFF", 4))] = 0xFF; }},
+        {"doc", 0, "a root entry by another name", [](Bytes& b) { b[find(b, std::string("R\0o\0o\0t\0", 8))] = 'B'; }},
+        {"doc", 0, "a chain into sectors the FAT lacks", [](Bytes& b) { b[(read32(b, 76) + 1) * 512 + 1] = 0x70; }},
+        {"xls", 0, "a sector shift of the other version", [](Bytes& b) { b[30] = 9; }},
+        {"doc", 1, "a root whose children loop", [](Bytes& b) { b[find(b, std::string("1\0T\0a\0b\0", 8)) + 72] = 1; }},
     };
     TemporaryFolder folder;
     FakeExtractConfig config;
@@ -379,7 +397,7 @@ TEST_F(DocumentCorpusTest, EveryWholeFileIsRecoveredExactly)
     Bytes tableStream = pdf;
     tableStream.resize(std::max<std::size_t>(tableStream.size() + 3, 4096), 0);
     const Bytes compound = DocumentFiles::compoundFile(3, {{"WordDocument", documentStream}, {"1Table", tableStream}});
-    placeWithInner(compound, "ole", executable, "exe");
+    placeWithInner(compound, "doc", executable, "exe");
     expected.push_back({corpus.size() - compound.size() + find(compound, "%PDF-"), "pdf", pdf});
     fill(3);
     // A PDF whose update carries an ELF object in a stream.
@@ -395,6 +413,9 @@ TEST_F(DocumentCorpusTest, EveryWholeFileIsRecoveredExactly)
     placeBroken(brokenCompound);
     fill(99);
     place(files.qpdf(DocumentFiles::qtPdf(2, 18), "--object-streams=generate"), "pdf");
+    // A PDF carried in a stream of another's update: both are found, each whole.
+    const Bytes carried = DocumentFiles::qtPdf(1, 19);
+    placeWithInner(DocumentFiles::withUpdate(DocumentFiles::qtPdf(1, 20), 21, carried), "pdf", carried, "pdf");
     fill(7);
     const Bytes cutDatabase = files.sqlite(40, 512, false);
     placeBroken(Bytes(cutDatabase.begin(), cutDatabase.end() - 512));
@@ -409,6 +430,68 @@ TEST_F(DocumentCorpusTest, RandomDataAloneYieldsNothing)
 {
     fill(3 * 1024 * 1024);
     EXPECT_TRUE(scan().empty());
+}
+
+// The size window is applied to the whole file: a PDF whose update lies beyond the largest size
+// taken is not cut to the part before the update, which would pass for a whole file.
+TEST(PdfFile, LargerThanTheWindowIsNotCutBeforeItsUpdate)
+{
+    const Bytes first = DocumentFiles::qtPdf(2, 31);
+    const Bytes file = DocumentFiles::withUpdate(first, 32);
+    TemporaryFolder folder;
+    Bytes content = SampleFiles::random(9, 33);
+    content.insert(content.end(), file.begin(), file.end());
+    Bytes after = SampleFiles::random(50, 34);
+    content.insert(content.end(), after.begin(), after.end());
+    const std::string input = folder.write("input.bin", content);
+
+    FakeExtractConfig config;
+    LoadedPlugin plugin("pdf");
+    plugin->setConfig(&config);
+    const int whole = static_cast<int>(file.size());
+    const int part = static_cast<int>(first.size());
+    struct Case {
+        int maximum;
+        bool extracted;
+    };
+    const Case cases[] = {{-1, true}, {whole, true}, {whole - 1, false}, {part, false}, {part + 20, false}, {part - 1, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE("largest size " + std::to_string(c.maximum) + " for " + std::to_string(part) + " + " +
+                     std::to_string(whole - part) + " bytes");
+        config.maximumSize = c.maximum;
+        const std::string output = folder.file("out.pdf");
+        const unsigned result = plugin->extract(input.c_str(), 0, 9, output.c_str());
+        EXPECT_EQ(result, c.extracted ? file.size() : 0u);
+        if (c.extracted) {
+            EXPECT_EQ(TemporaryFolder::read(output), file);
+        }
+        EXPECT_EQ(std::filesystem::exists(output), c.extracted);
+        std::filesystem::remove(output);
+    }
+}
+
+// Whichever of the compound-file plug-ins the program asks first, only the one of the file's own
+// kind takes it, so that its kind is right.
+TEST(CompoundFile, IsTakenByThePlugInOfItsKindAlone)
+{
+    TemporaryFolder folder;
+    FakeExtractConfig config;
+    DocumentFiles files;
+    for (const char* owner : compoundFolders) {
+        for (const Sample& sample : samplesOf(files, owner)) {
+            const std::string input = folder.write("input.bin", sample.bytes);
+            for (const char* asked : compoundFolders) {
+                SCOPED_TRACE(std::string(owner) + " " + sample.name + " offered to " + asked);
+                LoadedPlugin plugin(asked);
+                plugin->setConfig(&config);
+                ASSERT_TRUE(plugin->detect(sample.bytes.data()));
+                const std::string output = folder.file("out.bin");
+                const unsigned result = plugin->extract(input.c_str(), 0, 0, output.c_str());
+                EXPECT_EQ(result, std::string(owner) == asked ? sample.bytes.size() : 0u);
+                std::filesystem::remove(output);
+            }
+        }
+    }
 }
 
 TEST(OleFile, WithMoreFatSectorsThanTheHeaderHoldsIsRecoveredThroughItsDifat)

@@ -1,10 +1,11 @@
-#include "plugins/ole/Oleparser.h"
+#include "plugins/common/Compoundfileparser.h"
 
 #include "plugins/common/Bytecursor.h"
 #include "plugins/common/Bytes.h"
 #include "plugins/common/Signatureset.h"
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -18,16 +19,40 @@ constexpr std::uint32_t endOfChain = 0xFFFFFFFE;
 constexpr std::uint32_t freeSector = 0xFFFFFFFF;
 constexpr std::uint32_t rootStorage = 5;
 const char rootName[] = "Root Entry";
+constexpr std::size_t entrySize = 128;
+constexpr std::uint32_t noStream = 0xFFFFFFFF;
+constexpr unsigned char streamObject = 2;
+
+// The entry's name, when it is plain ASCII in UTF-16 with its terminating zero counted.
+std::string asciiName(const unsigned char* entry)
+{
+    const std::uint16_t length = littleEndian16(entry + 64);
+    std::string name;
+    if (length < 2 || length > 64 || length % 2 != 0) {
+        return name;
+    }
+    for (std::size_t i = 0; i + 2 < length; i += 2) {
+        if (entry[i + 1] != 0 || entry[i] == 0) {
+            return std::string();
+        }
+        name.push_back(static_cast<char>(entry[i]));
+    }
+    return name;
+}
 
 }
 
-const SignatureSet& OleParser::signatures()
+CompoundFileParser::CompoundFileParser(Kind wanted) : wanted(wanted)
+{
+}
+
+const SignatureSet& CompoundFileParser::signatures()
 {
     static const SignatureSet set = SignatureSet().add(0, {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1});
     return set;
 }
 
-bool OleParser::detect(const unsigned char* data)
+bool CompoundFileParser::detect(const unsigned char* data)
 {
     if (loadWord32(data) != magic32(0xD0, 0xCF, 0x11, 0xE0) || std::memcmp(data, signature, sizeof signature) != 0) {
         return false;
@@ -40,13 +65,13 @@ bool OleParser::detect(const unsigned char* data)
     return version && byteOrder == 0xFFFE && miniShift == 6;
 }
 
-bool OleParser::readSector(ByteCursor& input, std::uint32_t sector, unsigned char* target)
+bool CompoundFileParser::readSector(ByteCursor& input, std::uint32_t sector, unsigned char* target)
 {
     return sector <= largestRegularSector && input.seek((std::uint64_t{sector} + 1) * sectorSize) &&
            input.read(target, sectorSize);
 }
 
-bool OleParser::readFat(ByteCursor& input, const std::vector<std::uint32_t>& fatSectors)
+bool CompoundFileParser::readFat(ByteCursor& input, const std::vector<std::uint32_t>& fatSectors)
 {
     const std::size_t perSector = sectorSize / 4;
     const std::size_t total = fatSectors.size() * perSector;
@@ -76,34 +101,64 @@ bool OleParser::readFat(ByteCursor& input, const std::vector<std::uint32_t>& fat
     return true;
 }
 
-bool OleParser::checkDirectory(ByteCursor& input, std::uint32_t first)
+bool CompoundFileParser::readDirectory(ByteCursor& input, std::uint32_t first, Kind& kind)
 {
     // The chain must end, within as many steps as there are sectors.
+    std::vector<unsigned char> entries;
     std::uint32_t sector = first;
     for (std::size_t steps = 0; sector != endOfChain; ++steps) {
         if (sector >= fat.size() || steps >= fat.size()) {
             return false;
         }
+        entries.resize(entries.size() + sectorSize);
+        if (!readSector(input, sector, entries.data() + entries.size() - sectorSize)) {
+            return false;
+        }
         sector = fat[sector];
     }
-    // Its first entry is the root storage, named "Root Entry" in UTF-16.
-    std::vector<unsigned char> entries(sectorSize);
-    if (!readSector(input, first, entries.data())) {
+    // The first entry is the root storage, named "Root Entry" in UTF-16.
+    const std::size_t count = entries.size() / entrySize;
+    if (count == 0 || entries[66] != rootStorage || asciiName(entries.data()) != rootName) {
         return false;
     }
-    const std::uint16_t nameLength = littleEndian16(entries.data() + 64);
-    if (nameLength != 2 * sizeof rootName || entries[66] != rootStorage) {
-        return false;
-    }
-    for (std::size_t i = 0; i < sizeof rootName; ++i) {
-        if (entries[2 * i] != static_cast<unsigned char>(rootName[i]) || entries[2 * i + 1] != 0) {
+    // The root's children are the tree of siblings below its child entry.
+    kind = Kind::other;
+    int rank = 0;
+    std::vector<bool> seen(count);
+    std::vector<std::uint32_t> pending{littleEndian32(entries.data() + 76)};
+    while (!pending.empty()) {
+        const std::uint32_t index = pending.back();
+        pending.pop_back();
+        if (index == noStream) {
+            continue;
+        }
+        if (index == 0 || index >= count || seen[index]) {
             return false;
+        }
+        seen[index] = true;
+        const unsigned char* entry = entries.data() + std::size_t{index} * entrySize;
+        pending.push_back(littleEndian32(entry + 68));
+        pending.push_back(littleEndian32(entry + 72));
+        if (entry[66] != streamObject) {
+            continue;
+        }
+        // Should more than one of the names be there, the first in this order tells.
+        const std::string name = asciiName(entry);
+        if (name == "WordDocument" && rank < 3) {
+            kind = Kind::document;
+            rank = 3;
+        } else if ((name == "Workbook" || name == "Book") && rank < 2) {
+            kind = Kind::workbook;
+            rank = 2;
+        } else if (name == "PowerPoint Document" && rank < 1) {
+            kind = Kind::presentation;
+            rank = 1;
         }
     }
     return true;
 }
 
-std::uint64_t OleParser::measure(ByteCursor& input)
+std::uint64_t CompoundFileParser::measure(ByteCursor& input)
 {
     unsigned char header[headerSize];
     if (!input.read(header, sizeof header) || !detect(header)) {
@@ -167,7 +222,8 @@ std::uint64_t OleParser::measure(ByteCursor& input)
             return 0;
         }
     }
-    if (!checkDirectory(input, firstDirectory)) {
+    Kind kind = Kind::other;
+    if (!readDirectory(input, firstDirectory, kind) || kind != wanted) {
         return 0;
     }
 
