@@ -356,6 +356,10 @@ bool TiffParser::walkDirectory(ByteCursor& input, std::uint64_t offset, bool fir
                             pending.push_back(target);
                         }
                     }
+                    // More IFDs waiting than a walk would ever take: garbage, not a file.
+                    if (pending.size() > largestDirectoryCount) {
+                        return false;
+                    }
                 }
                 break;
             }

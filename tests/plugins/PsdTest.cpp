@@ -62,6 +62,7 @@ TEST_F(PsdTest, EachIsRecoveredWholeAtAnOddOffset)
         std::vector<CorpusScanner::Find> finds = scanAlone(file, 1003);
         ASSERT_EQ(finds.size(), 1u) << sample.what;
         EXPECT_EQ(finds[0].offset, 1003u) << sample.what;
+        EXPECT_EQ(finds[0].kind, file[5] == 2 ? "psb" : "psd") << sample.what;
         EXPECT_TRUE(finds[0].bytes == file) << sample.what << ": " << finds[0].bytes.size() << " of " << file.size();
     }
 }
@@ -75,7 +76,8 @@ TEST_F(PsdTest, BackToBackAndInsideAnotherFile)
     fill(10);
     place(make(all[0]), "psd");
     place(make(all[3]), "psd");
-    place(make(all[7]), "psd");
+    // The large form is named as its own kind.
+    place(make(all[7]), "psb");
     fill(1);
     Bytes hidden = make(all[1]);
     Bytes sound = SampleFiles::random(80, 4);

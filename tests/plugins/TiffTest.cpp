@@ -40,6 +40,10 @@ std::vector<Sample> samples()
          "convert " + picture(7) + " -define tiff:endian=msb -define tiff:tile-geometry=16x16 TIFF64:out.tif"},
         {"exif_and_gps_little_endian", "convert " + picture(8) + " -define tiff:endian=lsb out.tif" + withExif},
         {"exif_and_gps_big_endian", "convert " + picture(9) + " -define tiff:endian=msb -compress lzw out.tif" + withExif},
+        // Its JPEG tables are a value outside their entry, each strip a JPEG stream.
+        {"jpeg_compressed", "convert " + picture(10) + " -compress jpeg -define tiff:rows-per-strip=8 out.tif"},
+        {"bigtiff_three_pages", "convert \\( " + picture(11) + " \\) \\( " + picture(12) + " \\) \\( " + picture(13) +
+                                    " \\) -compress zip TIFF64:out.tif"},
     };
 }
 
