@@ -21,7 +21,12 @@
 namespace {
 
 // Every plug-in, so that a find of one kind that another plug-in also claims shows up.
-const char* const allFolders[] = {"png", "jpeg", "gif", "bmp", "wav", "avi", "webp", "aif", "mid"};
+const char* const allFolders[] = {"png", "jpeg", "gif", "bmp", "wav", "avi", "webp", "aif", "mid", "ogg", "flac", "mp3"};
+
+// What two copies of a file back to back are. Ogg streams one after another make one chained
+// stream, whose second link is also a stream of its own; MPEG audio frames without a length make
+// one chain, whose tail is not taken again.
+enum class Pair { Apart, ChainedThenSecond, Chained };
 
 struct Sample {
     const char* name;
@@ -35,11 +40,13 @@ struct Sample {
     // Whether checksums cover the whole file, so that a copy cut short is not found even where
     // other data follows and fills the place of what is missing.
     bool checksummed = false;
+    Pair pair = Pair::Apart;
 };
 
 std::size_t find(const Bytes& bytes, const std::string& text, std::size_t from = 0)
 {
-    auto at = std::search(bytes.begin() + static_cast<long>(from), bytes.end(), text.begin(), text.end());
+    const Bytes pattern(text.begin(), text.end());
+    auto at = std::search(bytes.begin() + static_cast<long>(from), bytes.end(), pattern.begin(), pattern.end());
     if (at == bytes.end()) {
         throw std::runtime_error("no " + text + " in the sample");
     }
@@ -51,9 +58,15 @@ std::function<std::size_t(const Bytes&)> at(std::size_t offset)
     return [offset](const Bytes&) { return offset; };
 }
 
-std::function<std::size_t(const Bytes&)> in(const std::string& text, std::size_t plus = 0)
+std::function<std::size_t(const Bytes&)> in(const std::string& text, long plus = 0)
 {
-    return [text, plus](const Bytes& bytes) { return find(bytes, text) + plus; };
+    return [text, plus](const Bytes& bytes) { return static_cast<std::size_t>(static_cast<long>(find(bytes, text)) + plus); };
+}
+
+// A byte of the first audio frame of a FLAC stream, past its metadata.
+std::function<std::size_t(const Bytes&)> firstFlacFrame(std::size_t plus)
+{
+    return [plus](const Bytes& bytes) { return find(bytes, "\xFF\xF8", 42) + plus; };
 }
 
 const Bytes& samples333()
@@ -85,6 +98,16 @@ const Sample samples[] = {
     {"SoxAifc", "aif", SoundSamples::soxAifc, at(6)},
     {"MidiOfThreeTracks", "mid", [] { return SoundSamples::midi(3, 1); }, in("MTrk", 1)},
     {"MidiOfOneTrack", "mid", [] { return SoundSamples::midi(1, 2); }, in("MTrk", 6)},
+    {"OggVorbis", "ogg", SoundSamples::oggVorbis, in("OggS", 100), true, true, Pair::ChainedThenSecond},
+    {"OggOpus", "ogg", SoundSamples::oggOpus, in("OpusTags", 9), true, true, Pair::ChainedThenSecond},
+    {"OggFlac", "ogg", SoundSamples::oggFlac, in("fLaC", 9), true, true, Pair::ChainedThenSecond},
+    {"OggMultiplexed", "ogg", SoundSamples::oggMultiplexed, in("vorbis", 200), true, true, Pair::ChainedThenSecond},
+    {"SoxFlac", "flac", SoundSamples::soxFlac, firstFlacFrame(10), true, true},
+    {"FfmpegStereoFlac", "flac", SoundSamples::ffmpegFlac, firstFlacFrame(3), true, true},
+    // A cut ID3v1 tag is left out of the find: the sound before it is whole.
+    {"Mp3WithTags", "mp3", SoundSamples::mp3WithTags, in("Info", -34), false},
+    {"Mp3Bare", "mp3", SoundSamples::mp3Bare, at(1), false, false, Pair::Chained},
+    {"Mp2", "mp3", SoundSamples::mp2, at(2), false, false, Pair::Chained},
 };
 
 class SoundKindsTest : public ::testing::TestWithParam<Sample> {
@@ -142,6 +165,14 @@ TEST_P(SoundKindsTest, FoundTwiceBackToBack)
     append(corpus, file);
     append(corpus, noise(64, 4));
     std::vector<CorpusScanner::Find> expected = {expect(17), expect(17 + file.size())};
+    if (GetParam().pair != Pair::Apart) {
+        Bytes both = file;
+        append(both, file);
+        expected = {{17, GetParam().kind, both}};
+        if (GetParam().pair == Pair::ChainedThenSecond) {
+            expected.push_back(expect(17 + file.size()));
+        }
+    }
     EXPECT_EQ(scan(corpus), expected);
 }
 
@@ -198,6 +229,30 @@ TEST_P(SoundKindsTest, BrokenStructureByteIsNotFoundAsItWas)
             EXPECT_NE(found.bytes, file);
         }
     }
+}
+
+// A chained Ogg stream: its second link is a stream of its own as well, found at its place.
+TEST(ChainedOgg, IsFoundWholeAndItsSecondLinkAlone)
+{
+    const Bytes vorbis = SoundSamples::oggVorbis();
+    const Bytes opus = SoundSamples::oggOpus();
+    Bytes chained = vorbis;
+    chained.insert(chained.end(), opus.begin(), opus.end());
+    Bytes corpus = SampleFiles::random(333, 1);
+    corpus.insert(corpus.end(), chained.begin(), chained.end());
+    Bytes tail = SampleFiles::random(99, 2);
+    corpus.insert(corpus.end(), tail.begin(), tail.end());
+    TemporaryFolder folder;
+    TemporaryFolder output;
+    FakeExtractConfig config;
+    LoadedPlugin plugin("ogg");
+    plugin->setConfig(&config);
+    std::vector<CorpusScanner::Find> expected = {{333, "ogg", chained}, {333 + vorbis.size(), "ogg", opus}};
+    EXPECT_EQ(CorpusScanner({plugin.get()}, output).scan(folder.write("corpus.bin", corpus), corpus), expected);
+
+    // The second link cut short breaks the chain: it is one file, so none of it is taken.
+    corpus.resize(333 + chained.size() - 1);
+    EXPECT_TRUE(CorpusScanner({plugin.get()}, output).scan(folder.write("cut.bin", corpus), corpus).empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, SoundKindsTest, ::testing::ValuesIn(samples),
