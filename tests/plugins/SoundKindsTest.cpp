@@ -83,6 +83,7 @@ const Sample samples[] = {
     {"HandBuiltBw64", "wav", [] { return SoundSamples::largeWav("BW64", samples333()); }, in("ds64", 8)},
     {"UnfinishedWavWithSizedChunks", "wav", [] { return SoundSamples::unfinishedWavWithSizedChunks(samples333()); },
      in("fmt ", 1), false},
+    {"WavWithUnwrittenDataSize", "wav", [] { return SoundSamples::wavWithUnwrittenDataSize(samples333()); }, in("fmt ")},
     {"WavWithoutPadByte", "wav", [] { return SoundSamples::wavWithoutPadByte(samples333()); }, at(5)},
     {"WavWithShortFormat", "wav", [] { return SoundSamples::wavWithShortFormat(samples333()); }, in("data", 2)},
     {"FfmpegAvi", "avi", SoundSamples::ffmpegAvi, in("avih", 1)},
@@ -366,6 +367,35 @@ TEST(OpenDml, FileOfThreeGigabytesIsFoundWholeWithinTheSizeWindow)
     EXPECT_EQ(extractAt(plugin.get(), input, 3, output), whole);
     config.maximumSize = static_cast<int>(whole - 1 > 0x7FFFFFFF ? 0x7FFFFFFF : whole - 1);
     EXPECT_EQ(extractAt(plugin.get(), input, 3, output), 0u);
+}
+
+}
+
+namespace {
+
+// A recording that stopped just after it opened its movie list: the list's opening is the last
+// thing the file holds, and the file measures the same whether random data follows it or not.
+// The fuzzer found it ending before the list when data followed, and refused when none did.
+TEST(UnfinishedAvi, EndingAtItsMovieListMeasuresTheSameAloneOrFollowed)
+{
+    const Bytes file = SoundSamples::ffmpegStreamedAvi();
+    const std::size_t listEnd = find(file, "movi") + 4;
+    const Bytes opening(file.begin(), file.begin() + static_cast<long>(listEnd));
+    Bytes followed = opening;
+    followed.push_back(0x01);
+    Bytes noise = SampleFiles::random(300, 3);
+    followed.insert(followed.end(), noise.begin(), noise.end());
+    TemporaryFolder folder;
+    FakeExtractConfig config;
+    LoadedPlugin plugin("avi");
+    plugin->setConfig(&config);
+    for (const Bytes* input : {&opening, static_cast<const Bytes*>(&followed)}) {
+        const std::string path = folder.write("input.avi", *input);
+        const std::string output = folder.file("out.avi");
+        EXPECT_EQ(extractAt(plugin.get(), path, 0, output), listEnd);
+        EXPECT_EQ(TemporaryFolder::read(output), opening);
+        std::filesystem::remove(output);
+    }
 }
 
 }

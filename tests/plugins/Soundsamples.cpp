@@ -175,6 +175,20 @@ Bytes SoundSamples::unfinishedWavWithSizedChunks(const Bytes& samples)
     return out;
 }
 
+Bytes SoundSamples::wavWithUnwrittenDataSize(const Bytes& samples)
+{
+    Bytes out;
+    putText(out, "RIFF");
+    put32(out, 0);
+    putText(out, "WAVE");
+    putChunk(out, "fmt ", pcmFormat());
+    putText(out, "data");
+    put32(out, 0);
+    out.insert(out.end(), samples.begin(), samples.end());
+    set32(out, 4, static_cast<std::uint32_t>(out.size() - 8));
+    return out;
+}
+
 Bytes SoundSamples::wavWithoutPadByte(const Bytes& samples)
 {
     Bytes out;
