@@ -57,14 +57,16 @@ bool Mp3Parser::readHeader(const unsigned char* data, Frame& frame)
     const unsigned layerBits = data[1] >> 1 & 3;
     const unsigned rateIndex = data[2] >> 4;
     const unsigned sampleIndex = data[2] >> 2 & 3;
+    // MPEG-2.5 has layer III only.
     if (versionBits == 1 || layerBits == 0 || rateIndex == 0 || rateIndex == 15 || sampleIndex == 3 ||
-        (data[3] & 3) == 2) {
+        (data[3] & 3) == 2 || (versionBits == 0 && layerBits != 1)) {
         return false;
     }
     frame.version = versionBits;
     frame.layer = 4 - layerBits;
     frame.sampleRate = sampleRates[versionBits][sampleIndex];
     frame.mono = (data[3] >> 6) == 3;
+    frame.protectedByCrc = (data[1] & 1) == 0;
     const unsigned bitRate = bitRates[versionBits == 3 ? 0 : 1][frame.layer - 1][rateIndex] * 1000;
     const unsigned padding = data[2] >> 1 & 1;
     if (frame.layer == 1) {
@@ -77,13 +79,94 @@ bool Mp3Parser::readHeader(const unsigned char* data, Frame& frame)
     return frame.length > 4;
 }
 
+bool Mp3Parser::checkSideInformation(const unsigned char* data, const Frame& frame)
+{
+    const unsigned char* side = data + 4 + (frame.protectedByCrc ? 2 : 0);
+    if (frame.protectedByCrc) {
+        // CRC-16 (0x8005 from all ones) over the header's last two bytes and the side information.
+        const unsigned length = frame.version == 3 ? (frame.mono ? 17 : 32) : (frame.mono ? 9 : 17);
+        unsigned crc = 0xFFFF;
+        auto feed = [&crc](unsigned char byte) {
+            for (int bit = 7; bit >= 0; --bit) {
+                const bool top = ((crc >> 15) ^ (byte >> bit & 1)) != 0;
+                crc = crc << 1 & 0xFFFF;
+                if (top) {
+                    crc ^= 0x8005;
+                }
+            }
+        };
+        feed(data[2]);
+        feed(data[3]);
+        for (unsigned i = 0; i < length; ++i) {
+            feed(side[i]);
+        }
+        if (crc != bigEndian16(data + 4)) {
+            return false;
+        }
+    }
+    // The first frame of an encoder may hold a Xing, Info or VBRI header instead of sound; some
+    // write it over the side information.
+    const unsigned sideInformation = frame.version == 3 ? (frame.mono ? 17 : 32) : (frame.mono ? 9 : 17);
+    for (unsigned at : {4 + sideInformation, 6 + sideInformation, 36u}) {
+        if (std::memcmp(data + at, "Xing", 4) == 0 || std::memcmp(data + at, "Info", 4) == 0 ||
+            std::memcmp(data + at, "VBRI", 4) == 0) {
+            return true;
+        }
+    }
+    unsigned position = 0;
+    auto bits = [&](unsigned count) {
+        unsigned value = 0;
+        for (unsigned i = 0; i < count; ++i, ++position) {
+            value = value << 1 | (side[position / 8] >> (7 - position % 8) & 1);
+        }
+        return value;
+    };
+    const bool first = frame.version == 3;
+    const unsigned channels = frame.mono ? 1 : 2;
+    bits(first ? 9 : 8);
+    bits(first ? (frame.mono ? 5 : 3) : (frame.mono ? 1 : 2));
+    if (first) {
+        bits(4 * channels);
+    }
+    for (unsigned granule = 0; granule < (first ? 2u : 1u); ++granule) {
+        for (unsigned channel = 0; channel < channels; ++channel) {
+            bits(12);
+            // A granule has 576 lines, two a pair.
+            if (bits(9) > 288) {
+                return false;
+            }
+            bits(8);
+            bits(first ? 4 : 9);
+            unsigned tables = 3;
+            if (bits(1) != 0) {
+                // Window switching with the normal block type is forbidden.
+                if (bits(2) == 0) {
+                    return false;
+                }
+                bits(1);
+                tables = 2;
+            }
+            for (unsigned table = 0; table < tables; ++table) {
+                // Huffman tables 4 and 14 do not exist.
+                const unsigned selected = bits(5);
+                if (selected == 4 || selected == 14) {
+                    return false;
+                }
+            }
+            bits(tables == 2 ? 9 : 7);
+            bits(first ? 3 : 2);
+        }
+    }
+    return true;
+}
+
 bool Mp3Parser::detect(const unsigned char* data)
 {
     if (isId3Header(data)) {
         return true;
     }
     Frame frame;
-    return readHeader(data, frame);
+    return readHeader(data, frame) && (frame.layer != 3 || checkSideInformation(data, frame));
 }
 
 std::uint64_t Mp3Parser::framesStart() const
@@ -135,6 +218,19 @@ std::uint64_t Mp3Parser::skipTrailingTags(ByteCursor& input, std::uint64_t posit
     return position;
 }
 
+bool Mp3Parser::checkFrame(ByteCursor& input, std::uint64_t position, const Frame& frame)
+{
+    if (frame.layer != 3) {
+        return true;
+    }
+    // The side information, and the place of a Xing header after it, as far as the frame goes.
+    unsigned char data[windowSize] = {};
+    const unsigned needed = frame.length < windowSize ? frame.length : windowSize;
+    const unsigned sideInformation = frame.version == 3 ? (frame.mono ? 17 : 32) : (frame.mono ? 9 : 17);
+    return frame.length >= 4 + (frame.protectedByCrc ? 2 : 0) + sideInformation && input.seek(position) &&
+           input.read(data, needed) && checkSideInformation(data, frame);
+}
+
 std::uint64_t Mp3Parser::measure(ByteCursor& input)
 {
     unsigned char header[id3HeaderLength];
@@ -149,7 +245,7 @@ std::uint64_t Mp3Parser::measure(ByteCursor& input)
         }
     }
     Frame first;
-    if (!readHeader(header, first)) {
+    if (!readHeader(header, first) || !checkFrame(input, start, first)) {
         return 0;
     }
     const std::uint64_t declared = declaredLength(input, start, first);
@@ -163,6 +259,7 @@ std::uint64_t Mp3Parser::measure(ByteCursor& input)
             break;
         }
         if (!input.seek(position) || !input.read(bytes, sizeof bytes) || !readHeader(bytes, frame) ||
+            !checkFrame(input, position, frame) ||
             frame.version != first.version || frame.layer != first.layer || frame.sampleRate != first.sampleRate ||
             !input.hasBytes(position + frame.length)) {
             break;

@@ -12,8 +12,9 @@ class SignatureSet;
 // An APE tag and an ID3v1 tag may follow the frames.
 class Mp3Parser {
 public:
-    // An ID3v2 header, or a frame header.
-    static constexpr unsigned windowSize = 10;
+    // An ID3v2 header, or a frame header with its CRC, the side information of layer III and the
+    // place of a Xing or VBRI header.
+    static constexpr unsigned windowSize = 42;
     // Without a length in its first frame, the chain ends at its last whole frame, also where the
     // size window cuts it.
     static constexpr bool mayEndAtLimit = true;
@@ -34,9 +35,14 @@ private:
         unsigned sampleRate;
         std::uint32_t length;
         bool mono;
+        bool protectedByCrc;
     };
 
     static bool readHeader(const unsigned char* data, Frame& frame);
+    // Whether the side information of a layer III frame, which follows its header (and CRC),
+    // holds values an encoder can write.
+    static bool checkSideInformation(const unsigned char* data, const Frame& frame);
+    static bool checkFrame(ByteCursor& input, std::uint64_t position, const Frame& frame);
     // The length of the chain that a Xing, Info or VBRI header in the first frame gives, or 0.
     static std::uint64_t declaredLength(ByteCursor& input, std::uint64_t start, const Frame& frame);
     // The tags after the frames: APE, then ID3v1.

@@ -107,6 +107,7 @@ const Sample samples[] = {
     {"FfmpegStereoFlac", "flac", SoundSamples::ffmpegFlac, firstFlacFrame(3), true, true},
     // A cut ID3v1 tag is left out of the find: the sound before it is whole.
     {"Mp3WithTags", "mp3", SoundSamples::mp3WithTags, in("Info", -34), false},
+    {"Mp3WithCrc", "mp3", SoundSamples::mp3WithCrc, at(216)},
     {"Mp3Bare", "mp3", SoundSamples::mp3Bare, at(1), false, false, Pair::Chained},
     {"Mp2", "mp3", SoundSamples::mp2, at(2), false, false, Pair::Chained},
 };

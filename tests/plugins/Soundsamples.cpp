@@ -359,3 +359,8 @@ Bytes SoundSamples::mp2()
     return ToolFiles::make(ffmpeg + "-f lavfi -i sine=f=440:d=0.4:sample_rate=32000 -c:a mp2 -b:a 64k "
                                     "-id3v2_version 0 -f mp2 {out}");
 }
+
+Bytes SoundSamples::mp3WithCrc()
+{
+    return ToolFiles::make("sox -n -r 22050 -c 2 -b 16 tone.wav synth 0.4 sine 440 && lame --quiet -p -b 64 tone.wav {out}");
+}

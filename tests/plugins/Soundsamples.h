@@ -60,4 +60,6 @@ public:
     // MPEG-2 layer III without any tag or Xing header.
     static Bytes mp3Bare();
     static Bytes mp2();
+    // LAME's frames with their CRCs, stereo MPEG-2, an Info header first.
+    static Bytes mp3WithCrc();
 };
