@@ -89,6 +89,14 @@ const Sample samples[] = {
     {"FfmpegAvi", "avi", SoundSamples::ffmpegAvi, in("avih", 1)},
     {"AviWithJunkFirst", "avi", SoundSamples::aviWithJunkFirst, in("hdrl")},
     {"UnfinishedAvi", "avi", SoundSamples::ffmpegStreamedAvi, in("avih"), false},
+    {"UnfinishedAviWithSizesZero", "avi",
+     [] {
+         Bytes avi = SoundSamples::ffmpegStreamedAvi();
+         std::fill_n(avi.begin() + 4, 4, 0);
+         std::fill_n(avi.begin() + static_cast<long>(find(avi, "movi") - 4), 4, 0);
+         return avi;
+     },
+     in("hdrl"), false},
     {"WebpLossy", "webp", SoundSamples::webpLossy, in("VP8 ", 4)},
     {"WebpLossless", "webp", SoundSamples::webpLossless, in("VP8L", 8)},
     {"WebpWithAlpha", "webp", SoundSamples::webpWithAlpha, in("ALPH", 1)},
@@ -272,9 +280,22 @@ unsigned extractAt(IExtractPlugin* plugin, const std::string& input, std::uint64
 
 // ffmpeg writing to a pipe leaves every size unwritten: the samples run to the end of what may be
 // read, in whole sample frames, and the size window's upper bound cuts them.
-TEST(UnfinishedRecording, RunsToTheInputsEndOrTheSizeWindowInWholeFrames)
+// The same with the sizes left at 0, as other recorders leave them.
+Bytes withSizesZero(Bytes file, const std::vector<std::string>& ids)
 {
-    const Bytes file = SoundSamples::ffmpegStreamedWav();
+    for (const std::string& id : ids) {
+        std::fill_n(file.begin() + static_cast<long>(find(file, id) + 4), 4, 0);
+    }
+    return file;
+}
+
+class UnfinishedRecording : public ::testing::TestWithParam<bool> {
+};
+
+TEST_P(UnfinishedRecording, RunsToTheInputsEndOrTheSizeWindowInWholeFrames)
+{
+    const Bytes file = GetParam() ? withSizesZero(SoundSamples::ffmpegStreamedWav(), {"RIFF", "data"})
+                                  : SoundSamples::ffmpegStreamedWav();
     const std::size_t samplesStart = find(file, "data") + 8;
     Bytes content = SampleFiles::random(7, 1);
     content.insert(content.end(), file.begin(), file.end());
@@ -307,6 +328,9 @@ TEST(UnfinishedRecording, RunsToTheInputsEndOrTheSizeWindowInWholeFrames)
         std::filesystem::remove(output);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Sizes, UnfinishedRecording, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "LeftAtZero" : "LeftAtAllOnes"; });
 
 void put32(std::fstream& out, std::uint32_t value)
 {
