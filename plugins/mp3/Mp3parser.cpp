@@ -79,12 +79,13 @@ bool Mp3Parser::readHeader(const unsigned char* data, Frame& frame)
     return frame.length > 4;
 }
 
-bool Mp3Parser::checkSideInformation(const unsigned char* data, const Frame& frame)
+bool Mp3Parser::checkSideInformation(const unsigned char* data, unsigned available, const Frame& frame)
 {
-    const unsigned char* side = data + 4 + (frame.protectedByCrc ? 2 : 0);
-    if (frame.protectedByCrc) {
+    const unsigned start = 4 + (frame.protectedByCrc ? 2 : 0);
+    const unsigned char* side = data + start;
+    const unsigned length = frame.version == 3 ? (frame.mono ? 17 : 32) : (frame.mono ? 9 : 17);
+    if (frame.protectedByCrc && start + length <= available) {
         // CRC-16 (0x8005 from all ones) over the header's last two bytes and the side information.
-        const unsigned length = frame.version == 3 ? (frame.mono ? 17 : 32) : (frame.mono ? 9 : 17);
         unsigned crc = 0xFFFF;
         auto feed = [&crc](unsigned char byte) {
             for (int bit = 7; bit >= 0; --bit) {
@@ -106,13 +107,14 @@ bool Mp3Parser::checkSideInformation(const unsigned char* data, const Frame& fra
     }
     // The first frame of an encoder may hold a Xing, Info or VBRI header instead of sound; some
     // write it over the side information.
-    const unsigned sideInformation = frame.version == 3 ? (frame.mono ? 17 : 32) : (frame.mono ? 9 : 17);
-    for (unsigned at : {4 + sideInformation, 6 + sideInformation, 36u}) {
-        if (std::memcmp(data + at, "Xing", 4) == 0 || std::memcmp(data + at, "Info", 4) == 0 ||
-            std::memcmp(data + at, "VBRI", 4) == 0) {
+    for (unsigned at : {4 + length, 6 + length, 36u}) {
+        if (at + 4 <= available && (std::memcmp(data + at, "Xing", 4) == 0 || std::memcmp(data + at, "Info", 4) == 0 ||
+                                    std::memcmp(data + at, "VBRI", 4) == 0)) {
             return true;
         }
     }
+    // Only the fields of the granules and channels that lie whole in the bytes given are checked.
+    const unsigned availableBits = (available - start) * 8;
     unsigned position = 0;
     auto bits = [&](unsigned count) {
         unsigned value = 0;
@@ -128,8 +130,12 @@ bool Mp3Parser::checkSideInformation(const unsigned char* data, const Frame& fra
     if (first) {
         bits(4 * channels);
     }
+    const unsigned fieldsLength = first ? 59 : 63;
     for (unsigned granule = 0; granule < (first ? 2u : 1u); ++granule) {
         for (unsigned channel = 0; channel < channels; ++channel) {
+            if (position + fieldsLength > availableBits) {
+                return true;
+            }
             bits(12);
             // A granule has 576 lines, two a pair.
             if (bits(9) > 288) {
@@ -166,7 +172,7 @@ bool Mp3Parser::detect(const unsigned char* data)
         return true;
     }
     Frame frame;
-    return readHeader(data, frame) && (frame.layer != 3 || checkSideInformation(data, frame));
+    return readHeader(data, frame) && (frame.layer != 3 || checkSideInformation(data, windowSize, frame));
 }
 
 std::uint64_t Mp3Parser::framesStart() const
@@ -224,11 +230,11 @@ bool Mp3Parser::checkFrame(ByteCursor& input, std::uint64_t position, const Fram
         return true;
     }
     // The side information, and the place of a Xing header after it, as far as the frame goes.
-    unsigned char data[windowSize] = {};
-    const unsigned needed = frame.length < windowSize ? frame.length : windowSize;
+    unsigned char data[42] = {};
+    const unsigned needed = frame.length < sizeof data ? frame.length : sizeof data;
     const unsigned sideInformation = frame.version == 3 ? (frame.mono ? 17 : 32) : (frame.mono ? 9 : 17);
     return frame.length >= 4 + (frame.protectedByCrc ? 2 : 0) + sideInformation && input.seek(position) &&
-           input.read(data, needed) && checkSideInformation(data, frame);
+           input.read(data, needed) && checkSideInformation(data, needed, frame);
 }
 
 std::uint64_t Mp3Parser::measure(ByteCursor& input)

@@ -12,9 +12,9 @@ class SignatureSet;
 // An APE tag and an ID3v1 tag may follow the frames.
 class Mp3Parser {
 public:
-    // An ID3v2 header, or a frame header with its CRC, the side information of layer III and the
-    // place of a Xing or VBRI header.
-    static constexpr unsigned windowSize = 42;
+    // An ID3v2 header, or a frame header with its CRC and most of the side information of layer
+    // III (all of it but in MPEG-1 stereo).
+    static constexpr unsigned windowSize = 30;
     // Without a length in its first frame, the chain ends at its last whole frame, also where the
     // size window cuts it.
     static constexpr bool mayEndAtLimit = true;
@@ -40,8 +40,8 @@ private:
 
     static bool readHeader(const unsigned char* data, Frame& frame);
     // Whether the side information of a layer III frame, which follows its header (and CRC),
-    // holds values an encoder can write.
-    static bool checkSideInformation(const unsigned char* data, const Frame& frame);
+    // holds values an encoder can write, as far as the available bytes at data go.
+    static bool checkSideInformation(const unsigned char* data, unsigned available, const Frame& frame);
     static bool checkFrame(ByteCursor& input, std::uint64_t position, const Frame& frame);
     // The length of the chain that a Xing, Info or VBRI header in the first frame gives, or 0.
     static std::uint64_t declaredLength(ByteCursor& input, std::uint64_t start, const Frame& frame);
