@@ -15,6 +15,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,12 @@ struct Sample {
     bool checksummed = false;
     Pair pair = Pair::Apart;
 };
+
+// For readable test names and messages.
+void PrintTo(const Sample& sample, std::ostream* out)
+{
+    *out << sample.name;
+}
 
 std::size_t find(const Bytes& bytes, const std::string& text, std::size_t from = 0)
 {
