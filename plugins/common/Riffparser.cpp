@@ -245,6 +245,8 @@ std::uint64_t RiffParser::walkOpen(ByteCursor& input, std::uint64_t position)
                 break;
             }
             position = dataStart + 4;
+            // What the list says (its type) counts towards the form only with the list in it.
+            lastEnd = position;
             continue;
         }
         std::uint64_t size = field;

@@ -27,6 +27,9 @@ const Expected samples[] = {
     {"webp", "glintfetch.webp", "webp", false},
     {"aif", "glintfetch.aif", "aif", false},
     {"mid", "glintfetch.mid", "mid", false},
+    {"ogg", "glintfetch.ogg", "ogg", false},
+    {"flac", "glintfetch.flac", "flac", false},
+    {"mp3", "glintfetch.mp3", "mp3", false},
 };
 
 bool holdsNonAscii(const std::string& text)

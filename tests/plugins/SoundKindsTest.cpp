@@ -15,13 +15,19 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
 namespace {
 
 // Every plug-in, so that a find of one kind that another plug-in also claims shows up.
-const char* const allFolders[] = {"png", "jpeg", "gif", "bmp", "wav", "avi", "webp", "aif", "mid"};
+const char* const allFolders[] = {"png", "jpeg", "gif", "bmp", "wav", "avi", "webp", "aif", "mid", "ogg", "flac", "mp3"};
+
+// What two copies of a file back to back are. Ogg streams one after another make one chained
+// stream, whose second link is also a stream of its own; MPEG audio frames without a length make
+// one chain, whose tail is not taken again.
+enum class Pair { Apart, ChainedThenSecond, Chained };
 
 struct Sample {
     const char* name;
@@ -35,11 +41,19 @@ struct Sample {
     // Whether checksums cover the whole file, so that a copy cut short is not found even where
     // other data follows and fills the place of what is missing.
     bool checksummed = false;
+    Pair pair = Pair::Apart;
 };
+
+// For readable test names and messages.
+void PrintTo(const Sample& sample, std::ostream* out)
+{
+    *out << sample.name;
+}
 
 std::size_t find(const Bytes& bytes, const std::string& text, std::size_t from = 0)
 {
-    auto at = std::search(bytes.begin() + static_cast<long>(from), bytes.end(), text.begin(), text.end());
+    const Bytes pattern(text.begin(), text.end());
+    auto at = std::search(bytes.begin() + static_cast<long>(from), bytes.end(), pattern.begin(), pattern.end());
     if (at == bytes.end()) {
         throw std::runtime_error("no " + text + " in the sample");
     }
@@ -51,9 +65,15 @@ std::function<std::size_t(const Bytes&)> at(std::size_t offset)
     return [offset](const Bytes&) { return offset; };
 }
 
-std::function<std::size_t(const Bytes&)> in(const std::string& text, std::size_t plus = 0)
+std::function<std::size_t(const Bytes&)> in(const std::string& text, long plus = 0)
 {
-    return [text, plus](const Bytes& bytes) { return find(bytes, text) + plus; };
+    return [text, plus](const Bytes& bytes) { return static_cast<std::size_t>(static_cast<long>(find(bytes, text)) + plus); };
+}
+
+// A byte of the first audio frame of a FLAC stream, past its metadata.
+std::function<std::size_t(const Bytes&)> firstFlacFrame(std::size_t plus)
+{
+    return [plus](const Bytes& bytes) { return find(bytes, "\xFF\xF8", 42) + plus; };
 }
 
 const Bytes& samples333()
@@ -70,11 +90,20 @@ const Sample samples[] = {
     {"HandBuiltBw64", "wav", [] { return SoundSamples::largeWav("BW64", samples333()); }, in("ds64", 8)},
     {"UnfinishedWavWithSizedChunks", "wav", [] { return SoundSamples::unfinishedWavWithSizedChunks(samples333()); },
      in("fmt ", 1), false},
+    {"WavWithUnwrittenDataSize", "wav", [] { return SoundSamples::wavWithUnwrittenDataSize(samples333()); }, in("fmt ")},
     {"WavWithoutPadByte", "wav", [] { return SoundSamples::wavWithoutPadByte(samples333()); }, at(5)},
     {"WavWithShortFormat", "wav", [] { return SoundSamples::wavWithShortFormat(samples333()); }, in("data", 2)},
     {"FfmpegAvi", "avi", SoundSamples::ffmpegAvi, in("avih", 1)},
     {"AviWithJunkFirst", "avi", SoundSamples::aviWithJunkFirst, in("hdrl")},
     {"UnfinishedAvi", "avi", SoundSamples::ffmpegStreamedAvi, in("avih"), false},
+    {"UnfinishedAviWithSizesZero", "avi",
+     [] {
+         Bytes avi = SoundSamples::ffmpegStreamedAvi();
+         std::fill_n(avi.begin() + 4, 4, 0);
+         std::fill_n(avi.begin() + static_cast<long>(find(avi, "movi") - 4), 4, 0);
+         return avi;
+     },
+     in("hdrl"), false},
     {"WebpLossy", "webp", SoundSamples::webpLossy, in("VP8 ", 4)},
     {"WebpLossless", "webp", SoundSamples::webpLossless, in("VP8L", 8)},
     {"WebpWithAlpha", "webp", SoundSamples::webpWithAlpha, in("ALPH", 1)},
@@ -85,6 +114,17 @@ const Sample samples[] = {
     {"SoxAifc", "aif", SoundSamples::soxAifc, at(6)},
     {"MidiOfThreeTracks", "mid", [] { return SoundSamples::midi(3, 1); }, in("MTrk", 1)},
     {"MidiOfOneTrack", "mid", [] { return SoundSamples::midi(1, 2); }, in("MTrk", 6)},
+    {"OggVorbis", "ogg", SoundSamples::oggVorbis, in("OggS", 100), true, true, Pair::ChainedThenSecond},
+    {"OggOpus", "ogg", SoundSamples::oggOpus, in("OpusTags", 9), true, true, Pair::ChainedThenSecond},
+    {"OggFlac", "ogg", SoundSamples::oggFlac, in("fLaC", 9), true, true, Pair::ChainedThenSecond},
+    {"OggMultiplexed", "ogg", SoundSamples::oggMultiplexed, in("vorbis", 200), true, true, Pair::ChainedThenSecond},
+    {"SoxFlac", "flac", SoundSamples::soxFlac, firstFlacFrame(10), true, true},
+    {"FfmpegStereoFlac", "flac", SoundSamples::ffmpegFlac, firstFlacFrame(3), true, true},
+    // A cut ID3v1 tag is left out of the find: the sound before it is whole.
+    {"Mp3WithTags", "mp3", SoundSamples::mp3WithTags, in("Info", -34), false},
+    {"Mp3WithCrc", "mp3", SoundSamples::mp3WithCrc, at(216)},
+    {"Mp3Bare", "mp3", SoundSamples::mp3Bare, at(1), false, false, Pair::Chained},
+    {"Mp2", "mp3", SoundSamples::mp2, at(2), false, false, Pair::Chained},
 };
 
 class SoundKindsTest : public ::testing::TestWithParam<Sample> {
@@ -142,6 +182,14 @@ TEST_P(SoundKindsTest, FoundTwiceBackToBack)
     append(corpus, file);
     append(corpus, noise(64, 4));
     std::vector<CorpusScanner::Find> expected = {expect(17), expect(17 + file.size())};
+    if (GetParam().pair != Pair::Apart) {
+        Bytes both = file;
+        append(both, file);
+        expected = {{17, GetParam().kind, both}};
+        if (GetParam().pair == Pair::ChainedThenSecond) {
+            expected.push_back(expect(17 + file.size()));
+        }
+    }
     EXPECT_EQ(scan(corpus), expected);
 }
 
@@ -200,6 +248,30 @@ TEST_P(SoundKindsTest, BrokenStructureByteIsNotFoundAsItWas)
     }
 }
 
+// A chained Ogg stream: its second link is a stream of its own as well, found at its place.
+TEST(ChainedOgg, IsFoundWholeAndItsSecondLinkAlone)
+{
+    const Bytes vorbis = SoundSamples::oggVorbis();
+    const Bytes opus = SoundSamples::oggOpus();
+    Bytes chained = vorbis;
+    chained.insert(chained.end(), opus.begin(), opus.end());
+    Bytes corpus = SampleFiles::random(333, 1);
+    corpus.insert(corpus.end(), chained.begin(), chained.end());
+    Bytes tail = SampleFiles::random(99, 2);
+    corpus.insert(corpus.end(), tail.begin(), tail.end());
+    TemporaryFolder folder;
+    TemporaryFolder output;
+    FakeExtractConfig config;
+    LoadedPlugin plugin("ogg");
+    plugin->setConfig(&config);
+    std::vector<CorpusScanner::Find> expected = {{333, "ogg", chained}, {333 + vorbis.size(), "ogg", opus}};
+    EXPECT_EQ(CorpusScanner({plugin.get()}, output).scan(folder.write("corpus.bin", corpus), corpus), expected);
+
+    // The second link cut short breaks the chain: it is one file, so none of it is taken.
+    corpus.resize(333 + chained.size() - 1);
+    EXPECT_TRUE(CorpusScanner({plugin.get()}, output).scan(folder.write("cut.bin", corpus), corpus).empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(Files, SoundKindsTest, ::testing::ValuesIn(samples),
                          [](const auto& info) { return std::string(info.param.name); });
 
@@ -215,9 +287,22 @@ unsigned extractAt(IExtractPlugin* plugin, const std::string& input, std::uint64
 
 // ffmpeg writing to a pipe leaves every size unwritten: the samples run to the end of what may be
 // read, in whole sample frames, and the size window's upper bound cuts them.
-TEST(UnfinishedRecording, RunsToTheInputsEndOrTheSizeWindowInWholeFrames)
+// The same with the sizes left at 0, as other recorders leave them.
+Bytes withSizesZero(Bytes file, const std::vector<std::string>& ids)
 {
-    const Bytes file = SoundSamples::ffmpegStreamedWav();
+    for (const std::string& id : ids) {
+        std::fill_n(file.begin() + static_cast<long>(find(file, id) + 4), 4, 0);
+    }
+    return file;
+}
+
+class UnfinishedRecording : public ::testing::TestWithParam<bool> {
+};
+
+TEST_P(UnfinishedRecording, RunsToTheInputsEndOrTheSizeWindowInWholeFrames)
+{
+    const Bytes file = GetParam() ? withSizesZero(SoundSamples::ffmpegStreamedWav(), {"RIFF", "data"})
+                                  : SoundSamples::ffmpegStreamedWav();
     const std::size_t samplesStart = find(file, "data") + 8;
     Bytes content = SampleFiles::random(7, 1);
     content.insert(content.end(), file.begin(), file.end());
@@ -250,6 +335,9 @@ TEST(UnfinishedRecording, RunsToTheInputsEndOrTheSizeWindowInWholeFrames)
         std::filesystem::remove(output);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Sizes, UnfinishedRecording, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "LeftAtZero" : "LeftAtAllOnes"; });
 
 void put32(std::fstream& out, std::uint32_t value)
 {
@@ -311,6 +399,35 @@ TEST(OpenDml, FileOfThreeGigabytesIsFoundWholeWithinTheSizeWindow)
     EXPECT_EQ(extractAt(plugin.get(), input, 3, output), whole);
     config.maximumSize = static_cast<int>(whole - 1 > 0x7FFFFFFF ? 0x7FFFFFFF : whole - 1);
     EXPECT_EQ(extractAt(plugin.get(), input, 3, output), 0u);
+}
+
+}
+
+namespace {
+
+// A recording that stopped just after it opened its movie list: the list's opening is the last
+// thing the file holds, and the file measures the same whether random data follows it or not.
+// The fuzzer found it ending before the list when data followed, and refused when none did.
+TEST(UnfinishedAvi, EndingAtItsMovieListMeasuresTheSameAloneOrFollowed)
+{
+    const Bytes file = SoundSamples::ffmpegStreamedAvi();
+    const std::size_t listEnd = find(file, "movi") + 4;
+    const Bytes opening(file.begin(), file.begin() + static_cast<long>(listEnd));
+    Bytes followed = opening;
+    followed.push_back(0x01);
+    Bytes noise = SampleFiles::random(300, 3);
+    followed.insert(followed.end(), noise.begin(), noise.end());
+    TemporaryFolder folder;
+    FakeExtractConfig config;
+    LoadedPlugin plugin("avi");
+    plugin->setConfig(&config);
+    for (const Bytes* input : {&opening, static_cast<const Bytes*>(&followed)}) {
+        const std::string path = folder.write("input.avi", *input);
+        const std::string output = folder.file("out.avi");
+        EXPECT_EQ(extractAt(plugin.get(), path, 0, output), listEnd);
+        EXPECT_EQ(TemporaryFolder::read(output), opening);
+        std::filesystem::remove(output);
+    }
 }
 
 }

@@ -175,6 +175,20 @@ Bytes SoundSamples::unfinishedWavWithSizedChunks(const Bytes& samples)
     return out;
 }
 
+Bytes SoundSamples::wavWithUnwrittenDataSize(const Bytes& samples)
+{
+    Bytes out;
+    putText(out, "RIFF");
+    put32(out, 0);
+    putText(out, "WAVE");
+    putChunk(out, "fmt ", pcmFormat());
+    putText(out, "data");
+    put32(out, 0);
+    out.insert(out.end(), samples.begin(), samples.end());
+    set32(out, 4, static_cast<std::uint32_t>(out.size() - 8));
+    return out;
+}
+
 Bytes SoundSamples::wavWithoutPadByte(const Bytes& samples)
 {
     Bytes out;
@@ -344,4 +358,9 @@ Bytes SoundSamples::mp2()
 {
     return ToolFiles::make(ffmpeg + "-f lavfi -i sine=f=440:d=0.4:sample_rate=32000 -c:a mp2 -b:a 64k "
                                     "-id3v2_version 0 -f mp2 {out}");
+}
+
+Bytes SoundSamples::mp3WithCrc()
+{
+    return ToolFiles::make("sox -n -r 22050 -c 2 -b 16 tone.wav synth 0.4 sine 440 && lame --quiet -p -b 64 tone.wav {out}");
 }

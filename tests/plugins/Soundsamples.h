@@ -21,6 +21,8 @@ public:
     static Bytes largeWav(const char* tag, const Bytes& samples);
     // A RIFF form size of 0 whose chunks carry their sizes: the file ends after its last chunk.
     static Bytes unfinishedWavWithSizedChunks(const Bytes& samples);
+    // A form size written, the data size left at 0: the samples fill the rest of the form.
+    static Bytes wavWithUnwrittenDataSize(const Bytes& samples);
     // An odd chunk with no pad byte after it.
     static Bytes wavWithoutPadByte(const Bytes& samples);
     // The 14-byte format chunk of the first WAVE writers.
@@ -58,4 +60,6 @@ public:
     // MPEG-2 layer III without any tag or Xing header.
     static Bytes mp3Bare();
     static Bytes mp2();
+    // LAME's frames with their CRCs, stereo MPEG-2, an Info header first.
+    static Bytes mp3WithCrc();
 };

@@ -31,3 +31,6 @@ $ff $tone -c:a flac -f ogg ogg/flac.oga
 sox -n -r 8000 -c 1 -b 16 -t flac flac/short.flac synth 0.02 sine 440
 $ff -f lavfi -i sine=f=440:d=0.1:sample_rate=8000 -c:a libmp3lame -b:a 8k -f mp3 mp3/short.mp3
 $ff -f lavfi -i sine=f=440:d=0.1:sample_rate=32000 -c:a mp2 -b:a 32k -f mp2 mp3/short.mp2
+sox -n -r 22050 -c 2 -b 16 tone.wav synth 0.05 sine 440
+lame --quiet -p -b 32 tone.wav mp3/with-crc.mp3
+rm tone.wav
