@@ -1,5 +1,6 @@
 #include "plugins/apk/Apkparser.h"
 
+#include "plugins/common/Bytes.h"
 #include "plugins/zip/Zipkind.h"
 
 namespace {
@@ -19,7 +20,8 @@ const SignatureSet& ApkParser::signatures()
 
 bool ApkParser::detect(const unsigned char* data)
 {
-    return layout().detect(data);
+    // Almost every position fails here, before the layout is looked at.
+    return loadWord32(data) == magic32('P', 'K', 3, 4) && layout().detect(data);
 }
 
 std::uint64_t ApkParser::measure(ByteCursor& input)

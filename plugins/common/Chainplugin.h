@@ -15,7 +15,8 @@
 // member: it is offered as before.
 //
 // Parser adds to FormatPlugin's needs members(): after a measure that found a file, the positions
-// of its members after the first, relative to its start.
+// of its members after the first, relative to its start; after one that found none, the positions
+// (if any) that it proved to be members of a file that begins before the cursor's first byte.
 template <class Parser>
 class ChainPlugin : public FormatPlugin<Parser> {
 public:
@@ -50,10 +51,8 @@ protected:
         }
         Parser parser;
         std::uint64_t length = parser.measure(input);
-        if (length > 0) {
-            for (std::uint64_t member : parser.members()) {
-                members.insert(origin + member);
-            }
+        for (std::uint64_t member : parser.members()) {
+            members.insert(origin + member);
         }
         return length;
     }

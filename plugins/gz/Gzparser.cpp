@@ -173,6 +173,7 @@ std::uint64_t GzParser::measure(ByteCursor& input)
             break;
         }
         if (nextEnd > input.limit()) {
+            laterMembers.clear();
             return 0;
         }
         laterMembers.push_back(end);

@@ -113,7 +113,6 @@ std::uint64_t ZipParser::measure(ByteCursor& input, const NameVisitor& visitor)
     laterHeaders.clear();
     std::uint32_t signature = 0;
     for (;;) {
-        std::uint64_t at = input.position();
         if (!input.readLittleEndian32(signature)) {
             return 0;
         }
@@ -122,9 +121,6 @@ std::uint64_t ZipParser::measure(ByteCursor& input, const NameVisitor& visitor)
         }
         if (!walkEntry(input, visitor)) {
             return 0;
-        }
-        if (at > 0) {
-            laterHeaders.push_back(at);
         }
     }
     if (signature != centralHeaderSignature || entries.empty()) {
@@ -135,6 +131,12 @@ std::uint64_t ZipParser::measure(ByteCursor& input, const NameVisitor& visitor)
     std::uint64_t count = 0;
     if (!walkCentralDirectory(input, count)) {
         return 0;
+    }
+    laterHeaders.clear();
+    for (const Entry& entry : entries) {
+        if (entry.offset > 0) {
+            laterHeaders.push_back(entry.offset);
+        }
     }
     std::uint64_t end = walkEnd(input, centralStart, input.position(), count);
     if (end == 0) {
@@ -235,6 +237,7 @@ bool ZipParser::walkEntry(ByteCursor& input, const NameVisitor& visitor)
 
 bool ZipParser::walkCentralDirectory(ByteCursor& input, std::uint64_t& count)
 {
+    std::vector<Entry> listed;
     for (;;) {
         std::uint64_t at = input.position();
         std::uint32_t signature = 0;
@@ -275,16 +278,47 @@ bool ZipParser::walkCentralDirectory(ByteCursor& input, std::uint64_t& count)
         if (diskStart != 0 && diskStart != saturated16) {
             return false;
         }
-        auto entry = std::lower_bound(entries.begin(), entries.end(), localOffset,
+        listed.push_back(Entry{localOffset, compressedSize, crc, method, false});
+    }
+    count = listed.size();
+    if (matchListed(listed, 0) && count == entries.size()) {
+        return true;
+    }
+    // Local headers that lie, all of them, a fixed distance further on in the central directory
+    // than where this walk found them are the later entries of an archive that begins before this
+    // one's first byte: they are remembered, so that the walk is not made again from each of them.
+    std::uint64_t farthest = 0;
+    for (const Entry& entry : listed) {
+        farthest = std::max(farthest, entry.offset);
+    }
+    std::uint64_t shift = farthest - entries.back().offset;
+    if (farthest > entries.back().offset && listed.size() > entries.size() && matchListed(listed, shift)) {
+        for (const Entry& entry : entries) {
+            if (entry.offset > 0) {
+                laterHeaders.push_back(entry.offset);
+            }
+        }
+    }
+    return false;
+}
+
+bool ZipParser::matchListed(std::vector<Entry>& listed, std::uint64_t shift)
+{
+    std::sort(listed.begin(), listed.end(), [](const Entry& a, const Entry& b) { return a.offset < b.offset; });
+    for (Entry& entry : listed) {
+        entry.matched = false;
+    }
+    for (const Entry& walked : entries) {
+        auto entry = std::lower_bound(listed.begin(), listed.end(), walked.offset + shift,
                                       [](const Entry& e, std::uint64_t offset) { return e.offset < offset; });
-        if (entry == entries.end() || entry->offset != localOffset || entry->matched || entry->method != method ||
-            entry->crc != crc || entry->compressedSize != compressedSize) {
+        if (entry == listed.end() || entry->offset != walked.offset + shift || entry->matched ||
+            entry->method != walked.method || entry->crc != walked.crc ||
+            entry->compressedSize != walked.compressedSize) {
             return false;
         }
         entry->matched = true;
-        ++count;
     }
-    return count == entries.size();
+    return true;
 }
 
 std::uint64_t ZipParser::walkEnd(ByteCursor& input, std::uint64_t centralStart, std::uint64_t centralEnd,

@@ -28,7 +28,9 @@ public:
     static const SignatureSet& signatures();
     std::uint64_t measure(ByteCursor& input);
     std::uint64_t measure(ByteCursor& input, const NameVisitor& visitor);
-    // Where the local headers after the first begin, once measure has found an archive.
+    // Where the local headers after the first begin, once measure has found an archive; or,
+    // when it has found the entries walked to be the later entries of an archive that begins
+    // before the cursor's first byte, where they all begin.
     const std::vector<std::uint64_t>& members() const;
 
 private:
@@ -42,6 +44,8 @@ private:
 
     bool walkEntry(ByteCursor& input, const NameVisitor& visitor);
     bool walkCentralDirectory(ByteCursor& input, std::uint64_t& count);
+    // Whether the central directory's entries hold every walked entry, shift bytes further on.
+    bool matchListed(std::vector<Entry>& listed, std::uint64_t shift);
     std::uint64_t walkEnd(ByteCursor& input, std::uint64_t centralStart, std::uint64_t centralEnd,
                           std::uint64_t count);
 

@@ -11,9 +11,13 @@
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+
 #include <algorithm>
+#include <chrono>
 #include <functional>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <set>
 #include <string>
@@ -239,7 +243,8 @@ TEST_P(TarTest, FirstHeaderWithAChangedChecksumIsNotExtracted)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, TarTest, ::testing::Values("gnu", "ustar", "posix"));
+INSTANTIATE_TEST_SUITE_P(Formats, TarTest, ::testing::Values("gnu", "ustar", "posix"),
+                         [](const auto& info) { return std::string(info.param); });
 
 TEST(ArchiveNesting, ArchivesStoredInsideArchivesAreFoundOnTheirOwn)
 {
@@ -334,5 +339,95 @@ TEST(ArchiveKinds, EveryPluginDescribesItselfWithAKindOfItsOwn)
     EXPECT_EQ(ids.size(), std::size(folders));
     EXPECT_EQ(kinds.size(), std::size(folders));
 }
+
+TEST(ArchiveKinds, ArchiveOfManyEntriesIsWalkedOnceNotFromEachEntry)
+{
+    // A Java archive written to a pipe, as the JDK's tools write theirs: every entry's end is
+    // found by inflating it. Walked again from each of its entries, it would take the square of
+    // its length; the bound is far above one walk and far below that.
+    ArchivePlugins plugins;
+    ArchiveSamples made(15);
+    std::string names = " META-INF/MANIFEST.MF";
+    made.addFile("list.txt", Bytes());
+    std::string script = "mkdir -p META-INF entries && printf 'Manifest-Version: 1.0\\r\\n' > META-INF/MANIFEST.MF && "
+                         "for i in $(seq 1 6000); do echo \"entry $i of the archive, entry $i\" > entries/e$i.txt; done && "
+                         "(echo META-INF/MANIFEST.MF; ls -1 entries/* | sort -V) | zip -q -X -@ - | cat > out.jar";
+    Bytes jar = made.make(script, "out.jar");
+    Bytes corpus = SampleFiles::random(13, 1);
+    corpus.insert(corpus.end(), jar.begin(), jar.end());
+    auto started = std::chrono::steady_clock::now();
+    std::vector<CorpusScanner::Find> found = plugins.scan(corpus);
+    auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    EXPECT_EQ(found, (std::vector<CorpusScanner::Find>{{13, "jar", jar}}));
+    EXPECT_LT(seconds, 20.0);
+}
+
+struct CountingHost {
+    ExtractHost host;
+    int calls = 0;
+    int cancelAfter;
+};
+
+int countAndCancel(void* context)
+{
+    auto* counting = static_cast<CountingHost*>(context);
+    return ++counting->calls > counting->cancelAfter ? 1 : 0;
+}
+
+void noWindow(void*, std::uint64_t* minimum, std::uint64_t* maximum)
+{
+    *minimum = 0;
+    *maximum = UINT64_MAX;
+}
+
+class ArchiveCancelTest : public ::testing::TestWithParam<const char*> {
+};
+
+TEST_P(ArchiveCancelTest, LongDecodeStopsOnceTheRunIsCancelled)
+{
+    const std::string kind = GetParam();
+    ArchiveSamples made(16);
+    made.addFile("big.bin", SampleFiles::random(3 * 1024 * 1024, 17));
+    Bytes file = kind == "gz" ? made.make("gzip -c big.bin > out.gz", "out.gz")
+               : kind == "bz2" ? made.make("bzip2 -c big.bin > out.bz2", "out.bz2")
+               : kind == "xz" ? made.make("xz -c big.bin > out.xz", "out.xz")
+                              : made.make("zip -q -X - big.bin | cat > out.zip", "out.zip");
+    TemporaryFolder folder;
+    std::string input = folder.write("input.bin", file);
+    std::string output = folder.file("found." + kind);
+
+    LoadedPlugin plugin(kind);
+    FakeExtractConfig config;
+    plugin->setConfig(&config);
+    void* library = dlopen(LoadedPlugin::pathOf(kind).c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(library, nullptr);
+    auto getExtension =
+        reinterpret_cast<GetExtractPluginExtensionFunction>(dlsym(library, "_getExtractPluginExtension"));
+    ASSERT_NE(getExtension, nullptr);
+    const ExtractPluginExtension* extension = getExtension();
+
+    for (int cancelAfter : {1000000, 5}) {
+        CountingHost counting{{sizeof(ExtractHost), nullptr, &noWindow, &countAndCancel}, 0, cancelAfter};
+        counting.host.context = &counting;
+        extension->setHost(plugin.get(), &counting.host);
+        unsigned result = plugin->extract(input.c_str(), 0, 0, output.c_str());
+        const char* message = nullptr;
+        if (cancelAfter > 1000) {
+            EXPECT_EQ(result, file.size());
+            EXPECT_EQ(TemporaryFolder::read(output), file);
+            std::filesystem::remove(output);
+        } else {
+            EXPECT_EQ(result, 0u);
+            EXPECT_EQ(extension->getExtractFailure(plugin.get(), &message), EXTRACT_CANCELLED);
+            EXPECT_FALSE(std::filesystem::exists(output));
+            EXPECT_LT(counting.calls, 100) << "the decode asked on and on after the cancel";
+        }
+        extension->setHost(plugin.get(), nullptr);
+    }
+    dlclose(library);
+}
+
+INSTANTIATE_TEST_SUITE_P(Streams, ArchiveCancelTest, ::testing::Values("gz", "bz2", "xz", "zip"),
+                         [](const auto& info) { return std::string(info.param); });
 
 }
