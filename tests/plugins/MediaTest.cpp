@@ -243,6 +243,12 @@ TEST_F(MediaScan, FilesOfEveryKindBackToBackAndInsideOneAnother)
     EXPECT_EQ(scan(), expected);
 }
 
+TEST_F(MediaScan, RandomDataAloneYieldsNothing)
+{
+    fill(1024 * 1024);
+    EXPECT_TRUE(scan().empty());
+}
+
 TEST_F(MediaScan, MediaDataOfSizeZeroRunsToTheEndOfTheInput)
 {
     const Bytes& file = MediaFiles::get("mp4-to-end");
