@@ -30,8 +30,10 @@ struct Sample {
 const Sample samples[] = {
     {"mp4", "isomedia", "mp4"},       {"mov", "isomedia", "mov"},       {"3gp", "isomedia", "3gp"},
     {"m4a", "isomedia", "m4a"},       {"heic", "isomedia", "heic"},     {"avif", "isomedia", "avif"},
-    {"cr3", "isomedia", "cr3"},       {"mov-bare", "isomedia", "mov"},  {"mkv", "matroska", "mkv"},
-    {"mkv-live", "matroska", "mkv"},  {"webm", "matroska", "webm"},     {"wmv", "wmv", "wmv"},
+    {"cr3", "isomedia", "cr3"},       {"mov-bare", "isomedia", "mov"},  {"mp4-large", "isomedia", "mp4"},
+    {"mp4-faststart", "isomedia", "mp4"},                               {"mkv", "matroska", "mkv"},
+    {"mkv-live", "matroska", "mkv"},  {"mkv-open-clusters", "matroska", "mkv"},
+    {"webm", "matroska", "webm"},     {"wmv", "wmv", "wmv"},
     {"wma", "wma", "wma"},            {"asf", "asf", "asf"},            {"flv", "flv", "flv"},
     {"mpg", "mpg", "mpg"},            {"vob", "mpg", "mpg"},            {"jp2", "jpeg2000", "jp2"},
     {"j2k", "jpeg2000", "j2k"},
@@ -239,6 +241,29 @@ TEST_F(MediaScan, FilesOfEveryKindBackToBackAndInsideOneAnother)
     fill(9);
     std::sort(expected.begin(), expected.end(), [](const auto& a, const auto& b) { return a.offset < b.offset; });
     EXPECT_EQ(scan(), expected);
+}
+
+TEST_F(MediaScan, RandomDataAloneYieldsNothing)
+{
+    fill(1024 * 1024);
+    EXPECT_TRUE(scan().empty());
+}
+
+TEST_F(MediaScan, MediaDataOfSizeZeroRunsToTheEndOfTheInput)
+{
+    const Bytes& file = MediaFiles::get("mp4-to-end");
+    fill(1001);
+    place(file, "mp4");
+    EXPECT_EQ(scan(), expected);
+
+    // What follows belongs to it: the file says so.
+    fill(333);
+    expected.back().bytes.assign(corpus.begin() + 1001, corpus.end());
+    EXPECT_EQ(scan(), expected);
+
+    // A size window that does not reach the input's end finds nothing: the end cannot be seen.
+    config.maximumSize = static_cast<int>(file.size());
+    EXPECT_TRUE(scan().empty());
 }
 
 TEST(MediaPlugins, DescribeThemselvesInJapanese)

@@ -23,6 +23,7 @@ struct Recipe {
 const Recipe recipes[] = {
     {"mp4", picture + " " + tone + " -c:v mpeg4 -c:a aac -b:a 16k -f mp4 OUT"},
     {"mov", picture + " " + tone + " -c:v mpeg4 -c:a aac -b:a 16k -f mov OUT"},
+    {"mp4-faststart", picture + " " + tone + " -c:v mpeg4 -c:a aac -b:a 16k -movflags +faststart -f mp4 OUT"},
     {"3gp", picture + " " + tone + " -c:v mpeg4 -c:a aac -b:a 16k -ar 8000 -f 3gp OUT"},
     {"m4a", tone + " -c:a aac -b:a 16k -f ipod OUT"},
     {"avif", still + " -c:v libaom-av1 -cpu-used 8 -still-picture 1 -f avif OUT"},
@@ -171,8 +172,63 @@ Bytes plainAsf(Bytes sound)
     return sound;
 }
 
+// ffmpeg leaves an empty free box before the media data, room for the 64-bit size that a large
+// file needs; this puts that size there, as ffmpeg does when the media data outgrows 32 bits.
+Bytes largeMediaSize(Bytes movie)
+{
+    const std::size_t free = find(movie, "free") - 4;
+    const std::uint32_t size = big32(movie, free + 8);
+    if (big32(movie, free) != 8 || std::string(movie.begin() + static_cast<long>(free) + 12,
+                                               movie.begin() + static_cast<long>(free) + 16) != "mdat") {
+        throw std::runtime_error("no room for a 64-bit size in the sample");
+    }
+    setBig32(movie, free, 1);
+    std::copy_n("mdat", 4, movie.begin() + static_cast<long>(free) + 4);
+    setBig32(movie, free + 8, 0);
+    setBig32(movie, free + 12, size + 8);
+    return movie;
+}
+
+// Every cluster of a stream-written Matroska file made of unknown size, as a recorder that writes
+// its clusters as they come leaves them.
+Bytes openClusters(Bytes video)
+{
+    const std::string cluster("\x1F\x43\xB6\x75", 4);
+    for (auto at = video.begin();;) {
+        at = std::search(at, video.end(), cluster.begin(), cluster.end(),
+                         [](unsigned char a, char b) { return a == static_cast<unsigned char>(b); });
+        if (at == video.end()) {
+            break;
+        }
+        at += 4;
+        std::size_t length = 1;
+        while ((*at & (0x80 >> (length - 1))) == 0) {
+            ++length;
+        }
+        *at = static_cast<unsigned char>(*at | ((0x80 >> (length - 1)) - 1));
+        std::fill_n(at + 1, length - 1, 0xFF);
+    }
+    return video;
+}
+
+// The movie before its media data, the media data's size 0: "to the end of the file".
+Bytes mediaToTheEnd(Bytes movie)
+{
+    setBig32(movie, find(movie, "mdat") - 4, 0);
+    return movie;
+}
+
 Bytes make(const std::string& name)
 {
+    if (name == "mp4-large") {
+        return largeMediaSize(MediaFiles::get("mp4"));
+    }
+    if (name == "mkv-open-clusters") {
+        return openClusters(MediaFiles::get("mkv-live"));
+    }
+    if (name == "mp4-to-end") {
+        return mediaToTheEnd(MediaFiles::get("mp4-faststart"));
+    }
     if (name == "mov-bare") {
         return bareMovie(MediaFiles::get("mov"));
     }
@@ -212,7 +268,8 @@ const Bytes& MediaFiles::get(const std::string& name)
 const std::vector<std::string>& MediaFiles::names()
 {
     static const std::vector<std::string> all = {"mp4", "mov", "3gp", "m4a", "heic", "avif", "cr3",
-                                                 "mov-bare", "mkv", "mkv-live", "webm", "wmv", "wma", "asf",
+                                                 "mov-bare", "mp4-large", "mp4-faststart", "mp4-to-end",
+                                                 "mkv", "mkv-open-clusters", "mkv-live", "webm", "wmv", "wma", "asf",
                                                  "flv", "mpg", "vob", "jp2", "j2k", "mkv-attached"};
     return all;
 }
