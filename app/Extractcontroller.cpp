@@ -41,6 +41,16 @@ std::string folderProblem(const std::string& directory)
     return "";
 }
 
+// 1234567 as "1,234,567".
+std::string groupedDigits(std::uint64_t value)
+{
+    std::string digits = std::to_string(value);
+    for (std::size_t at = digits.size(); at > 3; at -= 3) {
+        digits.insert(at - 3, ",");
+    }
+    return digits;
+}
+
 }  // namespace
 
 ExtractController::ExtractController(IView* view, IExtractModel* extractModel, IGlintfetchFactory* factory)
@@ -82,7 +92,12 @@ std::string ExtractController::doExecute(IValueObject* values)
     }
     extractModel->prepare();
 
-    const int answer = MessageDlg("総ファイルサイズ " + extractModel->getTotalSizeText() + "\n実行します。よろしいですか。",
+    unsigned high = 0;
+    unsigned low = 0;
+    extractModel->getTotalSize(&high, &low);
+    const std::uint64_t total = (static_cast<std::uint64_t>(high) << 32) | low;
+    const int answer = MessageDlg("総ファイルサイズ " + extractModel->getTotalSizeText() + "（" + groupedDigits(total) +
+                                      " バイト）\n出力先 " + directory + "\n実行します。よろしいですか。",
                                   mtWarning, TMsgDlgButtons{mbOK, mbCancel}, 0);
     if (answer != mrOk) {
         return "Cancelled";

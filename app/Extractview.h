@@ -13,7 +13,9 @@ class IValueObject;
 class TExtractForm;
 
 // The extraction dialog's view: turns the extraction model's "status"/"log" notifications into
-// bar positions (0..1000), the button's state and log lines.
+// bar positions (0..1000), the button's state, log lines (the log holds one run: "START" empties
+// it), the bytes scanned of the total with speed and time left, the finds so far by kind, and
+// the output-folder button, which can be pressed once the run has ended.
 //
 // Threads. The run notifies on its worker, a cancel's "ABORTED" on the user-interface thread, and
 // the controls belong to the user-interface thread. update therefore only records the change and
@@ -36,13 +38,19 @@ public:
 
     void setCancelController(IController* controller) override;
     void setCloseController(IController* controller) override;
+    void setOpenFolderController(IController* controller) override;
 
     void update(IObservable* source, IValueObject* values) override;
 
 private:
     class Changes;
+    struct Change;
 
     void applyWaitingChanges();
+    // On the user-interface thread, from a change of the waiting ones.
+    void showProgress(const Change& change);
+    void finish(const Change& change);
+    void showFinds();
 
     TExtractForm* extractForm;
     TNotifyEvent cancelHandler;

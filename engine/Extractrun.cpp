@@ -209,6 +209,15 @@ void ExtractRun::scanInput(const std::string& path) {
     inputEntry->setPath(path);
     say("DETECTED", inputEntry->getPath() + "から抽出中...");
     try {
+        // What the framework would call no file alike, the user is told apart.
+        switch (inputEntry->getKind()) {
+        case ResourceKind::none:
+            throw IOException("ファイルが見つかりません。", "ExtractRun::scanInput");
+        case ResourceKind::directory:
+            throw IOException("フォルダーです。中のファイルを入力に加えて下さい。", "ExtractRun::scanInput");
+        default:
+            break;
+        }
         const std::uint64_t size = entrySize(inputEntry);
         model.currentFileSize.store(size, relaxed);
         buffer->open(inputEntry, size);

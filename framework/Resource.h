@@ -15,6 +15,7 @@ public:
     std::string getName() override;
     std::string getParent() override;
     bool isDirectory() override;
+    ResourceKind getKind() override;
     bool isFile() override;
     bool exists() override;
     std::uint32_t getSizeLow() override;
@@ -32,5 +33,6 @@ private:
     std::string parent;
     bool directory = false;
     bool file = false;
+    ResourceKind kind = ResourceKind::none;
     std::uint64_t size = 0;  // kept from the last look-up that found the entry
 };

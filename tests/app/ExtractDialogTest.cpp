@@ -2,6 +2,7 @@
 #include "app/Extractcancelcontroller.h"
 #include "app/Extractcontroller.h"
 #include "app/Extractview.h"
+#include "app/Openoutputfoldercontroller.h"
 #include "app/IGlintfetchFactory.h"
 #include "app/Textractform.h"
 #include "engine/IConfigModel.h"
@@ -30,7 +31,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -250,8 +253,8 @@ TEST_F(ExtractDialogTest, FormIsBuiltAsDesigned)
     EXPECT_EQ(form->Caption(), "抽出状況");
     EXPECT_EQ(form->BorderStyle(), bsDialog);
     EXPECT_EQ(form->Position(), poMainFormCenter);
-    EXPECT_EQ(form->ClientWidth(), 377);
-    EXPECT_EQ(form->ClientHeight(), 345);
+    EXPECT_EQ(form->ClientWidth(), 457);
+    EXPECT_EQ(form->ClientHeight(), 385);
     EXPECT_EQ(form->Font()->Name(), "ＭＳ Ｐゴシック");
     EXPECT_EQ(form->Font()->Height(), -12);
     EXPECT_EQ(form->Font()->Charset(), SHIFTJIS_CHARSET);
@@ -274,6 +277,10 @@ TEST_F(ExtractDialogTest, FormIsBuiltAsDesigned)
     EXPECT_FALSE(form->CancelBtn->Cancel());
     EXPECT_EQ(form->CancelBtn->OnClick.Data(), static_cast<const void*>(static_cast<EventController*>(cancel.get())));
     EXPECT_EQ(form->OnClose.Data(), static_cast<const void*>(cancel.get()));
+    EXPECT_EQ(form->OpenFolderBtn->Caption(), "出力フォルダーを開く");
+    EXPECT_FALSE(form->OpenFolderBtn->Enabled());
+    EXPECT_EQ(form->ProgressText->Caption(), "");
+    EXPECT_EQ(form->FindsText->Caption(), "");
 }
 
 // Notifications on the user-interface thread take effect at once, even with the dialog hidden.
@@ -331,13 +338,15 @@ TEST_F(ExtractDialogTest, StatusesMoveTheBarsAndTheButton)
     scripted.say("COMPLETED", "抽出完了.");
     EXPECT_EQ(total->Position(), 900);
     EXPECT_EQ(lastLog(), "抽出中断.");
+    EXPECT_EQ(logLines(), (std::vector<std::string>{"抽出開始", "a.binから抽出中...", "その他", "エラー発生：読めません",
+                                                    "抽出中断."}));
     scripted.say("START", "抽出開始");
     scripted.say("COMPLETED", "抽出完了.");
     EXPECT_EQ(total->Position(), 1000);
     EXPECT_EQ(form->CancelBtn->Caption(), "ＯＫ");
 
-    const std::vector<std::string> expected = {"抽出開始", "a.binから抽出中...", "その他", "エラー発生：読めません",
-                                               "抽出中断.", "抽出開始", "抽出完了."};
+    // The log holds the last run alone.
+    const std::vector<std::string> expected = {"抽出開始", "抽出完了."};
     EXPECT_EQ(logLines(), expected);
 
     // Other models are not heard.
@@ -385,8 +394,8 @@ TEST_F(ExtractDialogTest, WorkerNotificationsArriveInOrderWithoutBlockingTheWork
     EXPECT_EQ(form->CancelBtn->Caption(), "ＯＫ");
 }
 
-// Two confirmed runs over a file with three finds: the bars end full, the log holds both runs one
-// after the other, every find is written, and OK closes the dialog and ends the button's work.
+// Two confirmed runs over a file with three finds: the bars end full, the log holds the last run
+// alone, every find is written, and OK closes the dialog and ends the button's work.
 TEST_F(ExtractDialogTest, ConfirmedRunsShowTheirProgressAndEndWithOk)
 {
     std::string content(20000, 'x');
@@ -421,7 +430,8 @@ TEST_F(ExtractDialogTest, ConfirmedRunsShowTheirProgressAndEndWithOk)
         EXPECT_FALSE(form->Visible());
         ASSERT_EQ(messages.shown.size(), 1u);
         EXPECT_EQ(messages.shown[0].Type, mtWarning);
-        EXPECT_EQ(messages.shown[0].Text, "総ファイルサイズ " + model->getTotalSizeText() + "\n実行します。よろしいですか。");
+        EXPECT_EQ(messages.shown[0].Text, "総ファイルサイズ " + model->getTotalSizeText() + "（20,000 バイト）\n出力先 " +
+                                              output + "\n実行します。よろしいですか。");
         EXPECT_TRUE(messages.shown[0].Buttons.Contains(mbOK));
         EXPECT_TRUE(messages.shown[0].Buttons.Contains(mbCancel));
         EXPECT_EQ(filesBelow(output), static_cast<std::size_t>(3 * run));
@@ -434,12 +444,109 @@ TEST_F(ExtractDialogTest, ConfirmedRunsShowTheirProgressAndEndWithOk)
         starts += line == "抽出開始" ? 1 : 0;
         completions += line.rfind("抽出完了.", 0) == 0 ? 1 : 0;
     }
-    EXPECT_EQ(starts, 2);
-    EXPECT_EQ(completions, 2);
+    EXPECT_EQ(starts, 1);
+    EXPECT_EQ(completions, 1);
     EXPECT_EQ(lines.front(), "抽出開始");
     EXPECT_EQ(lines.back().rfind("抽出完了.", 0), 0u) << lines.back();
     EXPECT_TRUE(logHas(path + "から抽出中..."));
-    EXPECT_TRUE(recorder.late().empty());
+    EXPECT_TRUE(recorder.late().empty()) << ::testing::PrintToString(recorder.late());
+}
+
+// The dialog tells the story of a run: a line per find with its kind, offset and output file, the
+// finds so far by kind, the bytes scanned of the total, the run's summary as its last line, and a
+// button that hands the output folder to the desktop's opener.
+TEST_F(ExtractDialogTest, ARunShowsEveryFindItsCountsAndItsSummaryAndOpensItsFolder)
+{
+    std::string content(20000, 'x');
+    const std::size_t offsets[] = {100, 5000, 19000};
+    for (std::size_t at : offsets) {
+        content.replace(at, 16, "GFDT0123456789AB");
+    }
+    const std::string path = input("finds.bin", content);
+    // A stand-in for the desktop's opener, first on the search path, that writes down what it
+    // was asked to open.
+    const std::string bin = environment.scratchFolder() + "/bin";
+    fs::create_directories(bin);
+    const std::string opened = environment.scratchFolder() + "/opened.txt";
+    {
+        std::ofstream opener(bin + "/xdg-open");
+        opener << "#!/bin/sh\nprintf '%s\\n' \"$1\" > '" << opened << "'\n";
+    }
+    fs::permissions(bin + "/xdg-open", fs::perms::owner_all);
+    const char* const oldPath = std::getenv("PATH");
+    const std::string savedPath = oldPath != nullptr ? oldPath : "";
+    ::setenv("PATH", (bin + ":" + savedPath).c_str(), 1);
+    std::unique_ptr<OpenOutputFolderController> open(new OpenOutputFolderController(model));
+    view->setOpenFolderController(open.get());
+
+    bool openEnabledAtTheEnd = false;
+    std::string progress;
+    ModalScript script;
+    script.then([this] { return form->Visible() && form->CancelBtn->Caption() == "ＯＫ"; },
+                [&] {
+                    openEnabledAtTheEnd = form->OpenFolderBtn->Enabled();
+                    progress = form->ProgressText->Caption();
+                    click(form->OpenFolderBtn);
+                });
+    script.then([&] { return fs::exists(opened) && fs::file_size(opened) > 0; }, [this] { click(form->CancelBtn); });
+    bool scripted = false;
+    EXPECT_EQ(pressExtract(script, {path}, output, &scripted), "Success");
+    ::setenv("PATH", savedPath.c_str(), 1);
+    EXPECT_TRUE(scripted);
+    EXPECT_TRUE(openEnabledAtTheEnd);
+
+    std::vector<std::string> findLines;
+    for (const std::string& line : logLines()) {
+        if (line.rfind("bin を抽出しました", 0) == 0) {
+            findLines.push_back(line);
+        }
+    }
+    ASSERT_EQ(findLines.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(findLines[i], "bin を抽出しました：位置 " + std::to_string(offsets[i]) + " → " + output + "/finds.bin/bin/bin0000" +
+                                    std::to_string(i) + ".bin");
+    }
+    EXPECT_EQ(logLines().front(), "抽出開始");
+    EXPECT_EQ(lastLog(), "抽出完了. 3 件のファイルを抽出しました（bin 3 件）。");
+    EXPECT_EQ(form->FindsText->Caption(), "見つかったもの：bin 3 件（計 3 件）");
+    EXPECT_EQ(progress.rfind("19.5 KB を ", 0), 0u) << progress;
+    std::string openedFolder;
+    std::getline(std::ifstream(opened), openedFolder);
+    EXPECT_EQ(openedFolder, output);
+    ASSERT_TRUE(pumpUntil([this] { return !workerRegistered(); }));
+}
+
+// While a run goes, the line under the bars says how far it is, how fast it goes and how long it
+// has left; finds are counted by kind as they come.
+TEST_F(ExtractDialogTest, ProgressTellsBytesSpeedAndTimeLeftAndFindsByKind)
+{
+    ScriptedExtractModel scripted;
+    scripted.addObserver(view.get());
+    scripted.total = 3u << 20;
+    scripted.say("START", "抽出開始");
+    EXPECT_EQ(form->ProgressText->Caption(), "0 バイト / 3.0 MB（0%）　速度 計測中");
+    EXPECT_EQ(form->FindsText->Caption(), "見つかったもの：まだありません");
+    scripted.fileSize = 3u << 20;
+    scripted.position = 1u << 20;
+    scripted.processed = 1u << 20;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    scripted.say("PROCESSING");
+    const std::string text = form->ProgressText->Caption();
+    EXPECT_EQ(text.rfind("1.0 MB / 3.0 MB（33%）　速度 ", 0), 0u) << text;
+    EXPECT_NE(text.find("/秒　残り 約 "), std::string::npos) << text;
+    EXPECT_NE(text.find(" 秒"), std::string::npos) << text;
+
+    for (const char* kind : {"png", "jpg", "png"}) {
+        ValueObject values;
+        values.setValue("status", "FOUND");
+        values.setValue("log", std::string(kind) + " を抽出しました");
+        values.setValue("kind", kind);
+        scripted.notifyObservers(&values);
+    }
+    EXPECT_EQ(form->FindsText->Caption(), "見つかったもの：jpg 1 件、png 2 件（計 3 件）");
+    scripted.say("START", "抽出開始");
+    EXPECT_EQ(form->FindsText->Caption(), "見つかったもの：まだありません");
+    EXPECT_EQ(logLines(), std::vector<std::string>{"抽出開始"});
 }
 
 // The two ways of stopping a run from the dialog: its button, and its close box. Either way the
@@ -492,7 +599,7 @@ TEST_F(ExtractDialogTest, CancelDuringARunStopsItForGood)
         EXPECT_EQ(lastLog().rfind("抽出中断.", 0), 0u) << lastLog();
         EXPECT_EQ(form->FileProgress->Position(), fileBar);
         EXPECT_EQ(form->TotalProgress->Position(), totalBar);
-        EXPECT_TRUE(recorder.late().empty());
+        EXPECT_TRUE(recorder.late().empty()) << ::testing::PrintToString(recorder.late());
     }
 }
 
@@ -549,7 +656,7 @@ TEST_F(ExtractDialogTest, CancelShowsAtOnceAndTheDialogStaysResponsiveWhileAPlug
     }
     EXPECT_EQ(logLines().size(), lines);
     EXPECT_EQ(lastLog().rfind("抽出中断.", 0), 0u) << lastLog();
-    EXPECT_TRUE(recorder.late().empty());
+    EXPECT_TRUE(recorder.late().empty()) << ::testing::PrintToString(recorder.late());
 }
 
 // A run that cannot go on (here: its settings cannot be read when it starts) ends with its reason
@@ -598,7 +705,7 @@ TEST_F(ExtractDialogTest, NothingShowsAfterARunsFinalStatus)
 }
 
 // The dialog comes up for a new run in its cancel state, whatever the last run left on it, before
-// the new run's first notification is drawn.
+// the new run's first notification is drawn; and the last run's end silences nothing of the new.
 TEST_F(ExtractDialogTest, TheDialogOpensForANewRunWithItsCancelButton)
 {
     ScriptedExtractModel scripted;
@@ -606,17 +713,27 @@ TEST_F(ExtractDialogTest, TheDialogOpensForANewRunWithItsCancelButton)
     scripted.say("START", "抽出開始");
     scripted.say("COMPLETED", "抽出完了.");
     ASSERT_EQ(form->CancelBtn->Caption(), "ＯＫ");
+    ASSERT_TRUE(form->OpenFolderBtn->Enabled());
     std::string caption;
     const void* handler = nullptr;
+    bool openEnabled = true;
+    std::string cancelled;
     ModalScript script;
     script.then([this] { return form->Visible(); },
                 [&] {
                     caption = form->CancelBtn->Caption();
                     handler = form->CancelBtn->OnClick.Data();
+                    openEnabled = form->OpenFolderBtn->Enabled();
+                    // A cancel of the new run before its "START" came still shows.
+                    scripted.say("ABORTED", "抽出中断.");
+                    cancelled = form->CancelBtn->Caption();
                     form->Close();
                 });
     EXPECT_TRUE(script.run([this] { view->show(); }, [this] { form->Close(); }));
     EXPECT_EQ(caption, "キャンセル");
+    EXPECT_FALSE(openEnabled);
+    EXPECT_EQ(cancelled, "ＯＫ");
+    EXPECT_EQ(lastLog(), "抽出中断.");
     EXPECT_EQ(handler, static_cast<const void*>(static_cast<EventController*>(cancel.get())));
 }
 
@@ -637,7 +754,7 @@ TEST_F(ExtractDialogTest, NothingRunsWithoutFolderFilesOrConfirmation)
         {"no folder", {path}, "", mrOk, "Failure", mtError, "\n出力先にディレクトリを指定して下さい。"},
         {"no files", {}, output, mrOk, "Failure", mtError, "\n入力ファイルが指定されていません。"},
         {"not confirmed", {path}, output, mrCancel, "Cancelled", mtWarning,
-         "総ファイルサイズ 16 バイト\n実行します。よろしいですか。"},
+         "総ファイルサイズ 16 バイト（16 バイト）\n出力先 " + output + "\n実行します。よろしいですか。"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
