@@ -116,7 +116,8 @@ void ExtractRun::perform() {
     outputEntry = factory->createResource();
     payload = factory->createValueObject();
     foundPayload = factory->createValueObject();
-    buffer = std::make_unique<ScanBuffer>(factory->createMemory(), factory->createRandomAccessFile());
+    buffer = std::make_unique<ScanBuffer>(factory->createMemory(), factory->createMemory(),
+                                          factory->createRandomAccessFile());
 
     say("START", "抽出開始");
     started = true;
@@ -179,6 +180,8 @@ void ExtractRun::selectPlugins() {
         if (plugin.usable && model.signaturesUsed.load()) declareSignatures(slot);
         if (plugin.usable && plugin.everyPosition) everyPosition.push_back(slot);
     }
+    // Before "START": the scan's own time starts there.
+    matcher.prepare();
 }
 
 void ExtractRun::declareSignatures(std::uint32_t slot) {

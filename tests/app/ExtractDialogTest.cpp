@@ -101,6 +101,10 @@ public:
         const std::string status = values->getValue("status");
         if (status == "START") {
             aborted = false;
+            ++startCount;
+        }
+        if (status == "COMPLETED") {
+            ++completionCount;
         }
         if (aborted) {
             afterAbort.push_back(status);
@@ -108,6 +112,16 @@ public:
         if (status == "ABORTED") {
             aborted = true;
         }
+    }
+    int starts()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return startCount;
+    }
+    int completions()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return completionCount;
     }
     std::vector<std::string> late()
     {
@@ -118,6 +132,8 @@ public:
 private:
     std::mutex mutex;
     bool aborted = false;
+    int startCount = 0;
+    int completionCount = 0;
     std::vector<std::string> afterAbort;
 };
 
@@ -562,7 +578,12 @@ TEST_F(ExtractDialogTest, CancelDuringARunStopsItForGood)
     for (const auto& way : ways) {
         SCOPED_TRACE(way.how);
         ModalScript script;
-        script.then([this] { return form->Visible() && form->FileProgress->Position() > 0; },
+        // The bars still show the previous run until this one's "START": the cancel waits for it.
+        const int startsBefore = recorder.starts();
+        script.then([this, startsBefore] {
+                        return form->Visible() && recorder.starts() > startsBefore &&
+                               form->FileProgress->Position() > 0;
+                    },
                     [&] {
                         if (way.closeBox) {
                             // The form's closing (and with it the cancel) follows once the modal
