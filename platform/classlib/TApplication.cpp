@@ -5,6 +5,7 @@
 #include "platform/classlib/TForm.h"
 #include "platform/classlib/core/Sysutils.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEventLoop>
 
@@ -93,6 +94,11 @@ void TApplication::ProcessMessages()
 {
     classlib::ensureApplication();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+bool TApplication::WindowSystemRunning()
+{
+    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
 }
 
 std::string TApplication::Title() const

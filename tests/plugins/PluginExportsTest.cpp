@@ -19,6 +19,7 @@ const Expected samples[] = {
     {"png", "glintfetch.png", "png", false}, {"jpeg", "glintfetch.jpeg", "jpg", true},
     {"gif", "glintfetch.gif", "gif", false}, {"bmp", "glintfetch.bmp", "bmp", false},
     {"wav", "glintfetch.wav", "wav", false}, {"avi", "glintfetch.avi", "avi", false},
+    {"userdefined", "glintfetch.userdefined", "bin", true},
 };
 
 bool holdsNonAscii(const std::string& text)
