@@ -117,7 +117,7 @@ void UserRulesDialog::createControls()
         int width;
     };
     const ColumnSpec columns[] = {
-        {"種類", 64}, {"ヘッダー", 150}, {"フッター", 120}, {"最大サイズ", 84}, {"終わり", 106},
+        {"種類", 60}, {"ヘッダー", 140}, {"フッター", 116}, {"最大サイズ", 80}, {"終わり", 128},
     };
     for (const ColumnSpec& spec : columns) {
         TListColumn* column = RulesList->Columns()->Add();
