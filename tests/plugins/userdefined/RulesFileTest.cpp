@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -91,6 +94,32 @@ TEST(RulesFileTest, AWholeFileGivesItsRulesAndTheNumbersOfTheLinesItRefused)
     EXPECT_EQ(problems[0].line, 5u);
     EXPECT_EQ(problems[0].text, "bad y 0 XX");
     EXPECT_EQ(problems[1].line, 7u);
+}
+
+// The rules file that comes with foremost (installed by the setup) has its rules commented out;
+// with the comment signs taken away, every one of them is taken but those that ask for ASCII data.
+TEST(RulesFileTest, TakesTheRulesOfForemostsOwnFile)
+{
+    std::ifstream in("/etc/foremost.conf");
+    if (!in) {
+        GTEST_SKIP() << "foremost is not installed";
+    }
+    std::stringstream content;
+    content << in.rdbuf();
+    const std::string uncommented =
+        std::regex_replace(content.str(), std::regex("^#[ \t]*([a-z]+[ \t]+[yn][ \t])", std::regex::multiline), "$1");
+    std::vector<UserRule> rules;
+    std::vector<RulesFile::Problem> problems;
+    RulesFile::parse(uncommented, rules, problems);
+    EXPECT_GE(rules.size(), 40u);
+    for (const RulesFile::Problem& problem : problems) {
+        EXPECT_NE(problem.reason.find("ASCII"), std::string::npos) << problem.line << ": " << problem.text;
+    }
+    bool jpeg = false;
+    for (const UserRule& rule : rules) {
+        jpeg = jpeg || (rule.kind == "jpg" && rule.header == "FF D8" && rule.footer == "FF D9");
+    }
+    EXPECT_TRUE(jpeg) << "its JPEG rule, header and footer in hexadecimal";
 }
 
 }  // namespace
