@@ -30,6 +30,7 @@ const Expected samples[] = {
     {"ogg", "glintfetch.ogg", "ogg", false},
     {"flac", "glintfetch.flac", "flac", false},
     {"mp3", "glintfetch.mp3", "mp3", false},
+    {"userdefined", "glintfetch.userdefined", "bin", true},
 };
 
 bool holdsNonAscii(const std::string& text)
