@@ -111,8 +111,14 @@ TMainForm::TMainForm(TComponent* owner) : TBaseForm(owner) {
     outputList->SetTabOrder(2);
 
     OnCreate = TNotifyEvent(this, &TMainForm::FormCreate);
+    targetList->OnFilesDropped = TNotifyEvent(this, &TMainForm::FilesDropped);
 }
 
 TMainForm::~TMainForm() = default;
 
 void TMainForm::FormCreate(TObject*) { outputList->AddDesktopNode(); }
+
+void TMainForm::FilesDropped(TObject*) {
+    targetLabel->SetCaption("対象ファイル（" + std::to_string(targetList->DroppedCount()) +
+                            " 件追加しました。ドラッグ＆ドロップで追加できます）");
+}
