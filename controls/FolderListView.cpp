@@ -8,6 +8,7 @@
 #include "framework/Tarnwickfactory.h"
 #include "platform/classlib/TListItem.h"
 #include "platform/classlib/TListItems.h"
+#include "platform/classlib/TStrings.h"
 
 #include <memory>
 #include <string>
@@ -45,6 +46,8 @@ void TFolderListView::AddItem(const std::string& path) {
     TListItem* row = Items()->Add();
     FItemsByPath.emplace(path, row);
     row->SetCaption(item->getDisplayName());
+    // The whole path beside the name, so that two inputs of one name can be told apart.
+    row->SubItems()->Add(item->getPath().empty() ? path : item->getPath());
     row->SetImageIndex(item->getIconIndex());
     row->SetData(item.release());
 }

@@ -8,7 +8,8 @@
 
 class TListItem;
 
-// A list of shell items given by path, each shown by its display name and small icon. Each row
+// A list of shell items given by path, each shown by its display name and small icon, with its
+// whole path as the row's first sub-item. Each row
 // owns the ShellItem in its Data and releases it when the row is deleted, however that happens.
 // Files dropped from other programs become rows; a dropped folder adds the regular files below it,
 // at any depth, hidden ones left out, never the folder itself. No path is listed twice (the key is

@@ -55,8 +55,10 @@ TEST_F(MainViewTest, TheFormIsTheApplicationsMainFormWithItsControlsAndMenus) {
 
     TFolderListView* list = form->targetList;
     EXPECT_EQ(list->ViewStyle(), vsReport);
-    ASSERT_EQ(list->Columns()->Count(), 1);
+    // The name, then the whole path.
+    ASSERT_EQ(list->Columns()->Count(), 2);
     EXPECT_EQ(list->Columns()->Items(0)->Caption(), "name");
+    EXPECT_EQ(list->Columns()->Items(1)->Caption(), "path");
     EXPECT_FALSE(list->ShowColumnHeaders());
     EXPECT_TRUE(list->MultiSelect());
     EXPECT_TRUE(list->ReadOnly());

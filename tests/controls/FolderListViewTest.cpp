@@ -4,6 +4,7 @@
 #include "platform/classlib/Qtsupport.h"
 #include "platform/classlib/TListItem.h"
 #include "platform/classlib/TListItems.h"
+#include "platform/classlib/TStrings.h"
 #include "platform/shell/ShellAllocator.h"
 #include "platform/shell/ShellImageList.h"
 #include "tests/controls/FolderFixture.h"
@@ -86,6 +87,9 @@ TEST_F(FolderListViewTest, PathIsListedOnceAndAgainAfterItsRowIsGone) {
     ASSERT_EQ(captions(), (std::vector<std::string>{"alpha.txt", "visible"}));
     TListItem* file = list->Items()->Item(0);
     EXPECT_EQ(paths()[0], pathOf("alpha.txt"));
+    // The whole path beside the name.
+    ASSERT_EQ(file->SubItems()->Count(), 1);
+    EXPECT_EQ(file->SubItems()->Get(0), pathOf("alpha.txt"));
     EXPECT_EQ(file->ImageIndex(), static_cast<ShellItem*>(file->Data())->getIconIndex());
 
     file->Delete();
