@@ -8,6 +8,8 @@ class IMainView;
 class IValueObject;
 
 // Adds the files chosen in an open-file dialog (several at once) to the main window's input list.
+// The dialog opens in the folder of the last file added, at first in the user's home folder, and
+// lists no hidden files.
 class AddExtractFileController : public EventController {
 public:
     explicit AddExtractFileController(IMainView* mainView);
@@ -18,4 +20,5 @@ protected:
 
 private:
     IMainView* mainView;  // not owned
+    std::string lastFolder;
 };

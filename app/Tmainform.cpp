@@ -23,6 +23,7 @@ const int paneHeight = clientHeight - paneTop - margin;
 const int buttonWidth = 50;
 const int buttonHeight = 25;
 const int paneWidth = (clientWidth - 4 * margin - buttonWidth) / 2;
+const int nameColumnWidth = 110;
 
 TMenuItem* addItem(TComponent* owner, TMenuItem* parent, const char* name, const char* caption) {
     auto* item = new TMenuItem(owner);
@@ -79,7 +80,10 @@ TMainForm::TMainForm(TComponent* owner) : TBaseForm(owner) {
     targetList->SetViewStyle(vsReport);
     TListColumn* nameColumn = targetList->Columns()->Add();
     nameColumn->SetCaption("name");
-    nameColumn->SetWidth(paneWidth - 4);
+    nameColumn->SetWidth(nameColumnWidth);
+    TListColumn* pathColumn = targetList->Columns()->Add();
+    pathColumn->SetCaption("path");
+    pathColumn->SetWidth(paneWidth - 4 - nameColumnWidth);
     targetList->SetShowColumnHeaders(false);
     targetList->SetMultiSelect(true);
     targetList->SetReadOnly(true);
@@ -111,8 +115,14 @@ TMainForm::TMainForm(TComponent* owner) : TBaseForm(owner) {
     outputList->SetTabOrder(2);
 
     OnCreate = TNotifyEvent(this, &TMainForm::FormCreate);
+    targetList->OnFilesDropped = TNotifyEvent(this, &TMainForm::FilesDropped);
 }
 
 TMainForm::~TMainForm() = default;
 
 void TMainForm::FormCreate(TObject*) { outputList->AddDesktopNode(); }
+
+void TMainForm::FilesDropped(TObject*) {
+    targetLabel->SetCaption("対象ファイル（" + std::to_string(targetList->DroppedCount()) +
+                            " 件追加しました。ドラッグ＆ドロップで追加できます）");
+}

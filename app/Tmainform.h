@@ -25,6 +25,8 @@ public:
 
     // Puts the desktop at the top of the output tree.
     void FormCreate(TObject* sender);
+    // Says under the input list's caption how many inputs the last drop added.
+    void FilesDropped(TObject* sender);
 
     TLabel* targetLabel;
     TLabel* outputLabel;

@@ -1,10 +1,18 @@
 #include "controls/FolderListView.h"
 
 #include "controls/Shellitem.h"
+#include "framework/Exception.h"
+#include "framework/IFileEnumerateListener.h"
+#include "framework/IFileEnumerator.h"
+#include "framework/IResource.h"
+#include "framework/Tarnwickfactory.h"
 #include "platform/classlib/TListItem.h"
 #include "platform/classlib/TListItems.h"
+#include "platform/classlib/TStrings.h"
 
 #include <memory>
+#include <string>
+#include <vector>
 
 TFolderListView::TFolderListView(TComponent* owner) : TListView(owner) {}
 
@@ -38,6 +46,8 @@ void TFolderListView::AddItem(const std::string& path) {
     TListItem* row = Items()->Add();
     FItemsByPath.emplace(path, row);
     row->SetCaption(item->getDisplayName());
+    // The whole path beside the name, so that two inputs of one name can be told apart.
+    row->SubItems()->Add(item->getPath().empty() ? path : item->getPath());
     row->SetImageIndex(item->getIconIndex());
     row->SetData(item.release());
 }
@@ -77,9 +87,60 @@ void TFolderListView::Delete(TListItem* item) {
     TListView::Delete(item);
 }
 
+namespace {
+
+// The regular files below a folder, at any depth, in the walk's path order; hidden ones (a name
+// that starts with ".") and everything in hidden folders left out.
+class VisibleFiles : public IFileEnumerateListener {
+public:
+    explicit VisibleFiles(IFileEnumerator* walk) : walk(walk) {}
+
+    void onEnumerate(IResource* entry) override {
+        const std::string name = entry->getName();
+        const bool hidden = !name.empty() && name[0] == '.';
+        if (entry->isDirectory()) {
+            walk->setRecursive(!hidden);
+        } else if (!hidden && entry->getKind() == ResourceKind::file) {
+            paths.push_back(entry->getPath());
+        }
+    }
+
+    std::vector<std::string> paths;
+
+private:
+    IFileEnumerator* walk;
+};
+
+}  // namespace
+
 void TFolderListView::WMDropFiles(TWMDropFiles& message) {
+    const int before = Items()->Count();
     for (const std::string& path : message.Files) {
-        AddItem(path);
+        const std::unique_ptr<ITarnwickFactory> factory = createTarnwickFactory();
+        IResource* entry = factory->createResource();
+        entry->setPath(path);
+        if (!entry->isDirectory()) {
+            AddItem(path);
+            continue;
+        }
+        // A folder is no input: what it holds is.
+        IFileEnumerator* walk = factory->createFileEnumerator();
+        VisibleFiles files(walk);
+        walk->setPath(entry->getPath());
+        walk->setRecursive(true);
+        walk->addListener(&files);
+        try {
+            walk->enumerate();
+        } catch (const Exception&) {
+            // Gone since it was dropped: nothing to add.
+        }
+        for (const std::string& file : files.paths) {
+            AddItem(file);
+        }
+    }
+    droppedCount = Items()->Count() - before;
+    if (OnFilesDropped) {
+        OnFilesDropped(this);
     }
 }
 

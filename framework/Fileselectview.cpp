@@ -23,9 +23,12 @@ FileSelectView::~FileSelectView()
 void FileSelectView::show()
 {
     // Exactly this set, whatever was set on the dialog before: no read-only check box, hidden
-    // files listed.
+    // files listed unless told otherwise.
     TOpenOptions options;
-    options << ofHideReadOnly << ofForceShowHidden;
+    options << ofHideReadOnly;
+    if (hiddenShown) {
+        options << ofForceShowHidden;
+    }
     if (multiSelect) {
         options << ofAllowMultiSelect;
     }
@@ -89,6 +92,11 @@ bool FileSelectView::isMultiSelect()
 void FileSelectView::setMultiSelect(bool newMultiSelect)
 {
     multiSelect = newMultiSelect;
+}
+
+void FileSelectView::setHiddenShown(bool shown)
+{
+    hiddenShown = shown;
 }
 
 std::string FileSelectView::getFileName()

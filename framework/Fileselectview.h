@@ -30,6 +30,7 @@ public:
     void setFilter(std::string filter) override;
     bool isMultiSelect() override;
     void setMultiSelect(bool multiSelect) override;
+    void setHiddenShown(bool shown) override;
     std::string getFileName() override;
     std::string getFileName(unsigned index) override;
     unsigned getFileCount() override;
@@ -39,4 +40,5 @@ private:
     TOpenDialog* dialog;
     std::string path;
     bool multiSelect;
+    bool hiddenShown = true;
 };

@@ -13,6 +13,8 @@ public:
     virtual void setFilter(std::string filter) = 0;
     virtual bool isMultiSelect() = 0;
     virtual void setMultiSelect(bool multiSelect) = 0;
+    // Whether files and folders whose names start with "." are listed; they are unless told.
+    virtual void setHiddenShown(bool shown) = 0;
     virtual std::string getFileName() = 0;
     virtual std::string getFileName(unsigned index) = 0;
     virtual unsigned getFileCount() = 0;

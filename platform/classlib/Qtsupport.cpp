@@ -7,8 +7,11 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTranslator>
 #include <QVariant>
 #include <QWidget>
 
@@ -41,7 +44,14 @@ void ensureApplication()
     static char name[256];
     std::strncpy(name, program_invocation_short_name, sizeof name - 1);
     static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
+    auto* application = new QApplication(argc, argv);
+    // The interface is Japanese whatever the desktop's language: Qt's own dialogs and standard
+    // buttons too, as far as Qt's installed translations reach.
+    auto* translator = new QTranslator(application);
+    if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), "qtbase", "_",
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(translator);
+    }
 }
 
 void dispatch(TObject* sender, const std::function<void()>& handler)

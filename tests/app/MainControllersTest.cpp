@@ -6,6 +6,7 @@
 #include "platform/classlib/TListItem.h"
 #include "platform/classlib/TListItems.h"
 #include "platform/classlib/TMenuItem.h"
+#include "platform/shell/ShellPlaces.h"
 #include "tests/app/MainWindowFixture.h"
 
 #include <memory>
@@ -25,8 +26,10 @@ TEST_F(MainControllersTest, AddingAsksForSeveralFilesAndListsThemSorted) {
     choose(item("Insert"));
     ASSERT_EQ(opens.size(), 1u);
     EXPECT_TRUE(opens[0].Options.Contains(ofAllowMultiSelect));
+    EXPECT_FALSE(opens[0].Options.Contains(ofForceShowHidden));
     EXPECT_EQ(opens[0].Filter, "");
-    EXPECT_EQ(opens[0].InitialDir, "");
+    // At first in the home folder, then where the last file added came from.
+    EXPECT_EQ(opens[0].InitialDir, ShellPlaces::homePath());
     EXPECT_EQ(opens[0].FileName, "");
     EXPECT_EQ(captions(), (std::vector<std::string>{"echo.dat", "zulu.dat"}));
 
@@ -34,6 +37,8 @@ TEST_F(MainControllersTest, AddingAsksForSeveralFilesAndListsThemSorted) {
     openFiles = {echo};
     choose(item("PopInsert"));
     EXPECT_EQ(captions().size(), 2u);
+    ASSERT_EQ(opens.size(), 2u);
+    EXPECT_EQ(opens[1].InitialDir, scratch());
     openCancelled = true;
     EXPECT_EQ(add->execute(), "Success");
     EXPECT_EQ(captions().size(), 2u);

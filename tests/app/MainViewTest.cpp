@@ -20,7 +20,11 @@
 #include "platform/classlib/TTreeNodes.h"
 #include "tests/app/MainWindowFixture.h"
 
+#include <QCoreApplication>
+#include <QDropEvent>
 #include <QMetaObject>
+#include <QMimeData>
+#include <QUrl>
 #include <QWidget>
 
 #include <memory>
@@ -51,8 +55,10 @@ TEST_F(MainViewTest, TheFormIsTheApplicationsMainFormWithItsControlsAndMenus) {
 
     TFolderListView* list = form->targetList;
     EXPECT_EQ(list->ViewStyle(), vsReport);
-    ASSERT_EQ(list->Columns()->Count(), 1);
+    // The name, then the whole path.
+    ASSERT_EQ(list->Columns()->Count(), 2);
     EXPECT_EQ(list->Columns()->Items(0)->Caption(), "name");
+    EXPECT_EQ(list->Columns()->Items(1)->Caption(), "path");
     EXPECT_FALSE(list->ShowColumnHeaders());
     EXPECT_TRUE(list->MultiSelect());
     EXPECT_TRUE(list->ReadOnly());
@@ -263,6 +269,30 @@ TEST_F(MainViewTest, ExitClosesTheMainWindowAndEndsTheRun) {
     Application->Run();
     EXPECT_TRUE(ran);
     EXPECT_FALSE(Application->Running());
+}
+
+// A folder dropped on the input list from a file manager adds the files it holds, and the caption
+// above the list says how many came in.
+TEST_F(MainViewTest, AFolderDroppedOnTheListAddsItsFilesAndSaysHowMany) {
+    writeFile("dropped/a.bin", "a");
+    writeFile("dropped/sub/b.bin", "b");
+    writeFile("dropped/.hidden", "h");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(scratch() + "/dropped"))});
+    QWidget* target = form->targetList->DropTarget();
+    const QPoint at(5, 5);
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    QDropEvent event(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &event);
+    ASSERT_TRUE(event.isAccepted());
+
+    IValueObject* values = factory->createValueObject();
+    view->getValues(values);
+    ASSERT_EQ(values->getValueCount("inputFiles"), 2u);
+    EXPECT_EQ(values->getValue("inputFiles", 0), scratch() + "/dropped/a.bin");
+    EXPECT_EQ(values->getValue("inputFiles", 1), scratch() + "/dropped/sub/b.bin");
+    EXPECT_EQ(form->targetLabel->Caption(), "対象ファイル（2 件追加しました。ドラッグ＆ドロップで追加できます）");
 }
 
 }  // namespace

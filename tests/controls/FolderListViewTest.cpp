@@ -4,6 +4,7 @@
 #include "platform/classlib/Qtsupport.h"
 #include "platform/classlib/TListItem.h"
 #include "platform/classlib/TListItems.h"
+#include "platform/classlib/TStrings.h"
 #include "platform/shell/ShellAllocator.h"
 #include "platform/shell/ShellImageList.h"
 #include "tests/controls/FolderFixture.h"
@@ -14,9 +15,12 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -83,6 +87,9 @@ TEST_F(FolderListViewTest, PathIsListedOnceAndAgainAfterItsRowIsGone) {
     ASSERT_EQ(captions(), (std::vector<std::string>{"alpha.txt", "visible"}));
     TListItem* file = list->Items()->Item(0);
     EXPECT_EQ(paths()[0], pathOf("alpha.txt"));
+    // The whole path beside the name.
+    ASSERT_EQ(file->SubItems()->Count(), 1);
+    EXPECT_EQ(file->SubItems()->Get(0), pathOf("alpha.txt"));
     EXPECT_EQ(file->ImageIndex(), static_cast<ShellItem*>(file->Data())->getIconIndex());
 
     file->Delete();
@@ -155,15 +162,35 @@ TEST_F(FolderListViewTest, RowOfTheCaptionAndObjectFormKeepsItsObject) {
     EXPECT_EQ(list->Items()->Count(), 1);
 }
 
-TEST_F(FolderListViewTest, DropAddsFilesAndFoldersNotYetListed) {
+TEST_F(FolderListViewTest, DropAddsFilesAndTheVisibleFilesOfFoldersNotYetListed) {
+    int told = 0;
+    struct Counter : TObject {
+        int* told;
+        void dropped(TObject*) { ++*told; }
+    } counter;
+    counter.told = &told;
+    list->OnFilesDropped = TNotifyEvent(&counter, &Counter::dropped);
+    std::ofstream(pathOf("visible/inner/deep/photo.jpg")) << "jpg";
+    std::ofstream(pathOf("visible/inner/.thumb")) << "hidden";
+    std::ofstream(pathOf("visible/.hiddenSub/kept-out.bin")) << "hidden folder";
+    ASSERT_EQ(::mkfifo(pathOf("visible/pipe").c_str(), 0600), 0);
+
     list->AddItem(pathOf("alpha.txt"));
     ASSERT_TRUE(drop({url("visible"), url("alpha.txt"), url("visible/note.txt")}));
-    EXPECT_EQ(paths(), (std::vector<std::string>{pathOf("alpha.txt"), pathOf("visible"), pathOf("visible/note.txt")}));
-    EXPECT_EQ(captions()[1], "visible");
+    // The folder itself is no row; its regular, visible files are, at any depth.
+    EXPECT_EQ(paths(), (std::vector<std::string>{pathOf("alpha.txt"), pathOf("visible/inner/deep/photo.jpg"),
+                                                 pathOf("visible/note.txt")}));
+    EXPECT_EQ(told, 1);
+    EXPECT_EQ(list->DroppedCount(), 2);
 
-    // A folder dragged as ".../visible/" is the same path.
+    // A folder dragged as ".../visible/" holds the same files.
     ASSERT_TRUE(drop({QUrl::fromLocalFile(QString::fromStdString(pathOf("visible") + "/"))}));
     EXPECT_EQ(list->Items()->Count(), 3);
+    EXPECT_EQ(list->DroppedCount(), 0);
+    // A folder of hidden things alone adds nothing.
+    ASSERT_TRUE(drop({url("hiddenOnly")}));
+    EXPECT_EQ(list->Items()->Count(), 3);
+    EXPECT_EQ(told, 3);
 
     EXPECT_FALSE(drop({QUrl("https://example.com/file.txt")}));
     EXPECT_EQ(list->Items()->Count(), 3);

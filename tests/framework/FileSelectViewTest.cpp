@@ -118,6 +118,23 @@ TEST_F(FileSelectViewTest, EachShowSetsExactlyItsOwnOptionsAndReportsTheChosenFi
     }
 }
 
+// Told not to, the dialog lists no hidden files; the choice holds for every later show.
+TEST_F(FileSelectViewTest, HiddenFilesCanBeLeftOutOfTheList)
+{
+    choice = {"/d/1"};
+    view->setHiddenShown(false);
+    view->show();
+    view->show();
+    ASSERT_EQ(2u, requests.size());
+    for (const auto& request : requests) {
+        EXPECT_TRUE(request.Options == (TOpenOptions{ofHideReadOnly}));
+    }
+    view->setHiddenShown(true);
+    view->show();
+    ASSERT_EQ(3u, requests.size());
+    EXPECT_TRUE(requests[2].Options == (TOpenOptions{ofHideReadOnly, ofForceShowHidden}));
+}
+
 // Where the dialog opens: a folder (one trailing "/" allowed), an existing file's folder with its
 // name, and for a path that names nothing where it would have opened anyway.
 TEST_F(FileSelectViewTest, SetPathPresetsTheFolderAndNameAndKeepsThePathAsGiven)

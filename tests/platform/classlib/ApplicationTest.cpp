@@ -1,3 +1,4 @@
+#include "platform/classlib/Qtsupport.h"
 #include "platform/classlib/TApplication.h"
 #include "platform/classlib/TButton.h"
 #include "platform/classlib/TForm.h"
@@ -5,6 +6,8 @@
 
 #include "tests/platform/classlib/ClasslibFixture.h"
 
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QTest>
 #include <QWidget>
 
@@ -183,6 +186,21 @@ TEST_F(ApplicationTest, TerminateEndsTheModalLoopsInsideRun)
     Application->Run();
     EXPECT_EQ(mrCancel, result);
     EXPECT_FALSE(dialog->Visible());
+}
+
+}  // namespace
+
+namespace {
+
+// Qt's own texts (standard buttons, the file dialog) come in Japanese, from the translations that
+// setup installs.
+TEST(ApplicationTranslationTest, QtsOwnTextsAreJapanese)
+{
+    classlib::ensureApplication();
+    const QString cancel = QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text();
+    EXPECT_EQ(cancel.toStdString(), "キャンセル");
+    const QString open = QDialogButtonBox(QDialogButtonBox::Open).button(QDialogButtonBox::Open)->text();
+    EXPECT_NE(open.toStdString(), "&Open");
 }
 
 }  // namespace
