@@ -32,6 +32,8 @@ const Sample samples[] = {
     {"m4a", "isomedia", "m4a"},       {"heic", "isomedia", "heic"},     {"avif", "isomedia", "avif"},
     {"cr3", "isomedia", "cr3"},       {"mov-bare", "isomedia", "mov"},  {"mp4-large", "isomedia", "mp4"},
     {"mp4-faststart", "isomedia", "mp4"},                               {"mkv", "matroska", "mkv"},
+    {"mp4-fragmented", "isomedia", "mp4"},                              {"vob-ended", "mpg", "mpg"},
+    {"jp2-open", "jpeg2000", "jp2"},
     {"mkv-live", "matroska", "mkv"},  {"mkv-open-clusters", "matroska", "mkv"},
     {"webm", "matroska", "webm"},     {"wmv", "wmv", "wmv"},
     {"wma", "wma", "wma"},            {"asf", "asf", "asf"},            {"flv", "flv", "flv"},

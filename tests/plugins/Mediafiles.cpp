@@ -23,6 +23,8 @@ struct Recipe {
 const Recipe recipes[] = {
     {"mp4", picture + " " + tone + " -c:v mpeg4 -c:a aac -b:a 16k -f mp4 OUT"},
     {"mov", picture + " " + tone + " -c:v mpeg4 -c:a aac -b:a 16k -f mov OUT"},
+    {"mp4-fragmented", picture + " " + tone +
+                           " -c:v mpeg4 -c:a aac -b:a 16k -movflags frag_keyframe+empty_moov -g 5 -f mp4 OUT"},
     {"mp4-faststart", picture + " " + tone + " -c:v mpeg4 -c:a aac -b:a 16k -movflags +faststart -f mp4 OUT"},
     {"3gp", picture + " " + tone + " -c:v mpeg4 -c:a aac -b:a 16k -ar 8000 -f 3gp OUT"},
     {"m4a", tone + " -c:a aac -b:a 16k -f ipod OUT"},
@@ -226,6 +228,17 @@ Bytes make(const std::string& name)
     if (name == "mkv-open-clusters") {
         return openClusters(MediaFiles::get("mkv-live"));
     }
+    if (name == "vob-ended") {
+        Bytes stream = MediaFiles::get("vob");
+        stream.insert(stream.end(), {0, 0, 1, 0xB9});
+        return stream;
+    }
+    if (name == "jp2-open") {
+        // The codestream box of size 0: "to the end of the file", which its EOC then shows.
+        Bytes picture = MediaFiles::get("jp2");
+        setBig32(picture, find(picture, "jp2c") - 4, 0);
+        return picture;
+    }
     if (name == "mp4-to-end") {
         return mediaToTheEnd(MediaFiles::get("mp4-faststart"));
     }
@@ -268,9 +281,10 @@ const Bytes& MediaFiles::get(const std::string& name)
 const std::vector<std::string>& MediaFiles::names()
 {
     static const std::vector<std::string> all = {"mp4", "mov", "3gp", "m4a", "heic", "avif", "cr3",
-                                                 "mov-bare", "mp4-large", "mp4-faststart", "mp4-to-end",
+                                                 "mov-bare", "mp4-large", "mp4-faststart", "mp4-to-end", "mp4-fragmented",
                                                  "mkv", "mkv-open-clusters", "mkv-live", "webm", "wmv", "wma", "asf",
-                                                 "flv", "mpg", "vob", "jp2", "j2k", "mkv-attached"};
+                                                 "flv", "mpg", "vob", "vob-ended", "jp2", "jp2-open", "j2k",
+                                                 "mkv-attached"};
     return all;
 }
 

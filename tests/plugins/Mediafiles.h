@@ -17,8 +17,10 @@ public:
 
     // "mp4", "mov", "3gp", "m4a", "heic", "avif", "cr3", "mov-bare", "mp4-large" (a 64-bit media
     // data size), "mp4-faststart" (the movie first), "mp4-to-end" (its media data of size 0),
+    // "mp4-fragmented" (movie fragments after an empty movie),
     // "mkv", "mkv-live" (the segment of unknown size), "mkv-open-clusters" (its clusters too),
-    // "webm", "wmv", "wma", "asf", "flv", "mpg", "vob", "jp2", "j2k", and "mkv-attached": a
+    // "webm", "wmv", "wma", "asf", "flv", "mpg", "vob", "vob-ended" (with the end code), "jp2", "jp2-open" (its
+    // codestream box of size 0), "j2k", and "mkv-attached": a
     // Matroska file carrying the mp4 as an attachment.
     static const std::vector<std::string>& names();
 
