@@ -13,7 +13,9 @@ class IValueObject;
 class TExtractForm;
 
 // The extraction dialog's view: turns the extraction model's "status"/"log" notifications into
-// bar positions (0..1000), the button's state and log lines.
+// bar positions (0..1000), the button's state, log lines (the log holds one run: "START" empties
+// it), the bytes scanned of the total with speed and time left, the finds so far by kind, and
+// the output-folder button, which can be pressed once the run has ended.
 //
 // Threads. The run notifies on its worker, a cancel's "ABORTED" on the user-interface thread, and
 // the controls belong to the user-interface thread. update therefore only records the change and
@@ -22,8 +24,8 @@ class TExtractForm;
 // latest, and the log lines waiting are appended in one go, so that a run notifying at every
 // buffer refill costs the user-interface thread one pass per turn of its loop, not one per
 // notification. A notification on the user-interface thread is applied at once, after everything
-// that came before it. After "ABORTED" nothing more of that run reaches the dialog; the next
-// "START" opens it again.
+// that came before it. After a final status ("COMPLETED", "ABORTED", "FAILED") nothing more of
+// that run reaches the dialog; the next "START" opens it again.
 class ExtractView : public FormView, public virtual IObserver, public virtual IExtractView {
 public:
     // The form is not owned; the factory destroys it after the view. Made on the user-interface
@@ -36,13 +38,19 @@ public:
 
     void setCancelController(IController* controller) override;
     void setCloseController(IController* controller) override;
+    void setOpenFolderController(IController* controller) override;
 
     void update(IObservable* source, IValueObject* values) override;
 
 private:
     class Changes;
+    struct Change;
 
     void applyWaitingChanges();
+    // On the user-interface thread, from a change of the waiting ones.
+    void showProgress(const Change& change);
+    void finish(const Change& change);
+    void showFinds();
 
     TExtractForm* extractForm;
     TNotifyEvent cancelHandler;

@@ -46,6 +46,7 @@ IController* GlintfetchBuilder::build() {
     IController* close = factory->createCloseViewController(extractView);
     extractView->setCancelController(cancel);
     extractView->setCloseController(close);
+    extractView->setOpenFolderController(factory->createOpenOutputFolderController(extractModel));
     extractModel->addObserver(extractView);
 
     mainView->setAddExtractFileController(factory->createAddExtractFileController(mainView));

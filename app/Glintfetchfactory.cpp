@@ -10,6 +10,7 @@
 #include "app/Mainview.h"
 #include "app/Openfileoptioncontroller.h"
 #include "app/Openmaincontroller.h"
+#include "app/Openoutputfoldercontroller.h"
 #include "app/Openpluginoptioncontroller.h"
 #include "app/Openpluginpropertycontroller.h"
 #include "app/Openversioncontroller.h"
@@ -188,6 +189,10 @@ IController* GlintfetchFactory::createExtractController(IView* view, IExtractMod
 
 IController* GlintfetchFactory::createExtractCancelController(IExtractModel* extract) {
     return keepController(new ExtractCancelController(extract));
+}
+
+IController* GlintfetchFactory::createOpenOutputFolderController(IExtractModel* extract) {
+    return keepController(new OpenOutputFolderController(extract));
 }
 
 IController* GlintfetchFactory::createOpenVersionController() {

@@ -59,6 +59,7 @@ public:
     IController* createExtractController(IView* view, IExtractModel* extractModel,
                                          IGlintfetchFactory* factory) override;
     IController* createExtractCancelController(IExtractModel* extractModel) override;
+    IController* createOpenOutputFolderController(IExtractModel* extractModel) override;
     IController* createOpenVersionController() override;
 
 private:

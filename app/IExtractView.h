@@ -15,6 +15,9 @@ public:
     // Wired to the button once a run has ended; a controller that is not an EventController
     // wires nothing.
     virtual void setCloseController(IController* controller) = 0;
+    // Wired to the button that opens the output folder, which can be pressed once a run has
+    // ended; a controller that is not an EventController wires nothing.
+    virtual void setOpenFolderController(IController* controller) = 0;
 
 protected:
     ~IExtractView() = default;

@@ -62,6 +62,7 @@ public:
     virtual IController* createExtractController(IView* view, IExtractModel* extractModel,
                                                  IGlintfetchFactory* factory) = 0;
     virtual IController* createExtractCancelController(IExtractModel* extractModel) = 0;
+    virtual IController* createOpenOutputFolderController(IExtractModel* extractModel) = 0;
     virtual IController* createOpenVersionController() = 0;
 };
 

@@ -25,7 +25,7 @@ void TExtractForm::createControls()
     SetName("ExtractForm");
     SetCaption("抽出状況");
     // The size first: a dialog border fixes the client area at the size it has then.
-    SetClientSize(377, 345);
+    SetClientSize(457, 385);
     SetBorderStyle(bsDialog);
     SetPosition(poMainFormCenter);
     Font()->SetName("ＭＳ Ｐゴシック");
@@ -41,7 +41,7 @@ void TExtractForm::createControls()
     FileProgress = new TProgressBar(this);
     FileProgress->SetName("FileProgress");
     FileProgress->SetParent(this);
-    FileProgress->SetBounds(8, 24, 361, 17);
+    FileProgress->SetBounds(8, 24, 441, 17);
     FileProgress->SetMin(0);
     FileProgress->SetMax(100);
     FileProgress->SetSmooth(true);
@@ -55,21 +55,33 @@ void TExtractForm::createControls()
     TotalProgress = new TProgressBar(this);
     TotalProgress->SetName("TotalProgress");
     TotalProgress->SetParent(this);
-    TotalProgress->SetBounds(8, 64, 361, 17);
+    TotalProgress->SetBounds(8, 64, 441, 17);
     TotalProgress->SetMin(0);
     TotalProgress->SetMax(100);
     TotalProgress->SetSmooth(true);
 
+    ProgressText = new TLabel(this);
+    ProgressText->SetName("ProgressText");
+    ProgressText->SetParent(this);
+    ProgressText->SetBounds(8, 88, 441, 12);
+    ProgressText->SetCaption("");
+
+    FindsText = new TLabel(this);
+    FindsText->SetName("FindsText");
+    FindsText->SetParent(this);
+    FindsText->SetBounds(8, 106, 441, 12);
+    FindsText->SetCaption("");
+
     Label3 = new TLabel(this);
     Label3->SetName("Label3");
     Label3->SetParent(this);
-    Label3->SetBounds(8, 88, 24, 12);
+    Label3->SetBounds(8, 126, 24, 12);
     Label3->SetCaption("ログ");
 
     Logger = new TMemo(this);
     Logger->SetName("Logger");
     Logger->SetParent(this);
-    Logger->SetBounds(8, 104, 361, 201);
+    Logger->SetBounds(8, 142, 441, 201);
     Logger->SetReadOnly(true);
     Logger->SetScrollBars(ssBoth);
     Logger->SetWantReturns(false);
@@ -79,6 +91,13 @@ void TExtractForm::createControls()
     CancelBtn = new TButton(this);
     CancelBtn->SetName("CancelBtn");
     CancelBtn->SetParent(this);
-    CancelBtn->SetBounds(151, 312, 75, 25);
+    CancelBtn->SetBounds(191, 352, 75, 25);
     CancelBtn->SetCaption("キャンセル");
+
+    OpenFolderBtn = new TButton(this);
+    OpenFolderBtn->SetName("OpenFolderBtn");
+    OpenFolderBtn->SetParent(this);
+    OpenFolderBtn->SetBounds(299, 352, 150, 25);
+    OpenFolderBtn->SetCaption("出力フォルダーを開く");
+    OpenFolderBtn->SetEnabled(false);
 }

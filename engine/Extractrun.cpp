@@ -116,7 +116,8 @@ void ExtractRun::perform() {
     outputEntry = factory->createResource();
     payload = factory->createValueObject();
     foundPayload = factory->createValueObject();
-    buffer = std::make_unique<ScanBuffer>(factory->createMemory(), factory->createRandomAccessFile());
+    buffer = std::make_unique<ScanBuffer>(factory->createMemory(), factory->createMemory(),
+                                          factory->createRandomAccessFile());
 
     say("START", "抽出開始");
     started = true;
@@ -179,6 +180,8 @@ void ExtractRun::selectPlugins() {
         if (plugin.usable && model.signaturesUsed.load()) declareSignatures(slot);
         if (plugin.usable && plugin.everyPosition) everyPosition.push_back(slot);
     }
+    // Before "START": the scan's own time starts there.
+    matcher.prepare();
 }
 
 void ExtractRun::declareSignatures(std::uint32_t slot) {
@@ -209,6 +212,15 @@ void ExtractRun::scanInput(const std::string& path) {
     inputEntry->setPath(path);
     say("DETECTED", inputEntry->getPath() + "から抽出中...");
     try {
+        // What the framework would call no file alike, the user is told apart.
+        switch (inputEntry->getKind()) {
+        case ResourceKind::none:
+            throw IOException("ファイルが見つかりません。", "ExtractRun::scanInput");
+        case ResourceKind::directory:
+            throw IOException("フォルダーです。中のファイルを入力に加えて下さい。", "ExtractRun::scanInput");
+        default:
+            break;
+        }
         const std::uint64_t size = entrySize(inputEntry);
         model.currentFileSize.store(size, relaxed);
         buffer->open(inputEntry, size);

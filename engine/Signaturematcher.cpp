@@ -167,10 +167,9 @@ void SignatureMatcher::find(const unsigned char* data, std::size_t count,
     out.erase(std::unique(begin, out.end(), same), out.end());
 }
 
-bool SignatureMatcher::findCompiled(const unsigned char* data, std::size_t count,
-                                    std::vector<Candidate>& out) const {
-    if (!compiledWanted) return false;
-    if (!compileTried) {
+void SignatureMatcher::prepare() const {
+    if (!compiledWanted || compileTried || patterns.empty()) return;
+    {
         compileTried = true;
         std::vector<std::string> texts;
         std::vector<const char*> expressions;
@@ -192,6 +191,12 @@ bool SignatureMatcher::findCompiled(const unsigned char* data, std::size_t count
             hs_free_compile_error(error);
         }
     }
+}
+
+bool SignatureMatcher::findCompiled(const unsigned char* data, std::size_t count,
+                                    std::vector<Candidate>& out) const {
+    if (!compiledWanted) return false;
+    prepare();
     if (!compiled) return false;
 
     struct Context {

@@ -43,6 +43,10 @@ public:
     // count + reach() bytes.
     unsigned reach() const;
 
+    // Makes ready what the first find after the last add would otherwise make (Vectorscan's
+    // database), so that its cost falls where the caller wants it.
+    void prepare() const;
+
     // Appends to out every (position, slot) with position below count at which some pattern of
     // slot matches data + position: in ascending position, and at one position in ascending slot,
     // each pair once.

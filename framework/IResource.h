@@ -3,6 +3,10 @@
 #include <cstdint>
 #include <string>
 
+// What a path names. A file is anything with bytes at offsets (a regular file or a block device);
+// a stream yields its bytes once, as they come, and has no offsets to read at.
+enum class ResourceKind { none, file, directory, blockDevice, characterDevice, pipe, socket, other };
+
 // A snapshot of what a path names in the file system: read when the path is set (and after a
 // successful createFile), answered from memory otherwise. Nothing here throws; failures come
 // back as false or as an entry that does not exist.
@@ -15,9 +19,11 @@ public:
     virtual std::string getName() = 0;
     virtual std::string getParent() = 0;
     virtual bool isDirectory() = 0;
+    virtual ResourceKind getKind() = 0;
     // Anything found that is not a directory counts as a file.
     virtual bool isFile() = 0;
     virtual bool exists() = 0;
+    // For a block device, the size of the device.
     virtual std::uint32_t getSizeLow() = 0;
     virtual void getSize(std::uint32_t* high, std::uint32_t* low) = 0;
     // Makes the folder (not its missing parents); the entry is not read again.
@@ -25,6 +31,9 @@ public:
     // Makes a new empty file where the entry found nothing; fails when the path exists. On success
     // the entry is read again.
     virtual bool createFile() = 0;
+    // Whether the process may write the file, or make files in the folder, as the system answers
+    // at this call (not from the snapshot).
+    virtual bool isWritable() = 0;
     // Deletes the file, or the folder when it is empty, as last read; the entry is not read again.
     virtual bool remove() = 0;
 

@@ -28,6 +28,20 @@ void RandomAccessFile::setFile(IResource* file) {
 
 void RandomAccessFile::openFile(IResource* file, os::File::Access access, const std::string& origin) {
     if (!file->isFile()) throw IOException("ファイルではないリソースが指定されました。", origin);
+    // A stream has no offsets to seek to, and reading it would wait for whoever writes it. Writing
+    // to one (a device that takes what it is given) stays possible.
+    switch (access == os::File::Access::read ? file->getKind() : ResourceKind::file) {
+    case ResourceKind::characterDevice:
+        throw IOException("端末などの文字デバイスはファイルとして読めません。", origin);
+    case ResourceKind::pipe:
+        throw IOException("名前付きパイプ（FIFO）はファイルとして読めません。", origin);
+    case ResourceKind::socket:
+        throw IOException("ソケットはファイルとして読めません。", origin);
+    case ResourceKind::other:
+        throw IOException("ファイルとして読めない種類のリソースです。", origin);
+    default:
+        break;
+    }
     os::File opened = os::File::open(file->getPath(), access);
     if (!opened.isOpen()) throw IOException("ファイルがオープンできません。", origin);
     stream = std::move(opened);

@@ -4,6 +4,23 @@
 
 #include <utility>
 
+namespace {
+
+ResourceKind kindOf(os::EntryKind kind) {
+    switch (kind) {
+    case os::EntryKind::regular: return ResourceKind::file;
+    case os::EntryKind::directory: return ResourceKind::directory;
+    case os::EntryKind::blockDevice: return ResourceKind::blockDevice;
+    case os::EntryKind::characterDevice: return ResourceKind::characterDevice;
+    case os::EntryKind::pipe: return ResourceKind::pipe;
+    case os::EntryKind::socket: return ResourceKind::socket;
+    case os::EntryKind::other: break;
+    }
+    return ResourceKind::other;
+}
+
+}  // namespace
+
 Resource::Resource() = default;
 
 Resource::~Resource() = default;
@@ -20,12 +37,14 @@ void Resource::setPath(std::string newPath) {
     if (!os::getFileAttributes(path, attributes)) {
         directory = false;
         file = false;
+        kind = ResourceKind::none;
         name.clear();
         parent.clear();
         return;
     }
     directory = attributes.directory;
     file = !attributes.directory;
+    kind = kindOf(attributes.kind);
     size = attributes.size;
     const std::string::size_type separator = path.rfind('/');
     if (separator == std::string::npos) {
@@ -45,6 +64,8 @@ bool Resource::isDirectory() { return directory; }
 
 bool Resource::isFile() { return file; }
 
+ResourceKind Resource::getKind() { return kind; }
+
 bool Resource::exists() { return directory || file; }
 
 std::uint32_t Resource::getSizeLow() { return static_cast<std::uint32_t>(size); }
@@ -62,6 +83,8 @@ bool Resource::createFile() {
     setPath(path);
     return true;
 }
+
+bool Resource::isWritable() { return os::isWritable(path); }
 
 bool Resource::remove() {
     if (file) return os::deleteFile(path);

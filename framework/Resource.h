@@ -15,12 +15,14 @@ public:
     std::string getName() override;
     std::string getParent() override;
     bool isDirectory() override;
+    ResourceKind getKind() override;
     bool isFile() override;
     bool exists() override;
     std::uint32_t getSizeLow() override;
     void getSize(std::uint32_t* high, std::uint32_t* low) override;
     bool createDirectory() override;
     bool createFile() override;
+    bool isWritable() override;
     bool remove() override;
 
     virtual ~Resource();
@@ -31,5 +33,6 @@ private:
     std::string parent;
     bool directory = false;
     bool file = false;
+    ResourceKind kind = ResourceKind::none;
     std::uint64_t size = 0;  // kept from the last look-up that found the entry
 };

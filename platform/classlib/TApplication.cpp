@@ -5,15 +5,25 @@
 #include "platform/classlib/TForm.h"
 #include "platform/classlib/core/Sysutils.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEventLoop>
 
 #include <cerrno>
 #include <exception>
+#include <new>
+
+namespace {
 
 // Never destroyed: forms and the Qt application must not be torn down by static destructors,
-// after Qt's own statics are gone.
-TApplication* const Application = new TApplication;
+// after Qt's own statics are gone. The object lives in static storage rather than on the heap: a
+// plug-in that links the class library has an application object of its own, which would
+// otherwise be lost, unreachable, each time the plug-in is unloaded.
+alignas(TApplication) unsigned char applicationStorage[sizeof(TApplication)];
+
+}  // namespace
+
+TApplication* const Application = new (applicationStorage) TApplication;
 
 namespace {
 
@@ -93,6 +103,11 @@ void TApplication::ProcessMessages()
 {
     classlib::ensureApplication();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+bool TApplication::WindowSystemRunning()
+{
+    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
 }
 
 std::string TApplication::Title() const

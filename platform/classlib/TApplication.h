@@ -51,6 +51,10 @@ public:
     bool Running() const { return running; }
     // Handles the messages that are waiting, then returns.
     void ProcessMessages();
+    // Whether the window system's application exists already, made by this module or by another
+    // one (the program's, seen from a plug-in that has the class library of its own). A plug-in
+    // shows no window in a program that has none.
+    static bool WindowSystemRunning();
 
     TForm* MainForm() const { return mainForm; }
     bool ShowMainForm = true;

@@ -110,6 +110,22 @@ TForm::TForm(TComponent* owner, HWND parentWindow)
     applyBorder();
 }
 
+void TForm::SetOtherModuleParentWindow(HWND handle)
+{
+    if (handle == nullptr) {
+        return;
+    }
+    // The handle is compared, never followed, until it is known to be a widget that exists.
+    const QWidgetList widgets = QApplication::allWidgets();
+    for (QWidget* widget : widgets) {
+        if (static_cast<HWND>(widget) == handle) {
+            impl->window->setParent(widget->window(), Qt::Dialog);
+            parentWindow = handle;
+            return;
+        }
+    }
+}
+
 TForm::~TForm()
 {
     if (impl->modalLoop != nullptr) {

@@ -62,6 +62,10 @@ public:
     TMainMenu* Menu() const { return menu; }
     void SetMenu(TMainMenu* mainMenu);
     HWND ParentWindow() const { return parentWindow; }
+    // Places the form, not yet shown, over a window of another module: the program's window
+    // handed to a plug-in that has the class library of its own, whose handle is that window's
+    // widget. A handle that is no live widget of this process changes nothing.
+    void SetOtherModuleParentWindow(HWND handle);
     TWinControl* ActiveControl() const;
     void SetActiveControl(TWinControl* control);
 

@@ -7,13 +7,22 @@
 // the reason is not kept.
 namespace os {
 
+enum class EntryKind { regular, directory, blockDevice, characterDevice, pipe, socket, other };
+
 struct FileAttributes {
     bool directory = false;
+    EntryKind kind = EntryKind::regular;
+    // For a block device, the device's size (0 when it cannot be opened); for a folder or a
+    // stream, whatever the system reports.
     std::uint64_t size = 0;
 };
 
 // Follows symbolic links: a link to a folder is a folder, a dangling link names nothing.
 bool getFileAttributes(const std::string& path, FileAttributes& attributes);
+// The number of bytes that reading what the path names from its start can give: what the
+// device says of itself for a block device, else the offset of the end. false when it cannot be
+// opened or has no end (a pipe, a terminal).
+bool measureContent(const std::string& path, std::uint64_t& size);
 // Does not make missing parents; fails when the path exists.
 bool createDirectory(const std::string& path);
 // A new empty file; fails when anything exists at the path.
@@ -22,5 +31,8 @@ bool createNewFile(const std::string& path);
 bool deleteFile(const std::string& path);
 // Empty folders only.
 bool removeDirectory(const std::string& path);
+// Whether this process may write what the path names now (for a folder: make and remove entries in
+// it), by its own user and groups; false on a file system mounted read-only.
+bool isWritable(const std::string& path);
 
 }  // namespace os

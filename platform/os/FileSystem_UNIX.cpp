@@ -2,17 +2,71 @@
 #include "platform/os/FileSystem.h"
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#ifdef __linux__
+#include <linux/fs.h>
+#endif
+
+#include <cerrno>
+
 namespace os {
+
+namespace {
+
+EntryKind kindOf(mode_t mode) {
+    if (S_ISREG(mode)) return EntryKind::regular;
+    if (S_ISDIR(mode)) return EntryKind::directory;
+    if (S_ISBLK(mode)) return EntryKind::blockDevice;
+    if (S_ISCHR(mode)) return EntryKind::characterDevice;
+    if (S_ISFIFO(mode)) return EntryKind::pipe;
+    if (S_ISSOCK(mode)) return EntryKind::socket;
+    return EntryKind::other;
+}
+
+}  // namespace
 
 bool getFileAttributes(const std::string& path, FileAttributes& attributes) {
     struct stat info {};
     if (path.empty() || ::stat(path.c_str(), &info) != 0) return false;
-    attributes.directory = S_ISDIR(info.st_mode);
+    attributes.kind = kindOf(info.st_mode);
+    attributes.directory = attributes.kind == EntryKind::directory;
     attributes.size = static_cast<std::uint64_t>(info.st_size);
+    // A block device's entry tells nothing of its size (0): only the device does.
+    if (attributes.kind == EntryKind::blockDevice && !measureContent(path, attributes.size)) {
+        attributes.size = 0;
+    }
     return true;
+}
+
+bool measureContent(const std::string& path, std::uint64_t& size) {
+    if (path.empty()) return false;
+    struct stat info {};
+    // Opening a pipe or a terminal would wait for, or take, what someone else is to read.
+    if (::stat(path.c_str(), &info) != 0 || !(S_ISREG(info.st_mode) || S_ISBLK(info.st_mode))) {
+        return false;
+    }
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return false;
+    std::uint64_t bytes = 0;
+#ifdef BLKGETSIZE64
+    bool known = ::ioctl(fd, BLKGETSIZE64, &bytes) == 0;
+#else
+    bool known = false;
+#endif
+    if (!known) {
+        const off_t end = ::lseek(fd, 0, SEEK_END);
+        known = end >= 0;
+        bytes = known ? static_cast<std::uint64_t>(end) : 0;
+    }
+    ::close(fd);
+    if (known) size = bytes;
+    return known;
 }
 
 bool createDirectory(const std::string& path) {
@@ -33,6 +87,15 @@ bool deleteFile(const std::string& path) {
 
 bool removeDirectory(const std::string& path) {
     return !path.empty() && ::rmdir(path.c_str()) == 0;
+}
+
+bool isWritable(const std::string& path) {
+    if (path.empty()) return false;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return false;
+    // Entries of a folder are reached through its search permission as well.
+    const int wanted = S_ISDIR(info.st_mode) ? W_OK | X_OK : W_OK;
+    return ::faccessat(AT_FDCWD, path.c_str(), wanted, AT_EACCESS) == 0;
 }
 
 }  // namespace os

@@ -14,4 +14,7 @@ public:
     void* alloc(std::size_t size);
     // Takes nullptr too.
     void free(void* block);
+
+    // The blocks handed out by every allocator and not yet given back: a leak shows here.
+    static std::size_t outstanding();
 };

@@ -2,6 +2,7 @@
 #include "app/Extractcancelcontroller.h"
 #include "app/Extractcontroller.h"
 #include "app/Extractview.h"
+#include "app/Openoutputfoldercontroller.h"
 #include "app/IGlintfetchFactory.h"
 #include "app/Textractform.h"
 #include "engine/IConfigModel.h"
@@ -18,20 +19,28 @@
 #include "platform/classlib/TProgressBar.h"
 #include "platform/classlib/TStrings.h"
 #include "tests/app/DialogFixture.h"
+#include "tests/platform/shell/WithoutRoot.h"
 
 #include <QCoreApplication>
 #include <QTest>
 #include <QWidget>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -92,6 +101,10 @@ public:
         const std::string status = values->getValue("status");
         if (status == "START") {
             aborted = false;
+            ++startCount;
+        }
+        if (status == "COMPLETED") {
+            ++completionCount;
         }
         if (aborted) {
             afterAbort.push_back(status);
@@ -99,6 +112,16 @@ public:
         if (status == "ABORTED") {
             aborted = true;
         }
+    }
+    int starts()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return startCount;
+    }
+    int completions()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return completionCount;
     }
     std::vector<std::string> late()
     {
@@ -109,6 +132,8 @@ public:
 private:
     std::mutex mutex;
     bool aborted = false;
+    int startCount = 0;
+    int completionCount = 0;
     std::vector<std::string> afterAbort;
 };
 
@@ -244,8 +269,8 @@ TEST_F(ExtractDialogTest, FormIsBuiltAsDesigned)
     EXPECT_EQ(form->Caption(), "抽出状況");
     EXPECT_EQ(form->BorderStyle(), bsDialog);
     EXPECT_EQ(form->Position(), poMainFormCenter);
-    EXPECT_EQ(form->ClientWidth(), 377);
-    EXPECT_EQ(form->ClientHeight(), 345);
+    EXPECT_EQ(form->ClientWidth(), 457);
+    EXPECT_EQ(form->ClientHeight(), 385);
     EXPECT_EQ(form->Font()->Name(), "ＭＳ Ｐゴシック");
     EXPECT_EQ(form->Font()->Height(), -12);
     EXPECT_EQ(form->Font()->Charset(), SHIFTJIS_CHARSET);
@@ -268,6 +293,10 @@ TEST_F(ExtractDialogTest, FormIsBuiltAsDesigned)
     EXPECT_FALSE(form->CancelBtn->Cancel());
     EXPECT_EQ(form->CancelBtn->OnClick.Data(), static_cast<const void*>(static_cast<EventController*>(cancel.get())));
     EXPECT_EQ(form->OnClose.Data(), static_cast<const void*>(cancel.get()));
+    EXPECT_EQ(form->OpenFolderBtn->Caption(), "出力フォルダーを開く");
+    EXPECT_FALSE(form->OpenFolderBtn->Enabled());
+    EXPECT_EQ(form->ProgressText->Caption(), "");
+    EXPECT_EQ(form->FindsText->Caption(), "");
 }
 
 // Notifications on the user-interface thread take effect at once, even with the dialog hidden.
@@ -325,13 +354,15 @@ TEST_F(ExtractDialogTest, StatusesMoveTheBarsAndTheButton)
     scripted.say("COMPLETED", "抽出完了.");
     EXPECT_EQ(total->Position(), 900);
     EXPECT_EQ(lastLog(), "抽出中断.");
+    EXPECT_EQ(logLines(), (std::vector<std::string>{"抽出開始", "a.binから抽出中...", "その他", "エラー発生：読めません",
+                                                    "抽出中断."}));
     scripted.say("START", "抽出開始");
     scripted.say("COMPLETED", "抽出完了.");
     EXPECT_EQ(total->Position(), 1000);
     EXPECT_EQ(form->CancelBtn->Caption(), "ＯＫ");
 
-    const std::vector<std::string> expected = {"抽出開始", "a.binから抽出中...", "その他", "エラー発生：読めません",
-                                               "抽出中断.", "抽出開始", "抽出完了."};
+    // The log holds the last run alone.
+    const std::vector<std::string> expected = {"抽出開始", "抽出完了."};
     EXPECT_EQ(logLines(), expected);
 
     // Other models are not heard.
@@ -379,8 +410,8 @@ TEST_F(ExtractDialogTest, WorkerNotificationsArriveInOrderWithoutBlockingTheWork
     EXPECT_EQ(form->CancelBtn->Caption(), "ＯＫ");
 }
 
-// Two confirmed runs over a file with three finds: the bars end full, the log holds both runs one
-// after the other, every find is written, and OK closes the dialog and ends the button's work.
+// Two confirmed runs over a file with three finds: the bars end full, the log holds the last run
+// alone, every find is written, and OK closes the dialog and ends the button's work.
 TEST_F(ExtractDialogTest, ConfirmedRunsShowTheirProgressAndEndWithOk)
 {
     std::string content(20000, 'x');
@@ -395,7 +426,16 @@ TEST_F(ExtractDialogTest, ConfirmedRunsShowTheirProgressAndEndWithOk)
         bool scripted = false;
         ModalScript script;
         bool barsFull = false;
-        script.then([this] { return form->Visible() && form->CancelBtn->Caption() == "ＯＫ"; },
+        // The button still says OK from the run before until this run's start reaches the
+        // dialog, so the script waits for this run's own end in the log.
+        const auto endedRuns = [this] {
+            const std::vector<std::string> lines = logLines();
+            return std::count_if(lines.begin(), lines.end(),
+                                 [](const std::string& line) { return line.rfind("抽出完了.", 0) == 0; });
+        };
+        script.then([this, run, endedRuns] {
+                        return form->Visible() && form->CancelBtn->Caption() == "ＯＫ" && endedRuns() == run;
+                    },
                     [&] {
                         barsFull = form->FileProgress->Position() == 1000 && form->TotalProgress->Position() == 1000;
                         click(form->CancelBtn);
@@ -406,7 +446,8 @@ TEST_F(ExtractDialogTest, ConfirmedRunsShowTheirProgressAndEndWithOk)
         EXPECT_FALSE(form->Visible());
         ASSERT_EQ(messages.shown.size(), 1u);
         EXPECT_EQ(messages.shown[0].Type, mtWarning);
-        EXPECT_EQ(messages.shown[0].Text, "総ファイルサイズ " + model->getTotalSizeText() + "\n実行します。よろしいですか。");
+        EXPECT_EQ(messages.shown[0].Text, "総ファイルサイズ " + model->getTotalSizeText() + "（20,000 バイト）\n出力先 " +
+                                              output + "\n実行します。よろしいですか。");
         EXPECT_TRUE(messages.shown[0].Buttons.Contains(mbOK));
         EXPECT_TRUE(messages.shown[0].Buttons.Contains(mbCancel));
         EXPECT_EQ(filesBelow(output), static_cast<std::size_t>(3 * run));
@@ -419,12 +460,109 @@ TEST_F(ExtractDialogTest, ConfirmedRunsShowTheirProgressAndEndWithOk)
         starts += line == "抽出開始" ? 1 : 0;
         completions += line.rfind("抽出完了.", 0) == 0 ? 1 : 0;
     }
-    EXPECT_EQ(starts, 2);
-    EXPECT_EQ(completions, 2);
+    EXPECT_EQ(starts, 1);
+    EXPECT_EQ(completions, 1);
     EXPECT_EQ(lines.front(), "抽出開始");
     EXPECT_EQ(lines.back().rfind("抽出完了.", 0), 0u) << lines.back();
     EXPECT_TRUE(logHas(path + "から抽出中..."));
-    EXPECT_TRUE(recorder.late().empty());
+    EXPECT_TRUE(recorder.late().empty()) << ::testing::PrintToString(recorder.late());
+}
+
+// The dialog tells the story of a run: a line per find with its kind, offset and output file, the
+// finds so far by kind, the bytes scanned of the total, the run's summary as its last line, and a
+// button that hands the output folder to the desktop's opener.
+TEST_F(ExtractDialogTest, ARunShowsEveryFindItsCountsAndItsSummaryAndOpensItsFolder)
+{
+    std::string content(20000, 'x');
+    const std::size_t offsets[] = {100, 5000, 19000};
+    for (std::size_t at : offsets) {
+        content.replace(at, 16, "GFDT0123456789AB");
+    }
+    const std::string path = input("finds.bin", content);
+    // A stand-in for the desktop's opener, first on the search path, that writes down what it
+    // was asked to open.
+    const std::string bin = environment.scratchFolder() + "/bin";
+    fs::create_directories(bin);
+    const std::string opened = environment.scratchFolder() + "/opened.txt";
+    {
+        std::ofstream opener(bin + "/xdg-open");
+        opener << "#!/bin/sh\nprintf '%s\\n' \"$1\" > '" << opened << "'\n";
+    }
+    fs::permissions(bin + "/xdg-open", fs::perms::owner_all);
+    const char* const oldPath = std::getenv("PATH");
+    const std::string savedPath = oldPath != nullptr ? oldPath : "";
+    ::setenv("PATH", (bin + ":" + savedPath).c_str(), 1);
+    std::unique_ptr<OpenOutputFolderController> open(new OpenOutputFolderController(model));
+    view->setOpenFolderController(open.get());
+
+    bool openEnabledAtTheEnd = false;
+    std::string progress;
+    ModalScript script;
+    script.then([this] { return form->Visible() && form->CancelBtn->Caption() == "ＯＫ"; },
+                [&] {
+                    openEnabledAtTheEnd = form->OpenFolderBtn->Enabled();
+                    progress = form->ProgressText->Caption();
+                    click(form->OpenFolderBtn);
+                });
+    script.then([&] { return fs::exists(opened) && fs::file_size(opened) > 0; }, [this] { click(form->CancelBtn); });
+    bool scripted = false;
+    EXPECT_EQ(pressExtract(script, {path}, output, &scripted), "Success");
+    ::setenv("PATH", savedPath.c_str(), 1);
+    EXPECT_TRUE(scripted);
+    EXPECT_TRUE(openEnabledAtTheEnd);
+
+    std::vector<std::string> findLines;
+    for (const std::string& line : logLines()) {
+        if (line.rfind("bin を抽出しました", 0) == 0) {
+            findLines.push_back(line);
+        }
+    }
+    ASSERT_EQ(findLines.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(findLines[i], "bin を抽出しました：位置 " + std::to_string(offsets[i]) + " → " + output + "/finds.bin/bin/bin0000" +
+                                    std::to_string(i) + ".bin");
+    }
+    EXPECT_EQ(logLines().front(), "抽出開始");
+    EXPECT_EQ(lastLog(), "抽出完了. 3 件のファイルを抽出しました（bin 3 件）。");
+    EXPECT_EQ(form->FindsText->Caption(), "見つかったもの：bin 3 件（計 3 件）");
+    EXPECT_EQ(progress.rfind("19.5 KB を ", 0), 0u) << progress;
+    std::string openedFolder;
+    std::getline(std::ifstream(opened), openedFolder);
+    EXPECT_EQ(openedFolder, output);
+    ASSERT_TRUE(pumpUntil([this] { return !workerRegistered(); }));
+}
+
+// While a run goes, the line under the bars says how far it is, how fast it goes and how long it
+// has left; finds are counted by kind as they come.
+TEST_F(ExtractDialogTest, ProgressTellsBytesSpeedAndTimeLeftAndFindsByKind)
+{
+    ScriptedExtractModel scripted;
+    scripted.addObserver(view.get());
+    scripted.total = 3u << 20;
+    scripted.say("START", "抽出開始");
+    EXPECT_EQ(form->ProgressText->Caption(), "0 バイト / 3.0 MB（0%）　速度 計測中");
+    EXPECT_EQ(form->FindsText->Caption(), "見つかったもの：まだありません");
+    scripted.fileSize = 3u << 20;
+    scripted.position = 1u << 20;
+    scripted.processed = 1u << 20;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    scripted.say("PROCESSING");
+    const std::string text = form->ProgressText->Caption();
+    EXPECT_EQ(text.rfind("1.0 MB / 3.0 MB（33%）　速度 ", 0), 0u) << text;
+    EXPECT_NE(text.find("/秒　残り 約 "), std::string::npos) << text;
+    EXPECT_NE(text.find(" 秒"), std::string::npos) << text;
+
+    for (const char* kind : {"png", "jpg", "png"}) {
+        ValueObject values;
+        values.setValue("status", "FOUND");
+        values.setValue("log", std::string(kind) + " を抽出しました");
+        values.setValue("kind", kind);
+        scripted.notifyObservers(&values);
+    }
+    EXPECT_EQ(form->FindsText->Caption(), "見つかったもの：jpg 1 件、png 2 件（計 3 件）");
+    scripted.say("START", "抽出開始");
+    EXPECT_EQ(form->FindsText->Caption(), "見つかったもの：まだありません");
+    EXPECT_EQ(logLines(), std::vector<std::string>{"抽出開始"});
 }
 
 // The two ways of stopping a run from the dialog: its button, and its close box. Either way the
@@ -440,7 +578,12 @@ TEST_F(ExtractDialogTest, CancelDuringARunStopsItForGood)
     for (const auto& way : ways) {
         SCOPED_TRACE(way.how);
         ModalScript script;
-        script.then([this] { return form->Visible() && form->FileProgress->Position() > 0; },
+        // The bars still show the previous run until this one's "START": the cancel waits for it.
+        const int startsBefore = recorder.starts();
+        script.then([this, startsBefore] {
+                        return form->Visible() && recorder.starts() > startsBefore &&
+                               form->FileProgress->Position() > 0;
+                    },
                     [&] {
                         if (way.closeBox) {
                             // The form's closing (and with it the cancel) follows once the modal
@@ -477,8 +620,142 @@ TEST_F(ExtractDialogTest, CancelDuringARunStopsItForGood)
         EXPECT_EQ(lastLog().rfind("抽出中断.", 0), 0u) << lastLog();
         EXPECT_EQ(form->FileProgress->Position(), fileBar);
         EXPECT_EQ(form->TotalProgress->Position(), totalBar);
-        EXPECT_TRUE(recorder.late().empty());
+        EXPECT_TRUE(recorder.late().empty()) << ::testing::PrintToString(recorder.late());
     }
+}
+
+// A plug-in busy with a long call when the user cancels: the cancel shows at once, the dialog goes
+// on answering while the call lasts, it closes at once, and Extract can be pressed again without
+// waiting for the call. The worker ends by itself once the call returns, and says nothing more.
+TEST_F(ExtractDialogTest, CancelShowsAtOnceAndTheDialogStaysResponsiveWhileAPluginCallLasts)
+{
+    environment.removePlugin("alpha");
+    environment.addPlugin("slow");
+    const std::string release = environment.scratchFolder() + "/release";
+    configModel->setProperty("block", release.c_str(), "slow");
+    configModel->save();
+    const std::string path = input("finds.bin", "GFDT0123456789AB" + std::string(1000, 'x'));
+
+    int ticksAfterCancel = 0;
+    bool stillInTheCall = false;
+    ModalScript script;
+    script.then([&] { return form->Visible() && fs::exists(release + ".started"); },
+                [&] {
+                    click(form->CancelBtn);
+                    // At once, before the worker has left the plug-in.
+                    EXPECT_EQ(lastLog().rfind("抽出中断.", 0), 0u) << lastLog();
+                    EXPECT_EQ(form->CancelBtn->Caption(), "ＯＫ");
+                    EXPECT_TRUE(workerRegistered());
+                });
+    // The modal loop keeps turning (these steps are its timer's ticks) while the call lasts.
+    script.then([&] { return ++ticksAfterCancel >= 20; },
+                [&] {
+                    stillInTheCall = workerRegistered() && !fs::exists(release);
+                    click(form->CancelBtn);
+                });
+    bool scripted = false;
+    EXPECT_EQ(pressExtract(script, {path}, output, &scripted), "Success");
+    EXPECT_TRUE(scripted);
+    EXPECT_TRUE(stillInTheCall);
+    EXPECT_FALSE(form->Visible());
+    EXPECT_TRUE(workerRegistered());
+
+    // The next press does not wait for the plug-in either.
+    messages.shown.clear();
+    messages.answer = mrCancel;
+    ModalScript none;
+    EXPECT_EQ(pressExtract(none, {path}, output), "Cancelled");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].Type, mtWarning);
+    EXPECT_TRUE(workerRegistered());
+
+    const std::size_t lines = logLines().size();
+    std::ofstream(release) << "go";
+    ASSERT_TRUE(pumpUntil([this] { return !workerRegistered(); }));
+    for (int i = 0; i < 100; ++i) {
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(logLines().size(), lines);
+    EXPECT_EQ(lastLog().rfind("抽出中断.", 0), 0u) << lastLog();
+    EXPECT_TRUE(recorder.late().empty()) << ::testing::PrintToString(recorder.late());
+}
+
+// A run that cannot go on (here: its settings cannot be read when it starts) ends with its reason
+// and the button's ＯＫ, which closes the dialog.
+TEST_F(ExtractDialogTest, ARunThatFailsEndsWithItsReasonAndOk)
+{
+    const std::string path = input("finds.bin", "GFDT0123456789AB");
+    fs::remove(environment.configPath());
+    bool okShown = false;
+    ModalScript script;
+    script.then([this] { return form->Visible() && form->CancelBtn->Caption() == "ＯＫ"; },
+                [&] {
+                    okShown = true;
+                    click(form->CancelBtn);
+                });
+    bool scripted = false;
+    EXPECT_EQ(pressExtract(script, {path}, output, &scripted), "Success");
+    EXPECT_TRUE(scripted);
+    EXPECT_TRUE(okShown);
+    EXPECT_FALSE(form->Visible());
+    EXPECT_EQ(lastLog().rfind("抽出失敗. ", 0), 0u) << lastLog();
+    EXPECT_GT(lastLog().size(), std::string("抽出失敗. ").size());
+    ASSERT_TRUE(pumpUntil([this] { return !workerRegistered(); }));
+}
+
+// After its final status a run is over for the dialog: a cancel that comes late (the dialog closed
+// between the end and the worker's exit) shows nothing, whatever the model sends.
+TEST_F(ExtractDialogTest, NothingShowsAfterARunsFinalStatus)
+{
+    ScriptedExtractModel scripted;
+    scripted.addObserver(view.get());
+    for (const char* final : {"COMPLETED", "FAILED"}) {
+        SCOPED_TRACE(final);
+        scripted.say("START", "抽出開始");
+        EXPECT_EQ(form->CancelBtn->Caption(), "キャンセル");
+        const std::string verdict = std::string(final) == "COMPLETED" ? "抽出完了." : "抽出失敗. 理由";
+        scripted.say(final, verdict);
+        EXPECT_EQ(form->CancelBtn->Caption(), "ＯＫ");
+        EXPECT_EQ(form->CancelBtn->OnClick.Data(), static_cast<const void*>(static_cast<EventController*>(close.get())));
+        scripted.say("ABORTED", "抽出中断.");
+        scripted.say("PROCESSING", "遅れた行");
+        EXPECT_EQ(lastLog(), verdict);
+        EXPECT_EQ(form->CancelBtn->Caption(), "ＯＫ");
+        EXPECT_EQ(form->CancelBtn->OnClick.Data(), static_cast<const void*>(static_cast<EventController*>(close.get())));
+    }
+}
+
+// The dialog comes up for a new run in its cancel state, whatever the last run left on it, before
+// the new run's first notification is drawn; and the last run's end silences nothing of the new.
+TEST_F(ExtractDialogTest, TheDialogOpensForANewRunWithItsCancelButton)
+{
+    ScriptedExtractModel scripted;
+    scripted.addObserver(view.get());
+    scripted.say("START", "抽出開始");
+    scripted.say("COMPLETED", "抽出完了.");
+    ASSERT_EQ(form->CancelBtn->Caption(), "ＯＫ");
+    ASSERT_TRUE(form->OpenFolderBtn->Enabled());
+    std::string caption;
+    const void* handler = nullptr;
+    bool openEnabled = true;
+    std::string cancelled;
+    ModalScript script;
+    script.then([this] { return form->Visible(); },
+                [&] {
+                    caption = form->CancelBtn->Caption();
+                    handler = form->CancelBtn->OnClick.Data();
+                    openEnabled = form->OpenFolderBtn->Enabled();
+                    // A cancel of the new run before its "START" came still shows.
+                    scripted.say("ABORTED", "抽出中断.");
+                    cancelled = form->CancelBtn->Caption();
+                    form->Close();
+                });
+    EXPECT_TRUE(script.run([this] { view->show(); }, [this] { form->Close(); }));
+    EXPECT_EQ(caption, "キャンセル");
+    EXPECT_FALSE(openEnabled);
+    EXPECT_EQ(cancelled, "ＯＫ");
+    EXPECT_EQ(lastLog(), "抽出中断.");
+    EXPECT_EQ(handler, static_cast<const void*>(static_cast<EventController*>(cancel.get())));
 }
 
 // What stops a press of Extract before any run: no folder, no files, no confirmation.
@@ -498,7 +775,7 @@ TEST_F(ExtractDialogTest, NothingRunsWithoutFolderFilesOrConfirmation)
         {"no folder", {path}, "", mrOk, "Failure", mtError, "\n出力先にディレクトリを指定して下さい。"},
         {"no files", {}, output, mrOk, "Failure", mtError, "\n入力ファイルが指定されていません。"},
         {"not confirmed", {path}, output, mrCancel, "Cancelled", mtWarning,
-         "総ファイルサイズ 16 バイト\n実行します。よろしいですか。"},
+         "総ファイルサイズ 16 バイト（16 バイト）\n出力先 " + output + "\n実行します。よろしいですか。"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -523,6 +800,132 @@ TEST_F(ExtractDialogTest, NothingRunsWithoutFolderFilesOrConfirmation)
         }
     }
     EXPECT_EQ(filesBelow(output), 0u);
+}
+
+// A run with nothing to scan with is refused before anything starts, with the reason.
+TEST_F(ExtractDialogTest, NoPluginFoundOrNoneEnabledIsRefusedWithoutARun)
+{
+    const std::string path = input("small.bin", "GFDT0123456789AB");
+    const struct {
+        const char* what;
+        std::function<void()> arrange;
+        std::string text;
+    } cases[] = {
+        {"no plug-in found", [this] { environment.removePlugin("alpha"); },
+         "\nプラグインが見つかりません。プログラムのフォルダーの plugins にプラグインを置いて下さい。"},
+        {"none enabled",
+         [this] {
+             environment.addPlugin("delta");
+             configModel->setProperty("enabled", "false", "delta");
+             configModel->save();
+         },
+         "\n有効なプラグインがありません。「プラグイン設定」で使うプラグインを有効にして下さい。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.arrange();
+        messages.shown.clear();
+        bool shownDialog = false;
+        ModalScript script;
+        script.then([this] { return form->Visible(); },
+                    [&] {
+                        shownDialog = true;
+                        form->Close();
+                    });
+        EXPECT_EQ(pressExtract(script, {path}, output), "Failure");
+        EXPECT_FALSE(shownDialog);
+        EXPECT_FALSE(workerRegistered());
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].Type, mtError);
+        EXPECT_EQ(messages.shown[0].Text, c.text);
+        EXPECT_TRUE(messages.shown[0].Buttons == TMsgDlgButtons{mbOK});
+        EXPECT_EQ(form->Logger->Lines()->Count(), 0);
+    }
+    EXPECT_EQ(filesBelow(output), 0u);
+}
+
+// The output folder's refusals need no plug-in and no settings, so they are tested apart from the
+// dialog environment, whose lock a child process of the test could not share.
+class ExtractFolderRefusalTest : public ::testing::Test {
+protected:
+    ExtractFolderRefusalTest()
+        : factory(createGlintfetchFactory())
+    {
+        std::random_device random;
+        scratch = fs::temp_directory_path() / ("glintfetch-refusal-" + std::to_string(random()) + std::to_string(random()));
+        fs::create_directories(scratch);
+        TComponent* noOwner = nullptr;
+        form = new TExtractForm(noOwner);
+        view.reset(new ExtractView(form));
+        model = factory->createExtractModel(factory->createConfigModel(), factory->createPluginModel());
+        extract.reset(new ExtractController(view.get(), model, factory.get()));
+    }
+
+    ~ExtractFolderRefusalTest() override
+    {
+        extract.reset();
+        view.reset();
+        delete form;
+        factory.reset();
+        std::error_code ignored;
+        for (const auto& entry : fs::recursive_directory_iterator(scratch, ignored)) {
+            ::chmod(entry.path().c_str(), 0700);
+        }
+        fs::remove_all(scratch, ignored);
+    }
+
+    fs::path scratch;
+    DialogMessages messages;
+    std::unique_ptr<IGlintfetchFactory> factory;
+    TExtractForm* form = nullptr;
+    std::unique_ptr<ExtractView> view;
+    IExtractModel* model = nullptr;
+    std::unique_ptr<ExtractController> extract;
+};
+
+// Checked before the run: a folder that is not there, is no folder, or may not be written (a
+// read-only folder of an ordinary user) is refused with an error box naming it, and nothing runs.
+TEST_F(ExtractFolderRefusalTest, AnOutputFolderThatIsMissingNoFolderOrReadOnlyIsRefused)
+{
+    const std::string input = (scratch / "input.bin").string();
+    std::ofstream(input) << "GFDT0123456789AB";
+    const std::string locked = (scratch / "locked").string();
+    fs::create_directories(locked);
+    if (withoutroot::rerunWithoutRoot(scratch)) {
+        return;
+    }
+    ASSERT_EQ(::chmod(locked.c_str(), 0555), 0);
+    const std::string missing = (scratch / "missing").string();
+    const struct {
+        const char* what;
+        std::string folder;
+        std::string text;
+    } cases[] = {
+        {"missing", missing, "\n出力先のフォルダー「" + missing + "」がありません。"},
+        {"missing, with a trailing slash", missing + "/", "\n出力先のフォルダー「" + missing + "」がありません。"},
+        {"a file", input, "\n出力先「" + input + "」はフォルダーではありません。"},
+        {"read-only", locked,
+         "\n出力先のフォルダー「" + locked + "」に書き込めません。書き込みできるフォルダーを指定して下さい。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        messages.shown.clear();
+        ValueObject values;
+        values.setValue("outputDirectory", c.folder);
+        values.addValue("inputFiles", input);
+        EXPECT_EQ(extract->execute(&values), "Failure");
+        EXPECT_FALSE(form->Visible());
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].Type, mtError);
+        EXPECT_EQ(messages.shown[0].Text, c.text);
+        EXPECT_TRUE(messages.shown[0].Buttons == TMsgDlgButtons{mbOK});
+        try {
+            ThreadPool::getThread(static_cast<IRunnable*>(model));
+            ADD_FAILURE() << "a worker was made";
+        } catch (const ThreadException&) {
+        }
+    }
+    EXPECT_TRUE(fs::is_empty(locked));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "platform/classlib/Qtsupport.h"
 #include "platform/classlib/TListItem.h"
 #include "platform/classlib/TListItems.h"
+#include "platform/shell/ShellAllocator.h"
 #include "platform/shell/ShellImageList.h"
 #include "tests/controls/FolderFixture.h"
 
@@ -15,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -176,11 +178,15 @@ TEST_F(FolderListViewTest, WindowTakesTheShellIconsEachTimeItIsMade) {
 }
 
 TEST_F(FolderListViewTest, BareDeleteStillReleasesTheRowsItems) {
+    const std::size_t before = ShellAllocator::outstanding();
     list->AddItem(pathOf("alpha.txt"));
     list->AddItem(pathOf("visible"));
-    // Leak checking of the sanitizer build shows whether the items were released.
+    ASSERT_EQ(list->Items()->Count(), 2);
+    EXPECT_GT(ShellAllocator::outstanding(), before);
     delete list;
     list = nullptr;
+    // Every item-id list of the rows' items went back to the allocator.
+    EXPECT_EQ(ShellAllocator::outstanding(), before);
 }
 
 }  // namespace

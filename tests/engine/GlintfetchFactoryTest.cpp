@@ -50,10 +50,21 @@ TEST(GlintfetchFactoryTest, AWorkerIsMadeOnlyForTheExtractionModelOfTheSameFacto
     EXPECT_THROW(other->createThread(runnable), FactoryException);
 }
 
-TEST(GlintfetchFactoryTest, AFactoryThatMadeNothingIsDestroyedCleanly) {
+// Factories made and dropped for a short time, as the models do all along, leave the long-lived
+// factory's objects and workers alone.
+TEST(GlintfetchFactoryTest, AShortLivedFactoryGoesWithoutTouchingAnotherOnesObjects) {
     std::unique_ptr<IGlintfetchFactory> factory = createGlintfetchFactory();
-    factory.reset();
-    SUCCEED();
+    IExtractModel* extract =
+        factory->createExtractModel(factory->createConfigModel(), factory->createPluginModel());
+    IRunnable* runnable = extract;
+    for (int i = 0; i < 3; ++i) {
+        std::unique_ptr<IGlintfetchFactory> shortLived = createGlintfetchFactory();
+        EXPECT_FALSE(concrete(shortLived).isCreatedObject(runnable));
+        shortLived.reset();
+    }
+    EXPECT_TRUE(concrete(factory).isCreatedObject(runnable));
+    EXPECT_EQ(factory->createExtractModel(nullptr, nullptr), extract);
+    EXPECT_NE(factory->createThread(runnable), nullptr);
 }
 
 }  // namespace

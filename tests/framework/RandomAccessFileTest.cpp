@@ -6,11 +6,14 @@
 #include "framework/IWritableRandomAccessFile.h"
 #include "framework/Tarnwickfactory.h"
 #include "framework/Writablerandomaccessfile.h"
+#include "tests/framework/support/SpecialFiles.h"
 #include "tests/framework/support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+
+#include <unistd.h>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -156,6 +159,50 @@ TEST_F(RandomAccessFileTest, SetFileRefusesWhatIsNoFileAndKeepsTheFileOpenBefore
         EXPECT_EQ(messageOf<IOException>([&] { writable->setFile(entry(path)); }), notAFile);
     }
     EXPECT_EQ(readText(file, 2), "pt");
+}
+
+// A stream is refused for reading as what it is, at once: a pipe nobody writes to never makes the
+// open wait.
+TEST_F(RandomAccessFileTest, SetFileRefusesStreamsByTheirKind) {
+    const std::string pipe = folder.path("pipe");
+    ASSERT_TRUE(specialfiles::makePipe(pipe));
+    const std::string socketPath = folder.path("socket");
+    const int socket = specialfiles::makeSocket(socketPath);
+    ASSERT_GE(socket, 0);
+    const struct {
+        std::string path;
+        std::string message;
+    } cases[] = {
+        {pipe, "名前付きパイプ（FIFO）はファイルとして読めません。"},
+        {socketPath, "ソケットはファイルとして読めません。"},
+        {"/dev/null", "端末などの文字デバイスはファイルとして読めません。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        IRandomAccessFile* file = factory->createRandomAccessFile();
+        EXPECT_EQ(messageOf<IOException>([&] { file->setFile(entry(c.path)); }), c.message);
+    }
+    ::close(socket);
+}
+
+// A block device reads like a file of the device's size.
+TEST_F(RandomAccessFileTest, ABlockDeviceIsReadAtItsOffsets) {
+    std::string content(1u << 20, '\0');
+    content.replace(700000, 4, "card");
+    const std::string image = folder.file("card.img", content);
+    specialfiles::LoopDevice loop(image);
+    if (loop.device().empty()) GTEST_SKIP() << loop.why();
+    IResource* device = entry(loop.device());
+    EXPECT_EQ(device->getKind(), ResourceKind::blockDevice);
+    std::uint32_t high = 1;
+    std::uint32_t low = 0;
+    device->getSize(&high, &low);
+    EXPECT_EQ(high, 0u);
+    EXPECT_EQ(low, content.size());
+    IRandomAccessFile* file = factory->createRandomAccessFile();
+    file->setFile(device);
+    file->seek(0, 700000);
+    EXPECT_EQ(readText(file, 4), "card");
 }
 
 TEST_F(RandomAccessFileTest, SharingFollowsReadersAndWriters) {

@@ -8,7 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+
 #include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -164,6 +168,93 @@ TEST_P(SizeWindowTest, ReadsFromAnOffsetBeyondFourGigabytes)
     EXPECT_EQ(plugin->extract(input.c_str(), 1, 5, output.c_str()), file.size());
     EXPECT_EQ(TemporaryFolder::read(output), file);
     EXPECT_EQ(plugin->extract(input.c_str(), 0, 5, output.c_str()), 0u) << "the high half is not dropped";
+}
+
+namespace {
+
+// The program's side of the 64-bit size window, as a run hands it to a plug-in.
+struct WholeWindow {
+    std::uint64_t minimum = 0;
+    std::uint64_t maximum = UINT64_MAX;
+
+    static void get(void* context, std::uint64_t* minimum, std::uint64_t* maximum)
+    {
+        const auto* self = static_cast<const WholeWindow*>(context);
+        *minimum = self->minimum;
+        *maximum = self->maximum;
+    }
+    static int notCancelled(void*) { return 0; }
+};
+
+const ExtractPluginExtension* extensionOf(const std::string& folder)
+{
+    // The library is loaded already; this only looks up its export.
+    void* handle = dlopen(LoadedPlugin::pathOf(folder).c_str(), RTLD_NOW | RTLD_NOLOAD);
+    if (handle == nullptr) {
+        return nullptr;
+    }
+    auto get = reinterpret_cast<GetExtractPluginExtensionFunction>(dlsym(handle, "_getExtractPluginExtension"));
+    dlclose(handle);
+    return get != nullptr ? get() : nullptr;
+}
+
+}  // namespace
+
+// With the program's services, the whole 64-bit window counts, bounds past the largest int
+// included, and the int view of the settings no longer does; withdrawn, the int view counts again.
+TEST_P(SizeWindowTest, TheWholeWindowOfTheHostOutranksTheIntView)
+{
+    TemporaryFolder folder;
+    FakeExtractConfig config;
+    LoadedPlugin plugin(GetParam());
+    plugin->setConfig(&config);
+    const ExtractPluginExtension* extension = extensionOf(GetParam());
+    ASSERT_NE(extension, nullptr);
+    ASSERT_GE(extension->size, offsetof(ExtractPluginExtension, setHost) + sizeof extension->setHost);
+    ASSERT_NE(extension->setHost, nullptr);
+    Bytes file = sampleOf(GetParam());
+    const std::uint64_t size = file.size();
+    Candidate candidate = writeCandidate(folder, file);
+
+    WholeWindow window;
+    const ExtractHost host{sizeof(ExtractHost), &window, &WholeWindow::get, &WholeWindow::notCancelled};
+    // The int view alone would refuse every candidate.
+    config.maximumSize = 10;
+    extension->setHost(plugin.get(), &host);
+
+    const std::uint64_t beyondInt = std::uint64_t{3} << 30;
+    struct Case {
+        std::uint64_t minimum;
+        std::uint64_t maximum;
+        bool extracted;
+    };
+    const Case cases[] = {
+        {0, UINT64_MAX, true}, {0, beyondInt, true}, {size, size, true},
+        {beyondInt, UINT64_MAX, false}, {size + 1, beyondInt, false}, {0, size - 1, false},
+    };
+    for (const Case& c : cases) {
+        window.minimum = c.minimum;
+        window.maximum = c.maximum;
+        SCOPED_TRACE("window " + std::to_string(c.minimum) + ".." + std::to_string(c.maximum) + " for " +
+                     std::to_string(size) + " bytes");
+        std::string output = folder.file("out.bin");
+        const unsigned result = extract(plugin.get(), candidate, output);
+        if (c.extracted) {
+            EXPECT_EQ(result, size);
+            EXPECT_EQ(TemporaryFolder::read(output), file);
+        } else {
+            EXPECT_EQ(result, 0u);
+            EXPECT_FALSE(std::filesystem::exists(output));
+        }
+        std::filesystem::remove(output);
+    }
+
+    window.minimum = 0;
+    window.maximum = UINT64_MAX;
+    extension->setHost(plugin.get(), nullptr);
+    EXPECT_EQ(extract(plugin.get(), candidate, folder.file("int.bin")), 0u) << "the int view counts again";
+    config.maximumSize = -1;
+    EXPECT_EQ(extract(plugin.get(), candidate, folder.file("int.bin")), size);
 }
 
 INSTANTIATE_TEST_SUITE_P(Samples, SizeWindowTest, ::testing::ValuesIn(folders),

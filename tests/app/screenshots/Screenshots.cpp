@@ -6,13 +6,20 @@
 #include "app/IExtractView.h"
 #include "app/IGlintfetchFactory.h"
 #include "app/IMainView.h"
+#include "app/IPluginOptionView.h"
 #include "app/Textractform.h"
 #include "app/Tmainform.h"
+#include "app/Tpluginoptionform.h"
+#include "engine/ExtractPlugin.h"
+#include "engine/IConfigModel.h"
 #include "controls/FolderTreeView.h"
 #include "framework/IController.h"
 #include "platform/classlib/TApplication.h"
 #include "platform/classlib/TButton.h"
 #include "platform/classlib/TDialogSeam.h"
+#include "platform/classlib/TListItem.h"
+#include "platform/classlib/TListItems.h"
+#include "platform/classlib/TListView.h"
 #include "platform/classlib/TMenuItem.h"
 #include "platform/classlib/TTreeNode.h"
 #include "platform/classlib/TTreeNodes.h"
@@ -121,6 +128,36 @@ int main(int argc, char** argv) {
         auto escape = [](QWidget* modal) { modal->close(); };
         whileModal(choose("FileSpec"), "file-options.png", [] { return true; }, escape);
         whileModal(choose("DataSpec"), "plugin-settings.png", [] { return true; }, escape);
+
+        // The user-defined plug-in's own dialog, with a few rules of the kind users write, over
+        // the plug-in settings dialog as a user opens it.
+        auto* settings = dynamic_cast<IExtractConfig*>(factory->createConfigModel());
+        const char* const rules =
+            "zip\thex\t50 4B 03 04\thex\t50 4B 05 06 ?? ?? ?? ?? ?? ?? ?? ?? ?? ?? ?? ?? ?? ?? ?? ??\t50000000\tfirst"
+            "\twith\tcase\n"
+            "html\ttext\t<html\ttext\t</html>\t1000000\tlast\twith\tnocase\n"
+            "sqlite\ttext\tSQLite format 3\thex\t\t10000000\tfirst\twith\tcase\n"
+            "mp3\thex\t49 44 33 ?? ?? 00\thex\t\t20000000\tfirst\twith\tcase\n"
+            "eml\ttext\tReturn-Path:\thex\t0D 0A 2E 0D 0A\t5000000\tfirst\twithout\tcase\n";
+        settings->setProperty("rules", rules, "glintfetch.userdefined");
+        auto* pluginForm =
+            dynamic_cast<TPluginOptionForm*>(factory->createPluginOptionView(nullptr)->getComponent());
+        QTimer opener;
+        opener.setInterval(50);
+        QObject::connect(&opener, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal == nullptr || modal != pluginForm->Widget()->window()) return;
+            opener.stop();
+            for (int i = 0; i < pluginForm->PluginsList->Items()->Count(); ++i) {
+                TListItem* row = pluginForm->PluginsList->Items()->Item(i);
+                if (row->Caption() == "ユーザー定義") row->SetSelected(true);
+            }
+            whileModal([&] { pluginForm->PropertyBtn->Click(); }, "userdefined-rules.png", [] { return true; },
+                       escape);
+            escape(modal);
+        });
+        opener.start();
+        choose("DataSpec")();
 
         auto* extractForm =
             dynamic_cast<TExtractForm*>(factory->createExtractView(nullptr)->getComponent());

@@ -1,12 +1,15 @@
 #include "tests/engine/extract/ExtractFixture.h"
 
 #include "engine/Extractmodel.h"
+#include "tests/framework/support/SpecialFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 using namespace extracttest;
 
@@ -25,7 +28,8 @@ Statuses fileStatuses(std::size_t refills) {
     return statuses;
 }
 
-const char* const notAFile = "エラー発生：ファイルではないリソースが指定されました。";
+const char* const aFolder = "エラー発生：フォルダーです。中のファイルを入力に加えて下さい。";
+const char* const notFound = "エラー発生：ファイルが見つかりません。";
 
 } // namespace
 
@@ -229,6 +233,7 @@ TEST_F(ExtractRunTest, FolderOptionsShapeTheOutputPath) {
     }
 }
 
+// Each told as what it is: a folder as a folder, not as a file that is missing.
 TEST_F(ExtractRunTest, AFolderOrAMissingInputIsReportedAndSkipped) {
     fs::create_directories(scratch / "folder");
     const std::string folder = (scratch / "folder").string();
@@ -241,20 +246,21 @@ TEST_F(ExtractRunTest, AFolderOrAMissingInputIsReportedAndSkipped) {
               (Statuses{"START", "DETECTED", "PROCESSING", "DETECTED", "PROCESSING", "DETECTED",
                         "FOUND", "EXTRACTED", "COMPLETED"}));
     EXPECT_EQ(events[1].log, folder + "から抽出中...");
-    EXPECT_EQ(events[2].log, notAFile);
+    EXPECT_EQ(events[2].log, aFolder);
     EXPECT_EQ(events[2].fileSize, 0u);
     EXPECT_EQ(events[3].log, missing + "から抽出中...");
-    EXPECT_EQ(events[4].log, notAFile);
+    EXPECT_EQ(events[4].log, notFound);
     EXPECT_EQ(events[8].index, 3u);
     EXPECT_EQ(events[8].extracted, 1u);
     EXPECT_EQ(events[8].log, "抽出完了（問題あり）. 1 件のファイルを抽出しました（aaa 1 件）。読み込めなかった入力 2 件：" +
-                                 folder + "（ファイルではないリソースが指定されました）、" + missing +
-                                 "（ファイルではないリソースが指定されました）。");
+                                 folder + "（フォルダーです。中のファイルを入力に加えて下さい）、" + missing +
+                                 "（ファイルが見つかりません）。");
     EXPECT_EQ(joined(model, &IExtractModel::getTotalSize), 2u);
     const std::vector<ExtractFailedInput> failed = model->getFailedInputs();
     ASSERT_EQ(failed.size(), 2u);
     EXPECT_EQ(failed[0].path, folder);
-    EXPECT_EQ(failed[0].reason, "ファイルではないリソースが指定されました。");
+    EXPECT_EQ(failed[0].reason, "フォルダーです。中のファイルを入力に加えて下さい。");
+    EXPECT_EQ(failed[1].reason, "ファイルが見つかりません。");
     EXPECT_EQ(failed[1].path, missing);
 }
 
@@ -408,4 +414,50 @@ TEST_F(ExtractRunTest, ALaterRunIntoTheSameFolderKeepsEveryEarlierFile) {
     for (const ExtractCall& call : calls) {
         EXPECT_FALSE(call.existed) << call.output;
     }
+}
+
+// A stream among the inputs (a pipe nobody writes to, a socket, a terminal-like device) is told as
+// what it is, instead of holding the worker, and the inputs after it are scanned.
+TEST_F(ExtractRunTest, AStreamInputIsRefusedAsWhatItIsAndTheRunGoesOn) {
+    const std::string pipe = (scratch / "pipe").string();
+    ASSERT_TRUE(specialfiles::makePipe(pipe));
+    const std::string socketPath = (scratch / "socket").string();
+    const int socket = specialfiles::makeSocket(socketPath);
+    ASSERT_GE(socket, 0);
+    const std::string good = writeFile("good", "@@");
+    runExtraction({pipe, socketPath, "/dev/null", good});
+    ::close(socket);
+
+    std::vector<std::string> errors;
+    for (const Event& event : recorder->events()) {
+        if (event.log.rfind("エラー発生：", 0) == 0) errors.push_back(event.log);
+    }
+    EXPECT_EQ(errors, (std::vector<std::string>{"エラー発生：名前付きパイプ（FIFO）はファイルとして読めません。",
+                                                "エラー発生：ソケットはファイルとして読めません。",
+                                                "エラー発生：端末などの文字デバイスはファイルとして読めません。"}));
+    EXPECT_EQ(recorder->events().back().status, "COMPLETED");
+    EXPECT_EQ(model->getExtractedCount(), 1u);
+    EXPECT_EQ(model->getFailedInputs().size(), 3u);
+}
+
+// A card or disk is scanned over the whole device: its size is the device's, not the 0 its entry
+// shows, and finds anywhere on it are written.
+TEST_F(ExtractRunTest, ABlockDeviceIsScannedOverItsWholeSize) {
+    const std::uint64_t size = 2u << 20;
+    std::string content(size, '.');
+    content.replace(10, 2, "@@");
+    content.replace(size - 2, 2, "@@");
+    const std::string image = writeFile("card.img", content);
+    specialfiles::LoopDevice loop(image);
+    if (loop.device().empty()) GTEST_SKIP() << loop.why();
+    runExtraction({loop.device()});
+
+    EXPECT_EQ(joined(model, &IExtractModel::getTotalSize), size);
+    const std::vector<Event> events = recorder->events();
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back().status, "COMPLETED");
+    EXPECT_EQ(events.back().log, "抽出完了. 2 件のファイルを抽出しました（aaa 2 件）。");
+    EXPECT_EQ(events.back().processed, size);
+    EXPECT_EQ(outputFiles(), (std::vector<std::string>{"aaa00000.aaa", "aaa00001.aaa"}));
+    EXPECT_EQ(readFile(output + "/aaa00001.aaa"), "@@");
 }

@@ -1,10 +1,15 @@
 #include "platform/os/FileSystem.h"
 
+#include "tests/framework/support/SpecialFiles.h"
 #include "tests/framework/support/TemporaryFolder.h"
+#include "tests/platform/shell/WithoutRoot.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
+
+#include <sys/stat.h>
 
 TEST(FileSystemTest, AttributesTellFoldersFromFilesAndFollowLinks) {
     TemporaryFolder folder;
@@ -44,4 +49,97 @@ TEST(FileSystemTest, CreationAndRemovalRefuseWhatIsInTheWay) {
     EXPECT_FALSE(os::deleteFile(file));
     EXPECT_TRUE(os::removeDirectory(sub));
     EXPECT_FALSE(std::filesystem::exists(sub));
+}
+
+// Asked of the system at the call, by this process's user: a read-only folder or file of an
+// ordinary user is not writable, whatever its owner could do after a chmod.
+TEST(FileSystemTest, WritableIsWhatThisUserMayWriteNow) {
+    TemporaryFolder folder;
+    const std::string open = folder.folder("open");
+    const std::string locked = folder.folder("locked");
+    const std::string file = folder.file("file.txt", "x");
+    const std::string lockedFile = folder.file("locked.txt", "x");
+    if (withoutroot::rerunWithoutRoot(folder.path())) return;
+    ASSERT_EQ(::chmod(locked.c_str(), 0555), 0);
+    ASSERT_EQ(::chmod(lockedFile.c_str(), 0444), 0);
+    EXPECT_TRUE(os::isWritable(open));
+    EXPECT_TRUE(os::isWritable(file));
+    EXPECT_FALSE(os::isWritable(locked));
+    EXPECT_FALSE(os::isWritable(lockedFile));
+    EXPECT_FALSE(os::isWritable(folder.path("missing")));
+    EXPECT_FALSE(os::isWritable(""));
+    ASSERT_EQ(::chmod(locked.c_str(), 0755), 0);
+    EXPECT_TRUE(os::isWritable(locked));
+}
+
+// What each kind of entry is, without opening a stream: a pipe with no writer is told at once.
+TEST(FileSystemTest, AttributesNameTheKindOfEveryEntry) {
+    TemporaryFolder folder;
+    const std::string file = folder.file("f.bin", "12345");
+    const std::string pipe = folder.path("pipe");
+    ASSERT_TRUE(specialfiles::makePipe(pipe));
+    const std::string socketPath = folder.path("socket");
+    const int socket = specialfiles::makeSocket(socketPath);
+    ASSERT_GE(socket, 0);
+    const struct {
+        std::string path;
+        os::EntryKind kind;
+    } cases[] = {
+        {file, os::EntryKind::regular},
+        {folder.path(), os::EntryKind::directory},
+        {pipe, os::EntryKind::pipe},
+        {socketPath, os::EntryKind::socket},
+        {"/dev/null", os::EntryKind::characterDevice},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        os::FileAttributes attributes;
+        ASSERT_TRUE(os::getFileAttributes(c.path, attributes));
+        EXPECT_EQ(attributes.kind, c.kind);
+        EXPECT_EQ(attributes.directory, c.kind == os::EntryKind::directory);
+    }
+    ::close(socket);
+}
+
+// The size that reading from the start can give, asked of what is opened: a regular file's end,
+// also far past 4 GiB, and nothing for what has no end to seek to.
+TEST(FileSystemTest, ContentIsMeasuredByItsEndAndStreamsHaveNone) {
+    TemporaryFolder folder;
+    const std::string file = folder.file("f.bin", "12345");
+    const std::string sparse = folder.file("sparse.bin", "");
+    const std::uint64_t large = (std::uint64_t{5} << 32) + 3;
+    std::filesystem::resize_file(sparse, large);
+    const std::string pipe = folder.path("pipe");
+    ASSERT_TRUE(specialfiles::makePipe(pipe));
+
+    std::uint64_t size = 7;
+    ASSERT_TRUE(os::measureContent(file, size));
+    EXPECT_EQ(size, 5u);
+    ASSERT_TRUE(os::measureContent(sparse, size));
+    EXPECT_EQ(size, large);
+    size = 7;
+    EXPECT_FALSE(os::measureContent(pipe, size));
+    EXPECT_FALSE(os::measureContent("/dev/null", size));
+    EXPECT_FALSE(os::measureContent(folder.path(), size));
+    EXPECT_FALSE(os::measureContent(folder.path("missing"), size));
+    EXPECT_FALSE(os::measureContent("", size));
+    EXPECT_EQ(size, 7u);
+}
+
+// A block device's entry says 0 bytes; its attributes carry the device's own size.
+TEST(FileSystemTest, ABlockDeviceHasTheSizeOfTheDevice) {
+    TemporaryFolder folder;
+    const std::string image = folder.file("card.img", "");
+    const std::uint64_t size = 3u << 20;
+    std::filesystem::resize_file(image, size);
+    specialfiles::LoopDevice loop(image);
+    if (loop.device().empty()) GTEST_SKIP() << loop.why();
+    os::FileAttributes attributes;
+    ASSERT_TRUE(os::getFileAttributes(loop.device(), attributes));
+    EXPECT_EQ(attributes.kind, os::EntryKind::blockDevice);
+    EXPECT_FALSE(attributes.directory);
+    EXPECT_EQ(attributes.size, size);
+    std::uint64_t measured = 0;
+    ASSERT_TRUE(os::measureContent(loop.device(), measured));
+    EXPECT_EQ(measured, size);
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -65,4 +66,44 @@ TEST(FileTest, ReadAndWriteReportCounts) {
     EXPECT_EQ(closed.read(buffer, 1), -1);
     EXPECT_EQ(closed.write(buffer, 1), -1);
     EXPECT_EQ(closed.seek(0, os::File::Origin::begin), os::File::SeekResult::failed);
+}
+
+// Large reads clear the holes of a sparse file instead of reading them; the caller sees the same
+// bytes and the same position as with a plain read, from any start, across holes and data alike.
+TEST(FileTest, LargeReadsOverASparseFileGiveItsBytesAndPosition) {
+    TemporaryFolder folder;
+    const std::string path = folder.path("sparse.bin");
+    const std::uint64_t size = 3 * 1024 * 1024 + 123;
+    std::string expected(size, '\0');
+    {
+        os::File made = os::File::open(folder.file("sparse.bin", ""), Access::readWrite);
+        ASSERT_TRUE(made.isOpen());
+        const std::uint64_t pieces[] = {5, 1024 * 1024 + 7, 2 * 1024 * 1024 + 4096, size - 9};
+        for (const std::uint64_t at : pieces) {
+            const std::string bytes = "data@" + std::to_string(at);
+            const std::string piece = bytes.substr(0, std::min<std::uint64_t>(bytes.size(), size - at));
+            ASSERT_EQ(made.seek(static_cast<std::int64_t>(at), os::File::Origin::begin),
+                      os::File::SeekResult::moved);
+            ASSERT_EQ(made.write(piece.data(), piece.size()), static_cast<std::int64_t>(piece.size()));
+            expected.replace(at, piece.size(), piece);
+        }
+    }
+    os::File file = os::File::open(path, Access::read);
+    ASSERT_TRUE(file.isOpen());
+    struct Case {
+        std::uint64_t start;
+        std::size_t count;
+    };
+    const Case cases[] = {{0, 700 * 1024}, {1024 * 1024, 300 * 1024}, {1024 * 1024 + 8, 2 * 1024 * 1024},
+                          {size - 300 * 1024, 1024 * 1024}, {size, 512 * 1024}, {0, 4 * 1024 * 1024}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.start);
+        std::string buffer(c.count, 'x');
+        ASSERT_EQ(file.seek(static_cast<std::int64_t>(c.start), os::File::Origin::begin),
+                  os::File::SeekResult::moved);
+        const std::uint64_t wanted = std::min<std::uint64_t>(c.count, size - c.start);
+        ASSERT_EQ(file.read(&buffer[0], c.count), static_cast<std::int64_t>(wanted));
+        EXPECT_TRUE(buffer.compare(0, wanted, expected, c.start, wanted) == 0);
+        EXPECT_EQ(file.position(), static_cast<std::int64_t>(c.start + wanted));
+    }
 }

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "cli/Commandline.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+// The report of a run's finds: one line per find, written and flushed as the find is told, so
+// that an interrupted run leaves every line of what it wrote.
+class FindReport {
+public:
+    FindReport() = default;
+    ~FindReport();
+    FindReport(const FindReport&) = delete;
+    FindReport& operator=(const FindReport&) = delete;
+
+    // False, with the reason in error, when the file cannot be made.
+    bool open(const std::string& path, CommandLine::ReportFormat format, std::string& error);
+    bool isOpen() const { return file != nullptr; }
+    // False once a line could not be written.
+    bool add(const std::string& input, std::uint64_t offset, std::uint64_t size, const std::string& kind,
+             const std::string& output);
+    bool close();
+
+    static std::string csvField(const std::string& text);
+    static std::string jsonString(const std::string& text);
+
+private:
+    std::FILE* file = nullptr;
+    CommandLine::ReportFormat format = CommandLine::ReportFormat::csv;
+    bool failed = false;
+};

@@ -1,0 +1,9 @@
+#include "plugins/doc/Docplugin.h"
+
+#include "plugins/common/Pluginexports.h"
+
+DocPlugin::DocPlugin() : FormatPlugin("glintfetch.doc", "Word 文書", "doc")
+{
+}
+
+GLINTFETCH_EXPORT_PLUGIN(DocPlugin)

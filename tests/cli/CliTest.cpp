@@ -1,0 +1,411 @@
+// glintfetch-cli as a user meets it: run as a child process over generated inputs, beside its own
+// plug-ins and config.xml.
+
+#include "app/IGlintfetchFactory.h"
+#include "engine/IConfigModel.h"
+#include "tests/plugins/Samplefiles.h"
+#include "tests/plugins/Temporaryfolder.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path programFolder() { return fs::read_symlink("/proc/self/exe").parent_path(); }
+
+std::string readText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// The program started with arguments, its standard output and error going to files of folder.
+class Child {
+public:
+    Child(const TemporaryFolder& folder, const std::vector<std::string>& arguments)
+        : outPath(folder.file("stdout.txt")), errPath(folder.file("stderr.txt")) {
+        const std::string program = (programFolder() / "glintfetch-cli").string();
+        std::vector<std::string> words{program};
+        words.insert(words.end(), arguments.begin(), arguments.end());
+        std::vector<char*> argv;
+        for (std::string& word : words) argv.push_back(word.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~Child() {
+        if (pid > 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+    }
+
+    bool started() const { return pid > 0; }
+    void interrupt() const { kill(pid, SIGINT); }
+    std::string errorsSoFar() const { return readText(errPath); }
+
+    Outcome wait() {
+        Outcome outcome;
+        int status = 0;
+        if (pid > 0 && waitpid(pid, &status, 0) == pid) {
+            outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        }
+        pid = -1;
+        outcome.out = readText(outPath);
+        outcome.err = readText(errPath);
+        return outcome;
+    }
+
+private:
+    std::string outPath;
+    std::string errPath;
+    pid_t pid = -1;
+};
+
+Outcome runCli(const TemporaryFolder& folder, const std::vector<std::string>& arguments) {
+    Child child(folder, arguments);
+    EXPECT_TRUE(child.started());
+    return child.wait();
+}
+
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+struct Embedded {
+    std::uint64_t offset;
+    std::string kind;
+    Bytes bytes;
+};
+
+// One sample file of every kind in random data, at odd and even offsets.
+std::vector<Embedded> corpusFiles() {
+    std::size_t ignored = 0;
+    std::vector<std::size_t> frames;
+    return {
+        {1001, "png", SampleFiles::png(31, 17, 11)},
+        {40000, "jpg", SampleFiles::jpeg(33, 19, 12)},
+        {90001, "gif", SampleFiles::gif(71, 53, 13)},
+        {130000, "bmp", SampleFiles::bmp(23, 11, 14)},
+        {170003, "wav", SampleFiles::wav(SampleFiles::random(3000, 15), ignored)},
+        {200000, "avi", SampleFiles::avi({SampleFiles::random(900, 16), SampleFiles::random(700, 17)}, frames)},
+    };
+}
+
+std::string writeCorpus(const TemporaryFolder& folder, const std::vector<Embedded>& files) {
+    Bytes content = SampleFiles::random(260000, 7);
+    for (const Embedded& file : files) std::copy(file.bytes.begin(), file.bytes.end(), content.begin() + file.offset);
+    return folder.write("corpus.bin", content);
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> result;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) result.push_back(line);
+    return result;
+}
+
+std::vector<std::string> split(const std::string& line, char separator) {
+    std::vector<std::string> fields(1);
+    for (char c : line) {
+        if (c == separator) {
+            fields.emplace_back();
+        } else {
+            fields.back() += c;
+        }
+    }
+    return fields;
+}
+
+// The value of key in one JSON Lines object of our report (strings without escapes, numbers).
+std::string jsonValue(const std::string& line, const std::string& key) {
+    const std::string marker = "\"" + key + "\":";
+    std::size_t at = line.find(marker);
+    if (at == std::string::npos) return "<missing>";
+    at += marker.size();
+    if (line[at] == '"') {
+        const std::size_t end = line.find('"', at + 1);
+        return line.substr(at + 1, end - at - 1);
+    }
+    const std::size_t end = line.find_first_of(",}", at);
+    return line.substr(at, end - at);
+}
+
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::remove(settingsFile);
+        output = folder.path() / "out";
+        fs::create_directories(output);
+    }
+    void TearDown() override { fs::remove(settingsFile); }
+
+    // Settings saved as the windowed program saves them, with the PNG plug-in switched off.
+    std::string saveSettings() {
+        std::unique_ptr<IGlintfetchFactory> factory = createGlintfetchFactory();
+        IConfigModel* config = factory->createConfigModel();
+        config->buildDefaultDocument();
+        config->setCreateDirPerFile(false);
+        config->setCreateDirPerData(false);
+        config->setProperty("enabled", "false", "glintfetch.png");
+        config->save();
+        return readText(settingsFile);
+    }
+
+    const fs::path settingsFile = programFolder() / "config.xml";
+    TemporaryFolder folder;
+    fs::path output;
+};
+
+TEST_F(CliTest, BadUsageExitsWithTwoAndAHint) {
+    const std::string input = folder.write("in.bin", SampleFiles::random(100, 1));
+    const std::string out = output.string();
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {input},
+        {"-o", out},
+        {"-o"},
+        {"--frobnicate", "-o", out, input},
+        {"-o", out, "--max-size", "12q", input},
+        {"-o", out, "--min-size", "2M", "--max-size", "1M", input},
+        {"-o", out, "--report-format", "xml", input},
+        {"-o", out, "--kinds", "jpg,nosuchkind", input},
+        {"-o", out, "--help=yes", input},
+    };
+    for (const auto& arguments : cases) {
+        std::string shown;
+        for (const std::string& argument : arguments) shown += argument + " ";
+        SCOPED_TRACE(shown);
+        const Outcome outcome = runCli(folder, arguments);
+        EXPECT_EQ(outcome.status, 2);
+        EXPECT_TRUE(contains(outcome.err, "Try 'glintfetch-cli --help'")) << outcome.err;
+        EXPECT_EQ(outcome.out, "");
+    }
+    EXPECT_TRUE(fs::is_empty(output));
+}
+
+TEST_F(CliTest, HelpAndVersionGoToStandardOutput) {
+    Outcome help = runCli(folder, {"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("Usage: glintfetch-cli -o OUTPUT", 0), 0u) << help.out;
+    for (const char* option : {"--per-input", "--per-kind", "--min-size", "--max-size", "--kinds", "--list-plugins",
+                               "--report", "--report-format", "--version", "Exit status"}) {
+        EXPECT_TRUE(contains(help.out, option)) << option;
+    }
+    EXPECT_EQ(help.err, "");
+    Outcome version = runCli(folder, {"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("glintfetch-cli ", 0), 0u);
+}
+
+TEST_F(CliTest, ListsThePluginsWithTheirStateInTheSettings) {
+    Outcome defaults = runCli(folder, {"--list-plugins"});
+    EXPECT_EQ(defaults.status, 0);
+    const std::vector<std::string> rows = lines(defaults.out);
+    ASSERT_EQ(rows.size(), 7u) << defaults.out;
+    EXPECT_EQ(rows[0].rfind("ID", 0), 0u);
+    std::map<std::string, std::string> stateByKind;
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        std::istringstream row(rows[i]);
+        std::string id, kind;
+        row >> id >> kind;
+        stateByKind[kind] = rows[i].substr(rows[i].find_last_not_of(' ') - 2);
+    }
+    for (const char* kind : {"png", "jpg", "gif", "bmp", "wav", "avi"}) {
+        ASSERT_EQ(stateByKind.count(kind), 1u) << kind;
+        EXPECT_TRUE(contains(stateByKind[kind], "on")) << kind;
+    }
+
+    saveSettings();
+    const std::vector<std::string> saved = lines(runCli(folder, {"--list-plugins"}).out);
+    ASSERT_EQ(saved.size(), 7u);
+    for (const std::string& row : saved) {
+        if (contains(row, "glintfetch.png")) {
+            EXPECT_EQ(row.substr(row.size() - 3), "off") << row;
+        }
+    }
+}
+
+// The report, CSV or JSON Lines, names every find of a generated corpus with its input, offset,
+// size, kind and output file, and each output file holds exactly the embedded file.
+class CliReportTest : public CliTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(CliReportTest, NamesEveryFindOfTheCorpus) {
+    const std::vector<Embedded> files = corpusFiles();
+    const std::string input = writeCorpus(folder, files);
+    const std::string report = folder.file("report");
+    const std::string format = GetParam();
+    const Outcome outcome =
+        runCli(folder, {"-o", output.string(), "--no-per-input", "--no-per-kind", "--report", report,
+                        "--report-format", format, input});
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_TRUE(contains(outcome.err, "6 finds")) << outcome.err;
+
+    std::vector<std::string> rows = lines(readText(report));
+    if (format == "csv") {
+        ASSERT_FALSE(rows.empty());
+        EXPECT_EQ(rows.front(), "input,offset,size,kind,output");
+        rows.erase(rows.begin());
+    }
+    ASSERT_EQ(rows.size(), files.size()) << readText(report);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        SCOPED_TRACE(files[i].kind);
+        std::string inputField, offset, size, kind, outputFile;
+        if (format == "csv") {
+            const std::vector<std::string> fields = split(rows[i], ',');
+            ASSERT_EQ(fields.size(), 5u) << rows[i];
+            inputField = fields[0], offset = fields[1], size = fields[2], kind = fields[3], outputFile = fields[4];
+        } else {
+            inputField = jsonValue(rows[i], "input"), offset = jsonValue(rows[i], "offset");
+            size = jsonValue(rows[i], "size"), kind = jsonValue(rows[i], "kind");
+            outputFile = jsonValue(rows[i], "output");
+        }
+        EXPECT_EQ(inputField, input);
+        EXPECT_EQ(offset, std::to_string(files[i].offset));
+        EXPECT_EQ(size, std::to_string(files[i].bytes.size()));
+        EXPECT_EQ(kind, files[i].kind);
+        EXPECT_EQ(fs::path(outputFile).parent_path(), output);
+        EXPECT_EQ(TemporaryFolder::read(outputFile), files[i].bytes);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, CliReportTest, ::testing::Values("csv", "jsonl"));
+
+// Options change the run, not the settings: the saved file is the same byte for byte afterwards.
+TEST_F(CliTest, OptionsOverrideTheSettingsForTheRunOnly) {
+    const std::string before = saveSettings();
+    const std::vector<Embedded> files = corpusFiles();
+    const std::string input = writeCorpus(folder, files);
+
+    // Saved: PNG off, no folders.
+    Outcome plain = runCli(folder, {"-o", output.string(), input});
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    EXPECT_FALSE(fs::exists(output / "png00000.png"));
+    EXPECT_TRUE(fs::exists(output / "jpg00000.jpg"));
+    EXPECT_TRUE(contains(plain.err, "5 finds")) << plain.err;
+
+    const fs::path second = folder.path() / "second";
+    fs::create_directories(second);
+    Outcome overridden = runCli(folder, {"-o", second.string(), "--per-input", "--per-kind", "--kinds", "png,gif",
+                                         "--max-size", std::to_string(files[0].bytes.size()), input});
+    ASSERT_EQ(overridden.status, 0) << overridden.err;
+    const fs::path perInput = second / "corpus.bin";
+    EXPECT_EQ(TemporaryFolder::read((perInput / "png" / "png00000.png").string()), files[0].bytes);
+    // The GIF is larger than the size window allows; the other kinds were not asked for.
+    EXPECT_FALSE(fs::exists(perInput / "gif" / "gif00000.gif"));
+    EXPECT_FALSE(fs::exists(perInput / "jpg"));
+    EXPECT_TRUE(contains(overridden.err, "1 finds (png 1)")) << overridden.err;
+    EXPECT_LT(files[0].bytes.size(), files[2].bytes.size());
+
+    const fs::path third = folder.path() / "third";
+    fs::create_directories(third);
+    Outcome window = runCli(folder, {"-o", third.string(), "--min-size", "1k", "--max-size", "3G", "--kinds", "gif",
+                                     input});
+    ASSERT_EQ(window.status, 0) << window.err;
+    EXPECT_EQ(TemporaryFolder::read((third / "gif00000.gif").string()), files[2].bytes);
+
+    EXPECT_EQ(readText(settingsFile), before);
+}
+
+TEST_F(CliTest, EveryFailureExitsWithOneAndSaysWhy) {
+    const std::vector<Embedded> files = corpusFiles();
+    const std::string input = writeCorpus(folder, files);
+    const std::string notAFolder = folder.write("plain.txt", Bytes{'x'});
+    struct Case {
+        const char* what;
+        std::vector<std::string> arguments;
+        const char* said;
+    };
+    fs::create_directories(folder.path() / "blocked");
+    // A file where the per-kind folder would go: those finds cannot be written.
+    folder.write("blocked/png", Bytes{'x'});
+    const std::vector<Case> cases = {
+        {"missing input", {"-o", output.string(), input, folder.file("missing.bin")}, "failed input"},
+        {"input is a folder", {"-o", output.string(), folder.path().string()}, "failed input"},
+        {"missing output folder", {"-o", folder.file("nowhere"), input}, "does not exist"},
+        {"output is a file", {"-o", notAFolder, input}, "does not exist or is no folder"},
+        {"report cannot be made", {"-o", output.string(), "--report", folder.file("no/such/r.csv"), input},
+         "cannot write the report"},
+        {"finds cannot be written",
+         {"-o", (folder.path() / "blocked").string(), "--no-per-input", "--per-kind", "--kinds", "png", input},
+         "could not be written"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Outcome outcome = runCli(folder, c.arguments);
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_TRUE(contains(outcome.err, c.said)) << outcome.err;
+        EXPECT_TRUE(contains(outcome.err, "glintfetch-cli: ")) << outcome.err;
+    }
+}
+
+// Ctrl-C while the run scans a large input: the program ends with 1, and every find it wrote
+// is whole and in the report.
+TEST_F(CliTest, AnInterruptCancelsTheRunLeavingWholeFinds) {
+    const std::string input = folder.file("large.bin");
+    const std::vector<Embedded> files = corpusFiles();
+    {
+        std::ofstream out(input, std::ios::binary);
+        for (const Embedded& file : files) {
+            out.seekp(static_cast<std::streamoff>(file.offset));
+            out.write(reinterpret_cast<const char*>(file.bytes.data()), static_cast<std::streamsize>(file.bytes.size()));
+        }
+    }
+    // Holes after the finds: long enough that the run is still scanning when the interrupt comes.
+    fs::resize_file(input, std::uint64_t{1} << 42);
+    const std::string report = folder.file("report.csv");
+    Child child(folder, {"-o", output.string(), "--no-per-input", "--no-per-kind", "--report", report, input});
+    ASSERT_TRUE(child.started());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (lines(readText(report)).size() < 1 + files.size() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    child.interrupt();
+    const Outcome outcome = child.wait();
+    EXPECT_EQ(outcome.status, 1) << outcome.err;
+    EXPECT_TRUE(contains(outcome.err, "interrupted")) << outcome.err;
+
+    std::vector<std::string> rows = lines(readText(report));
+    ASSERT_EQ(rows.size(), 1 + files.size());
+    std::size_t outputs = 0;
+    for (const auto& entry : fs::directory_iterator(output)) outputs += entry.is_regular_file() ? 1 : 0;
+    EXPECT_EQ(outputs, files.size());
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const std::vector<std::string> fields = split(rows[1 + i], ',');
+        ASSERT_EQ(fields.size(), 5u);
+        EXPECT_EQ(TemporaryFolder::read(fields[4]), files[i].bytes) << fields[4];
+    }
+}
+
+}  // namespace
