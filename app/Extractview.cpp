@@ -24,7 +24,7 @@ namespace {
 const int barMax = 1000;
 const int unchanged = -1;
 
-enum class Step { start, detected, extracted, completed, processing, aborted, other };
+enum class Step { start, detected, extracted, completed, processing, aborted, failed, other };
 
 Step stepOf(const std::string& status)
 {
@@ -46,7 +46,16 @@ Step stepOf(const std::string& status)
     if (status == "ABORTED") {
         return Step::aborted;
     }
+    if (status == "FAILED") {
+        return Step::failed;
+    }
     return Step::other;
+}
+
+// The statuses that end a run: nothing of that run is shown after one of them.
+bool isFinal(Step step)
+{
+    return step == Step::completed || step == Step::aborted || step == Step::failed;
 }
 
 std::uint64_t joined(unsigned high, unsigned low)
@@ -83,7 +92,8 @@ public:
     std::vector<Change> steps;
     std::vector<std::string> logLines;
     bool applyPosted = false;
-    // Set by "ABORTED": the run is over for the dialog, whatever its worker still says.
+    // Set by a final status: the run is over for the dialog, whatever still comes of it (a late
+    // "ABORTED" of a cancel after the end, or anything its worker still says after a cancel).
     bool silenced = false;
     const std::thread::id userInterfaceThread = std::this_thread::get_id();
     TMainThreadQueue queue;
@@ -100,6 +110,11 @@ ExtractView::~ExtractView() = default;
 
 void ExtractView::show()
 {
+    // The dialog comes up for a new run, whose notifications are still waiting for this thread:
+    // what the last run left on the button must not be there to be pressed in the meantime.
+    TButton* button = extractForm->CancelBtn;
+    button->SetCaption("キャンセル");
+    button->OnClick = cancelHandler;
     extractForm->ShowModal();
 }
 
@@ -157,7 +172,7 @@ void ExtractView::update(IObservable* source, IValueObject* values)
         } else if (changes->silenced) {
             return;
         }
-        if (change.step == Step::aborted) {
+        if (isFinal(change.step)) {
             changes->silenced = true;
         }
         std::vector<Change>& steps = changes->steps;
@@ -233,6 +248,7 @@ void ExtractView::applyWaitingChanges()
             }
             break;
         case Step::aborted:
+        case Step::failed:
             button->SetCaption("ＯＫ");
             button->OnClick = closeHandler;
             break;

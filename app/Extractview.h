@@ -22,8 +22,8 @@ class TExtractForm;
 // latest, and the log lines waiting are appended in one go, so that a run notifying at every
 // buffer refill costs the user-interface thread one pass per turn of its loop, not one per
 // notification. A notification on the user-interface thread is applied at once, after everything
-// that came before it. After "ABORTED" nothing more of that run reaches the dialog; the next
-// "START" opens it again.
+// that came before it. After a final status ("COMPLETED", "ABORTED", "FAILED") nothing more of
+// that run reaches the dialog; the next "START" opens it again.
 class ExtractView : public FormView, public virtual IObserver, public virtual IExtractView {
 public:
     // The form is not owned; the factory destroys it after the view. Made on the user-interface

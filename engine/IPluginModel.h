@@ -34,6 +34,9 @@ public:
     // another thread waits for its release, so that no library goes while a call into it runs.
     // The holder's own thread may still reload.
     virtual std::unique_lock<std::recursive_mutex> holdPlugins() = 0;
+    // As holdPlugins, without waiting: the lock returned owns nothing while another thread holds
+    // the plug-ins.
+    virtual std::unique_lock<std::recursive_mutex> tryHoldPlugins() = 0;
     // The plug-in files that the last load found and left out, in the order it found them.
     virtual std::vector<PluginLoadFailure> getLoadFailures() = 0;
 

@@ -98,6 +98,10 @@ std::unique_lock<std::recursive_mutex> PluginModel::holdPlugins() {
     return std::unique_lock<std::recursive_mutex>(libraryGuard);
 }
 
+std::unique_lock<std::recursive_mutex> PluginModel::tryHoldPlugins() {
+    return std::unique_lock<std::recursive_mutex>(libraryGuard, std::try_to_lock);
+}
+
 void PluginModel::loadPlugins(IExtractConfig* config) {
     const std::lock_guard<std::recursive_mutex> hold(libraryGuard);
     unloadPlugins();

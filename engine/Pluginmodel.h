@@ -47,6 +47,7 @@ public:
     void loadPlugins(IExtractConfig* config) override;
     PluginExtension getExtension(unsigned index) override;
     std::unique_lock<std::recursive_mutex> holdPlugins() override;
+    std::unique_lock<std::recursive_mutex> tryHoldPlugins() override;
     std::vector<PluginLoadFailure> getLoadFailures() override;
 
     // Loads one library and lists its plug-in; false when the library is left out.

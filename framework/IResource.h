@@ -25,6 +25,9 @@ public:
     // Makes a new empty file where the entry found nothing; fails when the path exists. On success
     // the entry is read again.
     virtual bool createFile() = 0;
+    // Whether the process may write the file, or make files in the folder, as the system answers
+    // at this call (not from the snapshot).
+    virtual bool isWritable() = 0;
     // Deletes the file, or the folder when it is empty, as last read; the entry is not read again.
     virtual bool remove() = 0;
 

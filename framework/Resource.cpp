@@ -63,6 +63,8 @@ bool Resource::createFile() {
     return true;
 }
 
+bool Resource::isWritable() { return os::isWritable(path); }
+
 bool Resource::remove() {
     if (file) return os::deleteFile(path);
     if (directory) return os::removeDirectory(path);

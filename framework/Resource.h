@@ -21,6 +21,7 @@ public:
     void getSize(std::uint32_t* high, std::uint32_t* low) override;
     bool createDirectory() override;
     bool createFile() override;
+    bool isWritable() override;
     bool remove() override;
 
     virtual ~Resource();

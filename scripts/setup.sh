@@ -16,8 +16,10 @@ packages=(
   # Decoders that the archive plug-ins check their finds' ends with.
   zlib1g-dev libbz2-dev liblzma-dev
   # The real tools that write the tests' sample files, and the carver the benchmark compares with.
-  python3 zip unzip bzip2 xz-utils p7zip-full tar sqlite3
-  ffmpeg sox libimage-exiftool-perl libjpeg-turbo-progs
+  python3 zip unzip bzip2 xz-utils p7zip-full tar sqlite3 qpdf
+  ffmpeg sox libimage-exiftool-perl libjpeg-turbo-progs webp
+  # Writes the JPEG-LS files the JPEG plug-in's tests read.
+  libcharls-dev
   foremost
 )
 

@@ -22,5 +22,8 @@ bool createNewFile(const std::string& path);
 bool deleteFile(const std::string& path);
 // Empty folders only.
 bool removeDirectory(const std::string& path);
+// Whether this process may write what the path names now (for a folder: make and remove entries in
+// it), by its own user and groups; false on a file system mounted read-only.
+bool isWritable(const std::string& path);
 
 }  // namespace os

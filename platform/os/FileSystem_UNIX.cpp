@@ -35,4 +35,13 @@ bool removeDirectory(const std::string& path) {
     return !path.empty() && ::rmdir(path.c_str()) == 0;
 }
 
+bool isWritable(const std::string& path) {
+    if (path.empty()) return false;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return false;
+    // Entries of a folder are reached through its search permission as well.
+    const int wanted = S_ISDIR(info.st_mode) ? W_OK | X_OK : W_OK;
+    return ::faccessat(AT_FDCWD, path.c_str(), wanted, AT_EACCESS) == 0;
+}
+
 }  // namespace os

@@ -30,8 +30,8 @@ bool AviParser::detect(const unsigned char* data)
 std::uint64_t AviParser::measure(ByteCursor& input)
 {
     std::uint64_t end = measureForm(input, 0, aviForm);
-    if (end == 0) {
-        return 0;
+    if (end == 0 || wasOpen()) {
+        return end;
     }
     extension = true;
     for (;;) {
@@ -47,25 +47,24 @@ std::uint64_t AviParser::measure(ByteCursor& input)
     }
 }
 
-bool AviParser::visitChunk(ByteCursor& input, std::uint32_t id, std::uint32_t size)
+bool AviParser::visitChunk(ByteCursor& input, std::uint32_t id, std::uint64_t size)
 {
-    if (extension) {
+    if (extension || id != listChunk) {
         return true;
     }
-    bool first = chunkCount++ == 0;
-    if (id != listChunk) {
-        return !first;
-    }
-    return visitList(input, size) && (!first || sawHeader);
+    return visitList(input, size);
 }
 
-bool AviParser::visitList(ByteCursor& input, std::uint32_t size)
+bool AviParser::visitList(ByteCursor& input, std::uint64_t size)
 {
     unsigned char type[4];
     if (size < sizeof type || !input.read(type, sizeof type)) {
         return false;
     }
     std::uint32_t listType = loadWord32(type);
+    if (!sawHeader && listType != headerList) {
+        return false;
+    }
     if (listType == movieList) {
         sawMovie = true;
     } else if (listType == headerList && !sawHeader) {

@@ -5,9 +5,10 @@
 class ByteCursor;
 class SignatureSet;
 
-// A Windows or OS/2 bitmap: the file header, one of the known information headers, and pixel
-// data that fits inside the size that the file header gives. That size is the file's length, and
-// the input must hold all of it.
+// A Windows or OS/2 (1.x and 2.x) bitmap: the file header, one of the known information headers,
+// and the pixel data. The file's length is the size that the file header gives when that size
+// holds the pixel data (and a version 5 header's ICC profile); when it is 0 or too small, as some
+// writers leave it, the end of that data is the file's end. The input must hold all of it.
 class BmpParser {
 public:
     // The file header and the information header up to the bits per pixel.

@@ -141,7 +141,7 @@ bool ByteCursor::hasBytes(std::uint64_t stop)
 
 bool ByteCursor::peek(std::uint64_t position, unsigned char* target, std::size_t count)
 {
-    if (position > end || count > inputEnd - position) {
+    if (position > inputEnd || count > inputEnd - position) {
         return false;
     }
     return source.readAt(origin + position, target, count) == count;

@@ -47,9 +47,11 @@ public:
     // Whether the input holds every position below end, and end lies within the limit.
     bool hasBytes(std::uint64_t end);
     // Copies the count bytes at position without moving, even those beyond the caller's limit
-    // (not beyond the input), provided position itself lies within it. A format that tells its end only by what follows (a file
-    // that may go on in a further part) looks that far past the largest size the caller would
-    // accept: otherwise a file too large for the limit would pass for its first part.
+    // (never beyond the input). A format that tells its end only by what follows (a file that may
+    // go on in a further part) looks that far past the largest size the caller would accept:
+    // otherwise a file too large for the limit would pass for its first part. Such a further part
+    // may itself have to be walked to its end to be told from a damaged one, so any position of
+    // the input may be peeked at, not only those within the limit.
     bool peek(std::uint64_t position, unsigned char* target, std::size_t count);
 
 private:

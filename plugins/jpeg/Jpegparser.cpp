@@ -10,16 +10,19 @@ constexpr unsigned char startOfImage = 0xD8;
 constexpr unsigned char endOfImage = 0xD9;
 constexpr unsigned char startOfScan = 0xDA;
 constexpr unsigned char temporary = 0x01;
+// JPEG-LS (ITU-T T.87) frames: their scans stuff a zero bit, not a zero byte, after every 0xFF.
+constexpr unsigned char startOfLosslessFrame = 0xF7;
 
 bool isRestart(unsigned char marker)
 {
     return marker >= 0xD0 && marker <= 0xD7;
 }
 
-// SOF0 to SOF15, less DHT (C4), JPG (C8) and DAC (CC), which share the range.
+// SOF0 to SOF15, less DHT (C4), JPG (C8) and DAC (CC), which share the range, and JPEG-LS's SOF55.
 bool isStartOfFrame(unsigned char marker)
 {
-    return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+    return (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) ||
+           marker == startOfLosslessFrame;
 }
 
 }
@@ -41,7 +44,8 @@ bool JpegParser::detect(const unsigned char* data)
     if (loadWord16(data) != magic16(0xFF, startOfImage)) {
         return false;
     }
-    return data[2] == 0xFF && data[3] >= 0xC0 && data[3] != 0xFF;
+    // data[3] may be a fill byte (0xFF) that pads before the first marker's code.
+    return data[2] == 0xFF && data[3] >= 0xC0;
 }
 
 std::uint64_t JpegParser::measure(ByteCursor& input)
@@ -84,7 +88,7 @@ std::uint64_t JpegParser::measure(ByteCursor& input)
             return 0;
         }
         if (isStartOfFrame(marker) && !sawFrame) {
-            if (!readFrameHeader(input, length)) {
+            if (!readFrameHeader(input, marker, length)) {
                 return 0;
             }
         } else if (marker == startOfScan) {
@@ -104,12 +108,13 @@ std::uint64_t JpegParser::measure(ByteCursor& input)
     }
 }
 
-bool JpegParser::readFrameHeader(ByteCursor& input, std::uint16_t length)
+bool JpegParser::readFrameHeader(ByteCursor& input, unsigned char marker, std::uint16_t length)
 {
     unsigned char header[6];
     if (length < 2 + sizeof header || !input.read(header, sizeof header)) {
         return false;
     }
+    losslessScans = marker == startOfLosslessFrame;
     height = bigEndian16(header + 1);
     width = bigEndian16(header + 3);
     unsigned components = header[5];
@@ -132,8 +137,10 @@ bool JpegParser::skipEntropyCodedData(ByteCursor& input, unsigned char& marker)
                 return false;
             }
         } while (next == 0xFF);
-        // A stuffed zero and the restart markers belong to the data.
-        if (next != 0x00 && !isRestart(next)) {
+        // A stuffed zero and the restart markers belong to the data; in a JPEG-LS scan so does
+        // every byte below 0x80 after 0xFF, whose top bit is the stuffed zero.
+        const bool stuffed = losslessScans ? next < 0x80 : next == 0x00;
+        if (!stuffed && !isRestart(next)) {
             marker = next;
             return true;
         }

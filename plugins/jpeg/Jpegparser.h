@@ -5,8 +5,9 @@
 class ByteCursor;
 class SignatureSet;
 
-// A JPEG (JFIF or Exif) file: SOI, marker segments, a frame header before the first scan, each
-// scan's entropy-coded data, and EOI. Segments are skipped by their lengths, so a thumbnail
+// A JPEG (JFIF or Exif) or JPEG-LS file: SOI, marker segments, a frame header before the first
+// scan, each scan's entropy-coded data with its restart markers, and EOI. Fill bytes (0xFF) may
+// pad before any marker. Segments are skipped by their lengths, so a thumbnail
 // inside an APP segment does not end the file that holds it.
 class JpegParser {
 public:
@@ -21,13 +22,14 @@ public:
     std::uint64_t measure(ByteCursor& input);
 
 private:
-    bool readFrameHeader(ByteCursor& input, std::uint16_t length);
+    bool readFrameHeader(ByteCursor& input, unsigned char marker, std::uint16_t length);
     // Skips entropy-coded data up to the marker that ends it and returns that marker's code.
     bool skipEntropyCodedData(ByteCursor& input, unsigned char& marker);
 
     std::uint32_t minimumWidth;
     std::uint32_t minimumHeight;
     bool sawFrame = false;
+    bool losslessScans = false;
     std::uint16_t width = 0;
     std::uint16_t height = 0;
 };

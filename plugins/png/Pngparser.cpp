@@ -50,6 +50,7 @@ std::uint64_t PngParser::measure(ByteCursor& input)
     }
     bool first = true;
     bool sawImageData = false;
+    bool damagedAncillary = false;
     for (;;) {
         unsigned char chunkHeader[8];
         if (!input.read(chunkHeader, sizeof chunkHeader)) {
@@ -78,8 +79,18 @@ std::uint64_t PngParser::measure(ByteCursor& input)
             return 0;
         }
         std::uint32_t stored = 0;
-        if (!input.readBigEndian32(stored) || stored != crc.value()) {
+        if (!input.readBigEndian32(stored)) {
             return 0;
+        }
+        // A damaged ancillary chunk (its type's first letter in lower case) costs a metadata
+        // item, not the picture, so one is let through; the chunk chain around it still has to
+        // hold. A critical chunk must match, and a second bad CRC means more than a stray error.
+        if (stored != crc.value()) {
+            const bool ancillary = (chunkHeader[4] & 0x20) != 0;
+            if (!ancillary || damagedAncillary) {
+                return 0;
+            }
+            damagedAncillary = true;
         }
         if (type == chunkType("IDAT")) {
             sawImageData = true;

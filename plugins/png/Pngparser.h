@@ -5,8 +5,8 @@
 class ByteCursor;
 class SignatureSet;
 
-// A PNG file: the signature, IHDR first, at least one IDAT, and IEND, every chunk with a
-// matching CRC.
+// A PNG file: the signature, IHDR first, at least one IDAT, and IEND, every chunk with a valid
+// type, and a matching CRC on every chunk but at most one ancillary one.
 class PngParser {
 public:
     // The signature and the length and type of the IHDR chunk that must follow it.

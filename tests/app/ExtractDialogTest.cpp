@@ -18,10 +18,13 @@
 #include "platform/classlib/TProgressBar.h"
 #include "platform/classlib/TStrings.h"
 #include "tests/app/DialogFixture.h"
+#include "tests/platform/shell/WithoutRoot.h"
 
 #include <QCoreApplication>
 #include <QTest>
 #include <QWidget>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -29,9 +32,11 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -481,6 +486,130 @@ TEST_F(ExtractDialogTest, CancelDuringARunStopsItForGood)
     }
 }
 
+// A plug-in busy with a long call when the user cancels: the cancel shows at once, the dialog goes
+// on answering while the call lasts, it closes at once, and Extract can be pressed again without
+// waiting for the call. The worker ends by itself once the call returns, and says nothing more.
+TEST_F(ExtractDialogTest, CancelShowsAtOnceAndTheDialogStaysResponsiveWhileAPluginCallLasts)
+{
+    environment.removePlugin("alpha");
+    environment.addPlugin("slow");
+    const std::string release = environment.scratchFolder() + "/release";
+    configModel->setProperty("block", release.c_str(), "slow");
+    configModel->save();
+    const std::string path = input("finds.bin", "GFDT0123456789AB" + std::string(1000, 'x'));
+
+    int ticksAfterCancel = 0;
+    bool stillInTheCall = false;
+    ModalScript script;
+    script.then([&] { return form->Visible() && fs::exists(release + ".started"); },
+                [&] {
+                    click(form->CancelBtn);
+                    // At once, before the worker has left the plug-in.
+                    EXPECT_EQ(lastLog().rfind("抽出中断.", 0), 0u) << lastLog();
+                    EXPECT_EQ(form->CancelBtn->Caption(), "ＯＫ");
+                    EXPECT_TRUE(workerRegistered());
+                });
+    // The modal loop keeps turning (these steps are its timer's ticks) while the call lasts.
+    script.then([&] { return ++ticksAfterCancel >= 20; },
+                [&] {
+                    stillInTheCall = workerRegistered() && !fs::exists(release);
+                    click(form->CancelBtn);
+                });
+    bool scripted = false;
+    EXPECT_EQ(pressExtract(script, {path}, output, &scripted), "Success");
+    EXPECT_TRUE(scripted);
+    EXPECT_TRUE(stillInTheCall);
+    EXPECT_FALSE(form->Visible());
+    EXPECT_TRUE(workerRegistered());
+
+    // The next press does not wait for the plug-in either.
+    messages.shown.clear();
+    messages.answer = mrCancel;
+    ModalScript none;
+    EXPECT_EQ(pressExtract(none, {path}, output), "Cancelled");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].Type, mtWarning);
+    EXPECT_TRUE(workerRegistered());
+
+    const std::size_t lines = logLines().size();
+    std::ofstream(release) << "go";
+    ASSERT_TRUE(pumpUntil([this] { return !workerRegistered(); }));
+    for (int i = 0; i < 100; ++i) {
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(logLines().size(), lines);
+    EXPECT_EQ(lastLog().rfind("抽出中断.", 0), 0u) << lastLog();
+    EXPECT_TRUE(recorder.late().empty());
+}
+
+// A run that cannot go on (here: its settings cannot be read when it starts) ends with its reason
+// and the button's ＯＫ, which closes the dialog.
+TEST_F(ExtractDialogTest, ARunThatFailsEndsWithItsReasonAndOk)
+{
+    const std::string path = input("finds.bin", "GFDT0123456789AB");
+    fs::remove(environment.configPath());
+    bool okShown = false;
+    ModalScript script;
+    script.then([this] { return form->Visible() && form->CancelBtn->Caption() == "ＯＫ"; },
+                [&] {
+                    okShown = true;
+                    click(form->CancelBtn);
+                });
+    bool scripted = false;
+    EXPECT_EQ(pressExtract(script, {path}, output, &scripted), "Success");
+    EXPECT_TRUE(scripted);
+    EXPECT_TRUE(okShown);
+    EXPECT_FALSE(form->Visible());
+    EXPECT_EQ(lastLog().rfind("抽出失敗. ", 0), 0u) << lastLog();
+    EXPECT_GT(lastLog().size(), std::string("抽出失敗. ").size());
+    ASSERT_TRUE(pumpUntil([this] { return !workerRegistered(); }));
+}
+
+// After its final status a run is over for the dialog: a cancel that comes late (the dialog closed
+// between the end and the worker's exit) shows nothing, whatever the model sends.
+TEST_F(ExtractDialogTest, NothingShowsAfterARunsFinalStatus)
+{
+    ScriptedExtractModel scripted;
+    scripted.addObserver(view.get());
+    for (const char* final : {"COMPLETED", "FAILED"}) {
+        SCOPED_TRACE(final);
+        scripted.say("START", "抽出開始");
+        EXPECT_EQ(form->CancelBtn->Caption(), "キャンセル");
+        const std::string verdict = std::string(final) == "COMPLETED" ? "抽出完了." : "抽出失敗. 理由";
+        scripted.say(final, verdict);
+        EXPECT_EQ(form->CancelBtn->Caption(), "ＯＫ");
+        EXPECT_EQ(form->CancelBtn->OnClick.Data(), static_cast<const void*>(static_cast<EventController*>(close.get())));
+        scripted.say("ABORTED", "抽出中断.");
+        scripted.say("PROCESSING", "遅れた行");
+        EXPECT_EQ(lastLog(), verdict);
+        EXPECT_EQ(form->CancelBtn->Caption(), "ＯＫ");
+        EXPECT_EQ(form->CancelBtn->OnClick.Data(), static_cast<const void*>(static_cast<EventController*>(close.get())));
+    }
+}
+
+// The dialog comes up for a new run in its cancel state, whatever the last run left on it, before
+// the new run's first notification is drawn.
+TEST_F(ExtractDialogTest, TheDialogOpensForANewRunWithItsCancelButton)
+{
+    ScriptedExtractModel scripted;
+    scripted.addObserver(view.get());
+    scripted.say("START", "抽出開始");
+    scripted.say("COMPLETED", "抽出完了.");
+    ASSERT_EQ(form->CancelBtn->Caption(), "ＯＫ");
+    std::string caption;
+    const void* handler = nullptr;
+    ModalScript script;
+    script.then([this] { return form->Visible(); },
+                [&] {
+                    caption = form->CancelBtn->Caption();
+                    handler = form->CancelBtn->OnClick.Data();
+                    form->Close();
+                });
+    EXPECT_TRUE(script.run([this] { view->show(); }, [this] { form->Close(); }));
+    EXPECT_EQ(caption, "キャンセル");
+    EXPECT_EQ(handler, static_cast<const void*>(static_cast<EventController*>(cancel.get())));
+}
+
 // What stops a press of Extract before any run: no folder, no files, no confirmation.
 TEST_F(ExtractDialogTest, NothingRunsWithoutFolderFilesOrConfirmation)
 {
@@ -523,6 +652,132 @@ TEST_F(ExtractDialogTest, NothingRunsWithoutFolderFilesOrConfirmation)
         }
     }
     EXPECT_EQ(filesBelow(output), 0u);
+}
+
+// A run with nothing to scan with is refused before anything starts, with the reason.
+TEST_F(ExtractDialogTest, NoPluginFoundOrNoneEnabledIsRefusedWithoutARun)
+{
+    const std::string path = input("small.bin", "GFDT0123456789AB");
+    const struct {
+        const char* what;
+        std::function<void()> arrange;
+        std::string text;
+    } cases[] = {
+        {"no plug-in found", [this] { environment.removePlugin("alpha"); },
+         "\nプラグインが見つかりません。プログラムのフォルダーの plugins にプラグインを置いて下さい。"},
+        {"none enabled",
+         [this] {
+             environment.addPlugin("delta");
+             configModel->setProperty("enabled", "false", "delta");
+             configModel->save();
+         },
+         "\n有効なプラグインがありません。「プラグイン設定」で使うプラグインを有効にして下さい。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.arrange();
+        messages.shown.clear();
+        bool shownDialog = false;
+        ModalScript script;
+        script.then([this] { return form->Visible(); },
+                    [&] {
+                        shownDialog = true;
+                        form->Close();
+                    });
+        EXPECT_EQ(pressExtract(script, {path}, output), "Failure");
+        EXPECT_FALSE(shownDialog);
+        EXPECT_FALSE(workerRegistered());
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].Type, mtError);
+        EXPECT_EQ(messages.shown[0].Text, c.text);
+        EXPECT_TRUE(messages.shown[0].Buttons == TMsgDlgButtons{mbOK});
+        EXPECT_EQ(form->Logger->Lines()->Count(), 0);
+    }
+    EXPECT_EQ(filesBelow(output), 0u);
+}
+
+// The output folder's refusals need no plug-in and no settings, so they are tested apart from the
+// dialog environment, whose lock a child process of the test could not share.
+class ExtractFolderRefusalTest : public ::testing::Test {
+protected:
+    ExtractFolderRefusalTest()
+        : factory(createGlintfetchFactory())
+    {
+        std::random_device random;
+        scratch = fs::temp_directory_path() / ("glintfetch-refusal-" + std::to_string(random()) + std::to_string(random()));
+        fs::create_directories(scratch);
+        TComponent* noOwner = nullptr;
+        form = new TExtractForm(noOwner);
+        view.reset(new ExtractView(form));
+        model = factory->createExtractModel(factory->createConfigModel(), factory->createPluginModel());
+        extract.reset(new ExtractController(view.get(), model, factory.get()));
+    }
+
+    ~ExtractFolderRefusalTest() override
+    {
+        extract.reset();
+        view.reset();
+        delete form;
+        factory.reset();
+        std::error_code ignored;
+        for (const auto& entry : fs::recursive_directory_iterator(scratch, ignored)) {
+            ::chmod(entry.path().c_str(), 0700);
+        }
+        fs::remove_all(scratch, ignored);
+    }
+
+    fs::path scratch;
+    DialogMessages messages;
+    std::unique_ptr<IGlintfetchFactory> factory;
+    TExtractForm* form = nullptr;
+    std::unique_ptr<ExtractView> view;
+    IExtractModel* model = nullptr;
+    std::unique_ptr<ExtractController> extract;
+};
+
+// Checked before the run: a folder that is not there, is no folder, or may not be written (a
+// read-only folder of an ordinary user) is refused with an error box naming it, and nothing runs.
+TEST_F(ExtractFolderRefusalTest, AnOutputFolderThatIsMissingNoFolderOrReadOnlyIsRefused)
+{
+    const std::string input = (scratch / "input.bin").string();
+    std::ofstream(input) << "GFDT0123456789AB";
+    const std::string locked = (scratch / "locked").string();
+    fs::create_directories(locked);
+    if (withoutroot::rerunWithoutRoot(scratch)) {
+        return;
+    }
+    ASSERT_EQ(::chmod(locked.c_str(), 0555), 0);
+    const std::string missing = (scratch / "missing").string();
+    const struct {
+        const char* what;
+        std::string folder;
+        std::string text;
+    } cases[] = {
+        {"missing", missing, "\n出力先のフォルダー「" + missing + "」がありません。"},
+        {"missing, with a trailing slash", missing + "/", "\n出力先のフォルダー「" + missing + "」がありません。"},
+        {"a file", input, "\n出力先「" + input + "」はフォルダーではありません。"},
+        {"read-only", locked,
+         "\n出力先のフォルダー「" + locked + "」に書き込めません。書き込みできるフォルダーを指定して下さい。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        messages.shown.clear();
+        ValueObject values;
+        values.setValue("outputDirectory", c.folder);
+        values.addValue("inputFiles", input);
+        EXPECT_EQ(extract->execute(&values), "Failure");
+        EXPECT_FALSE(form->Visible());
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].Type, mtError);
+        EXPECT_EQ(messages.shown[0].Text, c.text);
+        EXPECT_TRUE(messages.shown[0].Buttons == TMsgDlgButtons{mbOK});
+        try {
+            ThreadPool::getThread(static_cast<IRunnable*>(model));
+            ADD_FAILURE() << "a worker was made";
+        } catch (const ThreadException&) {
+        }
+    }
+    EXPECT_TRUE(fs::is_empty(locked));
 }
 
 }  // namespace

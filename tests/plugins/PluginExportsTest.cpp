@@ -19,6 +19,14 @@ const Expected samples[] = {
     {"png", "glintfetch.png", "png", false}, {"jpeg", "glintfetch.jpeg", "jpg", true},
     {"gif", "glintfetch.gif", "gif", false}, {"bmp", "glintfetch.bmp", "bmp", false},
     {"wav", "glintfetch.wav", "wav", false}, {"avi", "glintfetch.avi", "avi", false},
+    {"tif", "glintfetch.tif", "tif", false}, {"dng", "glintfetch.dng", "dng", false},
+    {"cr2", "glintfetch.cr2", "cr2", false}, {"nef", "glintfetch.nef", "nef", false},
+    {"arw", "glintfetch.arw", "arw", false}, {"orf", "glintfetch.orf", "orf", false},
+    {"rw2", "glintfetch.rw2", "rw2", false}, {"ico", "glintfetch.ico", "ico", false},
+    {"cur", "glintfetch.cur", "cur", false}, {"psd", "glintfetch.psd", "psd", false},
+    {"webp", "glintfetch.webp", "webp", false},
+    {"aif", "glintfetch.aif", "aif", false},
+    {"mid", "glintfetch.mid", "mid", false},
     {"userdefined", "glintfetch.userdefined", "bin", true},
 };
 

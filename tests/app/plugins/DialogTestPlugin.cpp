@@ -6,14 +6,20 @@
 //   DIALOG_PLUGIN_HAS_PROPERTY  what hasProperty answers (0 or 1)
 //   DIALOG_PLUGIN_KEEPS_ENABLED the enabled flag lives in the property "enabled", as a real
 //                               plug-in keeps it across reloads, not in the object
+//   DIALOG_PLUGIN_SLOW          extract first makes the file named by the property "block" +
+//                               ".started", then waits (up to a minute) until the file "block"
+//                               exists, heeding no cancel, as a plug-in of the first contract
+//                               busy with a long candidate would
 //   DIALOG_PLUGIN_NO_CREATE, DIALOG_PLUGIN_NO_RELEASE, DIALOG_PLUGIN_NULL_OBJECT,
 //   DIALOG_PLUGIN_NULL_ID       the ways a library breaks the contract
 
 #include "engine/ExtractPlugin.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #define DIALOG_PLUGIN_TEXT(x) #x
@@ -44,6 +50,9 @@ public:
 
     unsigned extract(const char* inputPath, unsigned offsetHigh, unsigned offsetLow, const char* outputPath) override
     {
+#ifdef DIALOG_PLUGIN_SLOW
+        waitForRelease();
+#endif
         std::FILE* input = std::fopen(inputPath, "rb");
         if (input == nullptr) {
             return 0;
@@ -106,6 +115,30 @@ public:
     }
 
 private:
+#ifdef DIALOG_PLUGIN_SLOW
+    void waitForRelease()
+    {
+        const int length = config->getPropertyLength("block", pluginId);
+        if (length <= 1) {
+            return;
+        }
+        std::string block(static_cast<std::size_t>(length), '\0');
+        config->getProperty("block", &block[0], pluginId);
+        block.resize(static_cast<std::size_t>(length) - 1);
+        if (std::FILE* started = std::fopen((block + ".started").c_str(), "wb")) {
+            std::fclose(started);
+        }
+        const auto until = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+        while (std::chrono::steady_clock::now() < until) {
+            if (std::FILE* released = std::fopen(block.c_str(), "rb")) {
+                std::fclose(released);
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+#endif
+
     bool enabled = true;
     IExtractConfig* config = nullptr;
 };

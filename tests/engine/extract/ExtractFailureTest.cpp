@@ -2,8 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace extracttest;
@@ -216,4 +224,106 @@ TEST_F(ExtractFailureTest, EveryFindIsAnnouncedWithWhereItCameFromAndWentTo) {
                                                   input, "2", "4", written}));
     EXPECT_EQ(readFile(written), "@@xy");
     EXPECT_EQ(recorder->events().back().log, "抽出完了. 1 件のファイルを抽出しました（aaa 1 件）。");
+}
+
+// The default settings (a folder per input, then per kind) with the output folder set to the
+// input's own folder: the per-input folder would take the input's own name. Every find is lost to
+// that one cause, which is told once, and the input is left as it was.
+TEST_F(ExtractFailureTest, TheDefaultFoldersBesideTheInputItselfAreToldOnceAndNothingIsTouched) {
+    config->setCreateDirPerFile(true);
+    config->setCreateDirPerData(true);
+    probe("probe_a", "checked", "true");
+    const std::string content = "@@..@@..@@";
+    const std::string input = writeFile("input", content);
+    output = scratch.string();
+    runExtraction({input});
+
+    const std::vector<Event> events = recorder->events();
+    const std::vector<std::string> errors = errorLines(events);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0], "エラー発生：フォルダー「" + input + "」を作れません：同じ名前のファイルがあります。")
+        << errors[0];
+    EXPECT_EQ(model->getUnwrittenCount(), 3u);
+    EXPECT_EQ(model->getExtractedCount(), 0u);
+    EXPECT_EQ(events.back().status, "COMPLETED");
+    EXPECT_EQ(events.back().log,
+              "抽出完了（問題あり）. 抽出したファイルはありません。書き込めなかったもの 3 件。");
+    EXPECT_TRUE(fs::is_regular_file(input));
+    EXPECT_EQ(readFile(input), content);
+}
+
+// A disk that fills during a copy, made by a limit on the size of every file the process writes
+// (a child process, so that the limit stays there; SIGXFSZ ignored, so that the write fails with
+// EFBIG as on a full disk). The finds written before stay whole, the partial one is removed, the
+// user is told once for the two finds it cost, and the finds after it are written again.
+TEST_F(ExtractFailureTest, ADiskThatFillsDuringACopyLosesOnlyWhatDidNotFitAndSaysSo) {
+    constexpr std::size_t small = 10000;
+    constexpr std::size_t large = 80000;
+    constexpr rlim_t limit = 50000;
+    probe("probe_a", "checked", "true");
+    probe("probe_a", "length", std::to_string(small));
+    probe("probe_b", "enabled", "true");
+    probe("probe_b", "checked", "true");
+    probe("probe_b", "magic", "##");
+    probe("probe_b", "length", std::to_string(large));
+    std::string content(400000, '.');
+    const std::size_t smallAt[] = {0, 20000, 300000};
+    const std::size_t largeAt[] = {40000, 150000};
+    for (std::size_t at : smallAt) content.replace(at, 2, "@@");
+    for (std::size_t at : largeAt) content.replace(at, 2, "##");
+    for (std::size_t i = 0; i < content.size(); ++i) {
+        if (content[i] == '.') content[i] = static_cast<char>('a' + i % 23);
+    }
+    const std::string input = writeFile("input", content);
+    fillModel({input});
+    const std::string eventsPath = (scratch / "events.txt").string();
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limited{limit, limit};
+        if (::setrlimit(RLIMIT_FSIZE, &limited) != 0) ::_exit(2);
+        model->run();
+        std::ofstream out(eventsPath);
+        for (const Event& event : recorder->events()) out << event.status << '\t' << event.log << '\n';
+        out << "unwritten\t" << model->getUnwrittenCount() << '\n';
+        out.close();
+        ::_exit(out ? 0 : 3);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+
+    std::vector<std::pair<std::string, std::string>> lines;
+    std::ifstream in(eventsPath);
+    for (std::string line; std::getline(in, line);) {
+        const std::size_t tab = line.find('\t');
+        lines.emplace_back(line.substr(0, tab), line.substr(tab + 1));
+    }
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), (std::pair<std::string, std::string>{"unwritten", "2"}));
+    std::vector<std::string> errors;
+    std::vector<std::string> statuses;
+    for (const auto& [statusText, log] : lines) {
+        statuses.push_back(statusText);
+        if (log.rfind("エラー発生：", 0) == 0) errors.push_back(log);
+    }
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0], "エラー発生：テスト：" + output + "/bbb00002.bbb：" + std::strerror(EFBIG) +
+                             "同じ原因で書き込めないものは、件数を最後に示します。");
+    EXPECT_EQ(std::count(statuses.begin(), statuses.end(), "FOUND"), 3);
+    const std::pair<std::string, std::string> final = lines[lines.size() - 2];
+    EXPECT_EQ(final.first, "COMPLETED");
+    EXPECT_EQ(final.second,
+              "抽出完了（問題あり）. 3 件のファイルを抽出しました（aaa 3 件）。書き込めなかったもの 2 件。");
+
+    // Whole, byte for byte, and nothing of the two that did not fit.
+    EXPECT_EQ(outputFiles(), (std::vector<std::string>{"aaa00000.aaa", "aaa00001.aaa", "aaa00002.aaa"}));
+    for (std::size_t i = 0; i < 3; ++i) {
+        const std::string name = output + "/aaa0000" + std::to_string(i) + ".aaa";
+        EXPECT_EQ(readFile(name), content.substr(smallAt[i], small)) << name;
+    }
 }

@@ -16,10 +16,15 @@
 //   failure  what getExtractFailure reports after a result of 0 (default 0); a failure of 1 or 2
 //            comes with "テスト：<output>" as its message
 //   declare  "true": the magic at offset 0 is declared as the signature
+//   checked  "true": extract writes in blocks and checks every write and the close, as a real
+//            plug-in does; a failed one makes the result 0 and the failure 1, with the message
+//            "テスト：<output>：<the system's reason>", and leaves what was written in place
 // The same source is built under several identifiers, so that a test can have two at once.
 
 #include "engine/ExtractPlugin.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -65,6 +70,7 @@ public:
         appendLog("extract " + std::to_string(offset) + " " + outputPath + " " +
                   (existed ? "1" : "0"));
         message = std::string("テスト：") + outputPath;
+        callFailure = failure;
         if (throws == "extract") throw std::runtime_error("probe failure");
         if (!block.empty()) {
             const auto until = std::chrono::steady_clock::now() + std::chrono::minutes(1);
@@ -79,6 +85,9 @@ public:
                 }
                 std::this_thread::sleep_for(std::chrono::milliseconds(2));
             }
+        }
+        if (write && checked) {
+            return writeChecked(inputPath, offset, outputPath);
         }
         if (write) {
             std::vector<char> bytes(length);
@@ -119,6 +128,7 @@ public:
         throws = property(config, "throw", "");
         failure = std::atoi(property(config, "failure", "0").c_str());
         declared = property(config, "declare", "false") == "true";
+        checked = property(config, "checked", "false") == "true";
         signature = ExtractSignature{0, static_cast<unsigned>(magic.size()),
                                      reinterpret_cast<const unsigned char*>(magic.data()), nullptr};
     }
@@ -131,7 +141,7 @@ public:
 
     int lastFailure(const char** text) {
         *text = message.c_str();
-        return failure;
+        return callFailure;
     }
 
     void setHost(const ExtractHost* given) { host = given; }
@@ -140,6 +150,35 @@ public:
     void release() { appendLog("detects " + std::to_string(detects)); }
 
 private:
+    unsigned writeChecked(const char* inputPath, unsigned long long offset, const char* outputPath) {
+        std::vector<char> bytes(length);
+        std::size_t got = 0;
+        if (std::FILE* in = std::fopen(inputPath, "rb")) {
+            if (fseeko(in, static_cast<off_t>(offset), SEEK_SET) == 0) {
+                got = std::fread(bytes.data(), 1, bytes.size(), in);
+            }
+            std::fclose(in);
+        }
+        std::FILE* out = std::fopen(outputPath, "wb");
+        int error = out == nullptr ? errno : 0;
+        for (std::size_t done = 0; out != nullptr && error == 0 && done < got; done += 4096) {
+            const std::size_t part = std::min<std::size_t>(4096, got - done);
+            errno = 0;
+            if (std::fwrite(bytes.data() + done, 1, part, out) != part) error = errno;
+        }
+        if (out != nullptr) {
+            errno = 0;
+            if (std::fclose(out) != 0 && error == 0) error = errno;
+        }
+        if (error == 0) {
+            callFailure = 0;
+            return 1;
+        }
+        callFailure = 1;
+        message = std::string("テスト：") + outputPath + "：" + std::strerror(error);
+        return 0;
+    }
+
     static std::string property(IExtractConfig* config, const char* key, std::string fallback) {
         const int length = config->getPropertyLength(key, PROBE_ID);
         if (length <= 1) {
@@ -174,6 +213,8 @@ private:
     std::string throws;
     int failure = 0;
     bool declared = false;
+    bool checked = false;
+    int callFailure = 0;
     ExtractSignature signature{};
     std::string message;
     const ExtractHost* host = nullptr;

@@ -1,10 +1,13 @@
 #include "platform/os/FileSystem.h"
 
 #include "tests/framework/support/TemporaryFolder.h"
+#include "tests/platform/shell/WithoutRoot.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+
+#include <sys/stat.h>
 
 TEST(FileSystemTest, AttributesTellFoldersFromFilesAndFollowLinks) {
     TemporaryFolder folder;
@@ -44,4 +47,25 @@ TEST(FileSystemTest, CreationAndRemovalRefuseWhatIsInTheWay) {
     EXPECT_FALSE(os::deleteFile(file));
     EXPECT_TRUE(os::removeDirectory(sub));
     EXPECT_FALSE(std::filesystem::exists(sub));
+}
+
+// Asked of the system at the call, by this process's user: a read-only folder or file of an
+// ordinary user is not writable, whatever its owner could do after a chmod.
+TEST(FileSystemTest, WritableIsWhatThisUserMayWriteNow) {
+    TemporaryFolder folder;
+    const std::string open = folder.folder("open");
+    const std::string locked = folder.folder("locked");
+    const std::string file = folder.file("file.txt", "x");
+    const std::string lockedFile = folder.file("locked.txt", "x");
+    if (withoutroot::rerunWithoutRoot(folder.path())) return;
+    ASSERT_EQ(::chmod(locked.c_str(), 0555), 0);
+    ASSERT_EQ(::chmod(lockedFile.c_str(), 0444), 0);
+    EXPECT_TRUE(os::isWritable(open));
+    EXPECT_TRUE(os::isWritable(file));
+    EXPECT_FALSE(os::isWritable(locked));
+    EXPECT_FALSE(os::isWritable(lockedFile));
+    EXPECT_FALSE(os::isWritable(folder.path("missing")));
+    EXPECT_FALSE(os::isWritable(""));
+    ASSERT_EQ(::chmod(locked.c_str(), 0755), 0);
+    EXPECT_TRUE(os::isWritable(locked));
 }

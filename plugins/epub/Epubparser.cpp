@@ -1,0 +1,33 @@
+#include "plugins/epub/Epubparser.h"
+
+#include "plugins/zip/Zipkind.h"
+
+namespace {
+
+const ZipKind& layout()
+{
+    static const ZipKind kind(ZipKind::Layout{{}, "application/epub+zip", {"META-INF/container.xml"}});
+    return kind;
+}
+
+}
+
+const SignatureSet& EpubParser::signatures()
+{
+    return layout().signatures();
+}
+
+bool EpubParser::detect(const unsigned char* data)
+{
+    return layout().detect(data);
+}
+
+std::uint64_t EpubParser::measure(ByteCursor& input)
+{
+    return layout().measure(input, zip);
+}
+
+const std::vector<std::uint64_t>& EpubParser::members() const
+{
+    return zip.members();
+}

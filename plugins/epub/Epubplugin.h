@@ -1,0 +1,9 @@
+#pragma once
+
+#include "plugins/common/Chainplugin.h"
+#include "plugins/epub/Epubparser.h"
+
+class EpubPlugin final : public ChainPlugin<EpubParser> {
+public:
+    EpubPlugin();
+};

@@ -1,0 +1,1 @@
+gf_add_plugin(gz LINKS z SOURCES deflate/Deflatestream.cpp)

@@ -1,0 +1,25 @@
+#include "plugins/isomedia/Isomediaplugin.h"
+
+#include "plugins/common/Pluginexports.h"
+
+IsoMediaPlugin::IsoMediaPlugin()
+    : FormatPlugin("glintfetch.isomedia", "ISO メディアファイル（MP4・MOV・HEIC ほか）", "mp4")
+{
+}
+
+bool IsoMediaPlugin::detect(const unsigned char* data)
+{
+    const char* found = IsoMediaParser::kindOf(data);
+    if (found == nullptr) {
+        return false;
+    }
+    kind = found;
+    return true;
+}
+
+const char* IsoMediaPlugin::getKind()
+{
+    return kind;
+}
+
+GLINTFETCH_EXPORT_PLUGIN(IsoMediaPlugin)

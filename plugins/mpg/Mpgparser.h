@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+
+class ByteCursor;
+class SignatureSet;
+
+// An MPEG program stream (MPEG-1 system stream or MPEG-2 PS): packs, each a pack header with its
+// marker bits, the first followed by the system header, then PES packets by their lengths, up to
+// the end code 0x000001B9. Many writers leave the end code out; such a stream ends after its last
+// whole packet, before what is no start code or before a pack whose clock does not go forward,
+// the first of another stream laid right after it.
+class MpgParser {
+public:
+    static constexpr unsigned windowSize = 16;
+
+    static const SignatureSet& signatures();
+    static bool detect(const unsigned char* data);
+    std::uint64_t measure(ByteCursor& input);
+};

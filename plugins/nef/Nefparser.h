@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+
+class ByteCursor;
+class SignatureSet;
+
+// A Nikon raw file: a classic TIFF whose first IFD names NIKON as the camera's make and which
+// holds sensor data, without the DNG version tag (a DNG made from a Nikon file is a DNG).
+// It comes before the plain TIFF plug-in, which would take the same file under the wrong kind.
+class NefParser {
+public:
+    static constexpr unsigned windowSize = 8;
+
+    static bool detect(const unsigned char* data);
+    static const SignatureSet& signatures();
+    std::uint64_t measure(ByteCursor& input);
+};

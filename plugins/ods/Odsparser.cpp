@@ -1,0 +1,33 @@
+#include "plugins/ods/Odsparser.h"
+
+#include "plugins/zip/Zipkind.h"
+
+namespace {
+
+const ZipKind& layout()
+{
+    static const ZipKind kind(ZipKind::Layout{{}, "application/vnd.oasis.opendocument.spreadsheet", {"content.xml"}});
+    return kind;
+}
+
+}
+
+const SignatureSet& OdsParser::signatures()
+{
+    return layout().signatures();
+}
+
+bool OdsParser::detect(const unsigned char* data)
+{
+    return layout().detect(data);
+}
+
+std::uint64_t OdsParser::measure(ByteCursor& input)
+{
+    return layout().measure(input, zip);
+}
+
+const std::vector<std::uint64_t>& OdsParser::members() const
+{
+    return zip.members();
+}

@@ -1,0 +1,33 @@
+#include "plugins/odt/Odtparser.h"
+
+#include "plugins/zip/Zipkind.h"
+
+namespace {
+
+const ZipKind& layout()
+{
+    static const ZipKind kind(ZipKind::Layout{{}, "application/vnd.oasis.opendocument.text", {"content.xml"}});
+    return kind;
+}
+
+}
+
+const SignatureSet& OdtParser::signatures()
+{
+    return layout().signatures();
+}
+
+bool OdtParser::detect(const unsigned char* data)
+{
+    return layout().detect(data);
+}
+
+std::uint64_t OdtParser::measure(ByteCursor& input)
+{
+    return layout().measure(input, zip);
+}
+
+const std::vector<std::uint64_t>& OdtParser::members() const
+{
+    return zip.members();
+}

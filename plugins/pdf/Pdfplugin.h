@@ -1,0 +1,9 @@
+#pragma once
+
+#include "plugins/common/Formatplugin.h"
+#include "plugins/pdf/Pdfparser.h"
+
+class PdfPlugin final : public FormatPlugin<PdfParser> {
+public:
+    PdfPlugin();
+};

@@ -1,0 +1,1 @@
+gf_add_plugin(rar LINKS z)

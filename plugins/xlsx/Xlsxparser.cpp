@@ -1,0 +1,33 @@
+#include "plugins/xlsx/Xlsxparser.h"
+
+#include "plugins/zip/Zipkind.h"
+
+namespace {
+
+const ZipKind& layout()
+{
+    static const ZipKind kind(ZipKind::Layout{{"[Content_Types].xml", "_rels/.rels"}, "", {"[Content_Types].xml", "xl/"}});
+    return kind;
+}
+
+}
+
+const SignatureSet& XlsxParser::signatures()
+{
+    return layout().signatures();
+}
+
+bool XlsxParser::detect(const unsigned char* data)
+{
+    return layout().detect(data);
+}
+
+std::uint64_t XlsxParser::measure(ByteCursor& input)
+{
+    return layout().measure(input, zip);
+}
+
+const std::vector<std::uint64_t>& XlsxParser::members() const
+{
+    return zip.members();
+}

@@ -1,0 +1,103 @@
+#include "plugins/zip/Zipkind.h"
+
+#include "plugins/common/Bytecursor.h"
+#include "plugins/common/Bytes.h"
+#include "plugins/zip/Zipparser.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+namespace {
+const std::string mimetypeEntry = "mimetype";
+}
+
+ZipKind::ZipKind(Layout layout) : layout(std::move(layout))
+{
+    if (!this->layout.mimetype.empty()) {
+        this->layout.firstEntries = {mimetypeEntry};
+    }
+    // The local header's signature, its name length and the name; the fields between are free.
+    for (const std::string& name : this->layout.firstEntries) {
+        std::vector<unsigned char> bytes(ZipParser::localHeaderSize + name.size(), 0);
+        std::vector<unsigned char> mask(bytes.size(), 0);
+        const unsigned char signature[] = {'P', 'K', 3, 4};
+        std::memcpy(bytes.data(), signature, sizeof signature);
+        bytes[26] = static_cast<unsigned char>(name.size());
+        bytes[27] = static_cast<unsigned char>(name.size() >> 8);
+        std::memcpy(bytes.data() + ZipParser::localHeaderSize, name.data(), name.size());
+        for (std::size_t i = 0; i < mask.size(); ++i) {
+            mask[i] = i < 4 || i == 26 || i == 27 || i >= ZipParser::localHeaderSize ? 0xFF : 0;
+        }
+        set.add(0, std::move(bytes), std::move(mask));
+    }
+}
+
+unsigned ZipKind::windowSize() const
+{
+    return set.span();
+}
+
+const SignatureSet& ZipKind::signatures() const
+{
+    return set;
+}
+
+bool ZipKind::detect(const unsigned char* data) const
+{
+    if (!ZipParser::detect(data)) {
+        return false;
+    }
+    std::size_t nameLength = littleEndian16(data + 26);
+    for (const std::string& name : layout.firstEntries) {
+        if (name.size() == nameLength &&
+            std::memcmp(data + ZipParser::localHeaderSize, name.data(), nameLength) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ZipKind::holdsMimetype(ByteCursor& input) const
+{
+    unsigned char header[ZipParser::localHeaderSize];
+    if (!input.read(header, sizeof header)) {
+        return false;
+    }
+    std::uint16_t flags = littleEndian16(header + 6);
+    std::uint16_t method = littleEndian16(header + 8);
+    std::uint32_t size = littleEndian32(header + 18);
+    std::uint16_t nameLength = littleEndian16(header + 26);
+    std::uint16_t extraLength = littleEndian16(header + 28);
+    if ((flags & 0x0009) != 0 || method != 0 || size != layout.mimetype.size() ||
+        nameLength != mimetypeEntry.size() || !input.skip(std::uint64_t{nameLength} + extraLength)) {
+        return false;
+    }
+    std::string text(layout.mimetype.size(), '\0');
+    return input.read(reinterpret_cast<unsigned char*>(&text[0]), text.size()) && text == layout.mimetype;
+}
+
+std::uint64_t ZipKind::measure(ByteCursor& input, ZipParser& zip) const
+{
+    if (!layout.mimetype.empty()) {
+        if (!holdsMimetype(input)) {
+            return 0;
+        }
+        input.seek(0);
+    }
+    std::vector<bool> found(layout.requiredEntries.size(), false);
+    std::uint64_t length = zip.measure(input, [this, &found](const unsigned char* name, std::size_t nameLength) {
+        for (std::size_t i = 0; i < found.size(); ++i) {
+            const std::string& wanted = layout.requiredEntries[i];
+            bool folder = !wanted.empty() && wanted.back() == '/';
+            if (folder ? nameLength > wanted.size() && std::memcmp(name, wanted.data(), wanted.size()) == 0
+                       : nameLength == wanted.size() && std::memcmp(name, wanted.data(), nameLength) == 0) {
+                found[i] = true;
+            }
+        }
+    });
+    if (length == 0 || std::find(found.begin(), found.end(), false) != found.end()) {
+        return 0;
+    }
+    return length;
+}

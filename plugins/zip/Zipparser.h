@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+class ByteCursor;
+class SignatureSet;
+
+// A ZIP archive (PKWARE's APPNOTE): local file headers with their data, each entry's data
+// descriptor where bit 3 of its flags asks for one, the central directory, the ZIP64 end of
+// central directory record and locator where present, and the end of central directory record
+// with its comment, which ends the file. The central directory must list exactly the entries
+// walked, at the offsets they were found at (so from the archive's first byte), with the same
+// method, CRC-32 and compressed size. An entry whose sizes follow its data is walked by inflating
+// its deflate stream to its end (nothing is kept of what it holds); one stored or compressed in
+// another way with no size before its data cannot be walked, and the archive is refused.
+class ZipParser {
+public:
+    static constexpr unsigned localHeaderSize = 30;
+    static constexpr unsigned windowSize = localHeaderSize;
+
+    // Sees the name of every entry in order, as the local headers give them.
+    using NameVisitor = std::function<void(const unsigned char* name, std::size_t length)>;
+
+    static bool detect(const unsigned char* data);
+    static const SignatureSet& signatures();
+    std::uint64_t measure(ByteCursor& input);
+    std::uint64_t measure(ByteCursor& input, const NameVisitor& visitor);
+    // Where the local headers after the first begin, once measure has found an archive.
+    const std::vector<std::uint64_t>& members() const;
+
+private:
+    struct Entry {
+        std::uint64_t offset;
+        std::uint64_t compressedSize;
+        std::uint32_t crc;
+        std::uint16_t method;
+        bool matched;
+    };
+
+    bool walkEntry(ByteCursor& input, const NameVisitor& visitor);
+    bool walkCentralDirectory(ByteCursor& input, std::uint64_t& count);
+    std::uint64_t walkEnd(ByteCursor& input, std::uint64_t centralStart, std::uint64_t centralEnd,
+                          std::uint64_t count);
+
+    std::vector<Entry> entries;
+    std::vector<std::uint64_t> laterHeaders;
+};

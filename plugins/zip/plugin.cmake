@@ -1,0 +1,1 @@
+gf_add_plugin(zip LINKS z SOURCES deflate/Deflatestream.cpp)
