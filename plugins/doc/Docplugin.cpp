@@ -2,7 +2,7 @@
 
 #include "plugins/common/Pluginexports.h"
 
-DocPlugin::DocPlugin() : FormatPlugin("glintfetch.doc", "Word 文書", "doc")
+DocPlugin::DocPlugin() : FormatPlugin("glintfetch.doc", "Word 97-2003 文書", "doc")
 {
 }
 

@@ -2,7 +2,7 @@
 
 #include "plugins/common/Pluginexports.h"
 
-PptPlugin::PptPlugin() : FormatPlugin("glintfetch.ppt", "PowerPoint プレゼンテーション", "ppt")
+PptPlugin::PptPlugin() : FormatPlugin("glintfetch.ppt", "PowerPoint 97-2003 プレゼンテーション", "ppt")
 {
 }
 

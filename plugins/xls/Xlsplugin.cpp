@@ -2,7 +2,7 @@
 
 #include "plugins/common/Pluginexports.h"
 
-XlsPlugin::XlsPlugin() : FormatPlugin("glintfetch.xls", "Excel ブック", "xls")
+XlsPlugin::XlsPlugin() : FormatPlugin("glintfetch.xls", "Excel 97-2003 ブック", "xls")
 {
 }
 
