@@ -102,11 +102,23 @@ std::string ExtractController::doExecute(IValueObject* values)
     if (answer != mrOk) {
         return "Cancelled";
     }
+    rememberOutputFolder(directory);
 
     IThread* worker = factory->createThread(static_cast<IRunnable*>(extractModel));
     worker->start();
     OpenViewController::doExecute(values);
     return "Success";
+}
+
+void ExtractController::rememberOutputFolder(const std::string& directory)
+{
+    IConfigModel* settings = factory->createConfigModel();
+    settings->setOutputFolder(directory);
+    try {
+        settings->save();
+    } catch (const Exception&) {
+        // Only the next session's first choice is lost; the run tells of a folder it cannot use.
+    }
 }
 
 std::string ExtractController::pluginProblem()

@@ -27,6 +27,8 @@ private:
     // Why no run can scan anything (no plug-in found, none enabled), or "". Reloads the settings
     // and the plug-ins as the run does.
     std::string pluginProblem();
+    // Kept in the settings file for the next session.
+    void rememberOutputFolder(const std::string& directory);
 
     IExtractModel* extractModel;  // not owned
     IGlintfetchFactory* factory;  // not owned; the one that made the extraction model

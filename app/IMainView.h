@@ -15,6 +15,9 @@ public:
     // A path already listed adds nothing.
     virtual void addExtractFile(std::string path) = 0;
     virtual void removeSelectedExtractFiles() = 0;
+    // Offers the folder at the top of the output tree, chosen; the program's folder stays there
+    // too. A path that names no folder changes nothing.
+    virtual void chooseOutputFolder(std::string folder) = 0;
     virtual void setAddExtractFileController(IController* controller) = 0;
     virtual void setRemoveExtractFileController(IController* controller) = 0;
     virtual void setExitController(IController* controller) = 0;

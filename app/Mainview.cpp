@@ -84,6 +84,27 @@ void MainView::getValues(IValueObject* values) {
 
 void MainView::addExtractFile(std::string path) { mainForm->targetList->AddItem(path); }
 
+void MainView::chooseOutputFolder(std::string folder) {
+    std::unique_ptr<IGlintfetchFactory> factory = createGlintfetchFactory();
+    IResource* entry = factory->createResource();
+    entry->setPath(folder);
+    if (!entry->isDirectory()) return;
+    TTreeNodes* nodes = mainForm->outputList->Items();
+    for (int index = 0; index < nodes->RootCount(); ++index) {
+        auto* shown = static_cast<ShellItem*>(nodes->Root(index)->Data());
+        if (shown != nullptr && shown->getPath() == entry->getPath()) {
+            mainForm->outputList->Select(nodes->Root(index));
+            return;
+        }
+    }
+    auto* item = new ShellItem(entry->getPath().c_str(), nullptr);
+    TTreeNode* node = nodes->AddObject(nullptr, item->getDisplayName(), item);
+    node->SetImageIndex(item->getIconIndex());
+    node->SetSelectedIndex(item->getOpenIconIndex());
+    nodes->AddChild(node, "");
+    mainForm->outputList->Select(node);
+}
+
 void MainView::removeSelectedExtractFiles() { mainForm->targetList->DeleteSelected(); }
 
 void MainView::setAddExtractFileController(IController* controller) {

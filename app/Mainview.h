@@ -24,6 +24,7 @@ public:
 
     void addExtractFile(std::string path) override;
     void removeSelectedExtractFiles() override;
+    void chooseOutputFolder(std::string folder) override;
     void setAddExtractFileController(IController* controller) override;
     void setRemoveExtractFileController(IController* controller) override;
     void setExitController(IController* controller) override;

@@ -1,6 +1,7 @@
 #include "app/Openmaincontroller.h"
 
 #include "app/IGlintfetchFactory.h"
+#include "app/IMainView.h"
 #include "engine/IConfigModel.h"
 #include "framework/Exception.h"
 #include "framework/IProcess.h"
@@ -28,6 +29,11 @@ std::string OpenMainController::doExecute(IValueObject*) {
                            "として残し、既定の設定で作り直しました。\n\n" + failure.getMessage(),
                        mtWarning, TMsgDlgButtons{mbOK}, 0);
         }
+    }
+    // Where the last session's run wrote, chosen again.
+    if (auto* mainView = dynamic_cast<IMainView*>(view)) {
+        const std::string folder = configModel->getOutputFolder();
+        if (!folder.empty()) mainView->chooseOutputFolder(folder);
     }
     // The main view is not shown here: the message loop shows the main form when it starts.
     return "Success";

@@ -27,6 +27,8 @@ const char* const perDataTag = "per_data";
 const char* const limitFromTag = "limit_from";
 const char* const limitToTag = "limit_to";
 const char* const pluginOptionsTag = "plugin_options";
+const char* const windowOptionsTag = "window_options";
+const char* const outputFolderTag = "output_folder";
 
 // The exact constant in extended precision: the size window multiplies by it rather than
 // dividing, so that "0.001" megabytes gives 999 bytes as it always has.
@@ -234,6 +236,39 @@ void ConfigModel::getExtractSizeWindow(std::uint64_t* minimum, std::uint64_t* ma
 }
 
 int ConfigModel::getMinExtractSize() { return extractSize(limitFromTag, 0); }
+
+std::string ConfigModel::getOutputFolder() {
+    try {
+        return document->getValueByTagName(outputFolderTag);
+    } catch (const XMLException&) {
+        return std::string();
+    }
+}
+
+void ConfigModel::setOutputFolder(std::string folder) {
+    if (!isStorableText(folder)) return;
+    try {
+        IXMLNode* options;
+        try {
+            options = document->getNodeByTagName(windowOptionsTag);
+        } catch (const XMLException&) {
+            options = document->getDocumentElement()->appendChild(document->createElement(windowOptionsTag));
+        }
+        IXMLNode* element;
+        try {
+            element = document->getNodeByTagName(outputFolderTag);
+        } catch (const XMLException&) {
+            element = options->appendChild(document->createElement(outputFolderTag));
+        }
+        try {
+            element->getFirstChild()->setNodeValue(folder);
+        } catch (const XMLException&) {
+            element->appendChild(document->createTextNode(folder));
+        }
+    } catch (const XMLException&) {
+        // A document that cannot take it keeps nothing: the next session starts at the default.
+    }
+}
 
 void ConfigModel::getProperty(const char* key, char* buffer, const char* pluginId) {
     if (buffer == nullptr) return;

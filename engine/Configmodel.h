@@ -53,6 +53,8 @@ public:
     int getPropertyLength(const char* key, const char* pluginId) override;
     void setProperty(const char* key, const char* value, const char* pluginId) override;
     void getExtractSizeWindow(std::uint64_t* minimum, std::uint64_t* maximum) override;
+    std::string getOutputFolder() override;
+    void setOutputFolder(std::string folder) override;
 
     // A property's value; reading one creates its elements as writing does. Without a
     // "plugin_options" element, or for a property element without text, the empty text.

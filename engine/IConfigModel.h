@@ -45,6 +45,12 @@ public:
     // unbounded side reads as 0 below and UINT64_MAX above. Never throws, like the plug-in face.
     virtual void getExtractSizeWindow(std::uint64_t* minimum, std::uint64_t* maximum) = 0;
 
+    // The output folder of the last confirmed run, kept for the next session in
+    // "window_options"/"output_folder"; "" when none is kept. Never throws: a file without the
+    // element reads as none, and the setter makes what is missing.
+    virtual std::string getOutputFolder() = 0;
+    virtual void setOutputFolder(std::string folder) = 0;
+
 protected:
     ~IConfigModel() = default;
 };

@@ -41,6 +41,7 @@
 #include <memory>
 #include <mutex>
 #include <random>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -442,6 +443,10 @@ TEST_F(ExtractDialogTest, ConfirmedRunsShowTheirProgressAndEndWithOk)
         EXPECT_TRUE(messages.shown[0].Buttons.Contains(mbOK));
         EXPECT_TRUE(messages.shown[0].Buttons.Contains(mbCancel));
         EXPECT_EQ(filesBelow(output), static_cast<std::size_t>(3 * run));
+        // Kept for the next session.
+        std::stringstream saved;
+        saved << std::ifstream(environment.configPath()).rdbuf();
+        EXPECT_NE(saved.str().find("<output_folder>" + output + "</output_folder>"), std::string::npos) << saved.str();
         ASSERT_TRUE(pumpUntil([this] { return !workerRegistered(); }));
     }
     std::vector<std::string> lines = logLines();
@@ -676,7 +681,9 @@ TEST_F(ExtractDialogTest, CancelShowsAtOnceAndTheDialogStaysResponsiveWhileAPlug
 TEST_F(ExtractDialogTest, ARunThatFailsEndsWithItsReasonAndOk)
 {
     const std::string path = input("finds.bin", "GFDT0123456789AB");
+    // A folder where the settings file should be: neither read nor written.
     fs::remove(environment.configPath());
+    fs::create_directory(environment.configPath());
     bool okShown = false;
     ModalScript script;
     script.then([this] { return form->Visible() && form->CancelBtn->Caption() == "ＯＫ"; },
@@ -692,6 +699,7 @@ TEST_F(ExtractDialogTest, ARunThatFailsEndsWithItsReasonAndOk)
     EXPECT_EQ(lastLog().rfind("抽出失敗. ", 0), 0u) << lastLog();
     EXPECT_GT(lastLog().size(), std::string("抽出失敗. ").size());
     ASSERT_TRUE(pumpUntil([this] { return !workerRegistered(); }));
+    fs::remove(environment.configPath());
 }
 
 // After its final status a run is over for the dialog: a cancel that comes late (the dialog closed

@@ -104,6 +104,21 @@ TEST_F(StartupTest, SettingsThatCannotBeMovedAsideAreNotOverwritten) {
     EXPECT_EQ(readText(settingsPath()), brokenSettings);
 }
 
+// The folder that the last session's run wrote to is chosen again at the next start.
+TEST_F(StartupTest, TheOutputFolderOfTheLastSessionIsChosenAgain) {
+    const std::string kept = scratch() + "/kept output";
+    fs::create_directories(kept);
+    std::ofstream(settingsPath()) << "<?xml version=\"1.0\"?><glintfetch><file_options><create_folder_method>"
+                                     "<per_file>true</per_file><per_data>true</per_data></create_folder_method>"
+                                     "<size_limit><limit_from>0.0001</limit_from><limit_to>500</limit_to></size_limit>"
+                                     "</file_options><plugin_options/><window_options><output_folder>"
+                                  << kept << "</output_folder></window_options></glintfetch>";
+    EXPECT_EQ(runEntry(), 0);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(selectedFolder, kept);
+    EXPECT_TRUE(messages.empty());
+}
+
 TEST_F(StartupTest, ANormalRunShowsTheMainWindowWithTheProgramsFolderChosen) {
     EXPECT_EQ(runEntry(), 0);
     EXPECT_TRUE(shown);

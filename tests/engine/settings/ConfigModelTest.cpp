@@ -581,3 +581,30 @@ TEST_F(ConfigModelTest, MarkupInValuesAndIdentifiersReadsBackUnchanged) {
 }
 
 }  // namespace
+
+namespace {
+
+// The folder of the last run is kept in an element of its own, which files of before lack: they
+// read as keeping none, and the first write adds it without touching the rest.
+TEST_F(ConfigModelTest, TheOutputFolderIsKeptBesideTheSettingsAndMissingReadsAsNone) {
+    writeFile("<?xml version=\"1.0\"?><glintfetch><file_options><create_folder_method><per_file>false</per_file>"
+              "<per_data>true</per_data></create_folder_method></file_options><plugin_options/></glintfetch>");
+    ConfigModel model;
+    model.load();
+    EXPECT_EQ(model.getOutputFolder(), "");
+    model.setOutputFolder("/home/someone/取り出し");
+    model.save();
+
+    ConfigModel again;
+    again.load();
+    EXPECT_EQ(again.getOutputFolder(), "/home/someone/取り出し");
+    EXPECT_FALSE(again.isCreateDirPerFile());
+    EXPECT_TRUE(again.isCreateDirPerData());
+    again.setOutputFolder("/tmp/other");
+    EXPECT_EQ(again.getOutputFolder(), "/tmp/other");
+    const std::string saved = savedText(again, "output_folder");
+    EXPECT_EQ(saved, "/tmp/other");
+    EXPECT_EQ(readFile().find("<output_folder>", readFile().find("<output_folder>") + 1), std::string::npos);
+}
+
+}  // namespace
