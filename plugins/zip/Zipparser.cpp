@@ -6,6 +6,7 @@
 #include "plugins/deflate/Deflatestream.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -123,7 +124,10 @@ std::uint64_t ZipParser::measure(ByteCursor& input, const NameVisitor& visitor)
             return 0;
         }
     }
-    if (signature != centralHeaderSignature || entries.empty()) {
+    if (entries.empty()) {
+        return 0;
+    }
+    if (signature != centralHeaderSignature && !skipSigningBlock(input, signature)) {
         return 0;
     }
     std::uint64_t centralStart = input.position() - 4;
@@ -143,6 +147,27 @@ std::uint64_t ZipParser::measure(ByteCursor& input, const NameVisitor& visitor)
         laterHeaders.clear();
     }
     return end;
+}
+
+bool ZipParser::skipSigningBlock(ByteCursor& input, std::uint32_t& signature)
+{
+    // An Android package signed with signature scheme v2 or later holds, between its last entry
+    // and its central directory, a block that both begins and ends with its size (the bytes after
+    // the leading size field) and ends with its magic.
+    static const unsigned char magic[] = {'A', 'P', 'K', ' ', 'S', 'i', 'g', ' ', 'B', 'l', 'o', 'c', 'k', ' ', '4', '2'};
+    const std::uint64_t start = input.position() - 4;
+    unsigned char size[8];
+    if (!input.seek(start) || !input.read(size, sizeof size)) {
+        return false;
+    }
+    const std::uint64_t blockSize = littleEndian64(size);
+    unsigned char trailer[8 + sizeof magic];
+    if (blockSize < sizeof trailer || blockSize > input.limit() || !input.skip(blockSize - sizeof trailer) ||
+        !input.read(trailer, sizeof trailer) || littleEndian64(trailer) != blockSize ||
+        std::memcmp(trailer + 8, magic, sizeof magic) != 0) {
+        return false;
+    }
+    return input.readLittleEndian32(signature) && signature == centralHeaderSignature;
 }
 
 bool ZipParser::walkEntry(ByteCursor& input, const NameVisitor& visitor)

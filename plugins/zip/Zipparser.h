@@ -10,8 +10,9 @@ class SignatureSet;
 
 // A ZIP archive (PKWARE's APPNOTE): local file headers with their data, each entry's data
 // descriptor where bit 3 of its flags asks for one, the central directory, the ZIP64 end of
-// central directory record and locator where present, and the end of central directory record
-// with its comment, which ends the file. The central directory must list exactly the entries
+// central directory record and locator where present, and the end of central directory record with
+// its comment, which ends the file; between the last entry and the central directory, an Android
+// package's signing block where there is one. The central directory must list exactly the entries
 // walked, at the offsets they were found at (so from the archive's first byte), with the same
 // method, CRC-32 and compressed size. An entry whose sizes follow its data is walked by inflating
 // its deflate stream to its end (nothing is kept of what it holds); one stored or compressed in
@@ -43,6 +44,9 @@ private:
     };
 
     bool walkEntry(ByteCursor& input, const NameVisitor& visitor);
+    // Moves past an APK signing block that begins where signature was read, and reads the
+    // central directory's signature after it.
+    bool skipSigningBlock(ByteCursor& input, std::uint32_t& signature);
     bool walkCentralDirectory(ByteCursor& input, std::uint64_t& count);
     // Whether the central directory's entries hold every walked entry, shift bytes further on.
     bool matchListed(std::vector<Entry>& listed, std::uint64_t shift);

@@ -89,6 +89,7 @@ const Sample samples[] = {
     {"epub", "epub", [](const ArchiveSamples& s) { return s.document("epub"); }, zipCentralSize},
     {"jar", "jar", [](const ArchiveSamples& s) { return s.document("jar"); }, zipCentralSize},
     {"apk", "apk", [](const ArchiveSamples& s) { return s.document("apk"); }, zipCentralSize},
+    {"apkSigned", "apk", [](const ArchiveSamples& s) { return s.signedApk(); }, zipCentralSize},
     // The first byte of the data's CRC-32.
     {"gzip", "gz", [](const ArchiveSamples& s) { return s.gzip("-n"); }, 8},
     {"gzipNamed", "gz", [](const ArchiveSamples& s) { return s.gzip("-9"); }, 8},

@@ -248,6 +248,38 @@ Bytes ArchiveSamples::document(const std::string& kind) const
     return make("python3 make.py", "out." + kind);
 }
 
+Bytes ArchiveSamples::signedApk() const
+{
+    Bytes apk = document("apk");
+    std::size_t end = apk.size() - 22;
+    if (apk[end] != 'P' || apk[end + 1] != 'K' || apk[end + 2] != 5 || apk[end + 3] != 6) {
+        throw std::runtime_error("the package has a comment");
+    }
+    std::size_t central = apk[end + 16] | apk[end + 17] << 8 | apk[end + 18] << 16 |
+                          static_cast<std::size_t>(apk[end + 19]) << 24;
+    Bytes value = SampleFiles::random(200, seed);
+    Bytes pairs;
+    put32(pairs, static_cast<std::uint32_t>(4 + value.size()));
+    put32(pairs, 0);
+    put32(pairs, 0x7109871a);  // the v2 signature's ID
+    pairs.insert(pairs.end(), value.begin(), value.end());
+    const std::uint64_t size = pairs.size() + 8 + 16;
+    Bytes block;
+    put32(block, static_cast<std::uint32_t>(size));
+    put32(block, 0);
+    block.insert(block.end(), pairs.begin(), pairs.end());
+    put32(block, static_cast<std::uint32_t>(size));
+    put32(block, 0);
+    putText(block, "APK Sig Block 42");
+    apk.insert(apk.begin() + static_cast<long>(central), block.begin(), block.end());
+    end += block.size();
+    const std::size_t moved = central + block.size();
+    for (int i = 0; i < 4; ++i) {
+        apk[end + 16 + i] = static_cast<unsigned char>(moved >> (8 * i));
+    }
+    return apk;
+}
+
 Bytes ArchiveSamples::rar4() const
 {
     Bytes out = {'R', 'a', 'r', '!', 0x1A, 0x07, 0x00};

@@ -36,6 +36,9 @@ public:
     Bytes tar(const std::string& format) const;
     // kind: docx, xlsx, pptx, odt, ods, odp, epub, jar or apk, in the layout its writers use.
     Bytes document(const std::string& kind) const;
+    // An Android package with a signing block (APK signature scheme v2) before its central
+    // directory, as apksigner places it; the block's one pair holds random bytes, not a signature.
+    Bytes signedApk() const;
     Bytes rar4() const;
     Bytes rar5() const;
 
