@@ -89,3 +89,8 @@ void OverridingConfig::getExtractSizeWindow(std::uint64_t* minimum, std::uint64_
     if (minimumBytes) *minimum = *minimumBytes;
     if (maximumBytes) *maximum = *maximumBytes;
 }
+
+std::string OverridingConfig::getOutputFolder() { return saved->getOutputFolder(); }
+
+// The command line names its output folder every time; the windows' remembered one stays theirs.
+void OverridingConfig::setOutputFolder(std::string) {}

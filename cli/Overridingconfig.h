@@ -50,6 +50,8 @@ public:
     std::string getLimitToText() override;
     void setLimitToText(std::string text) override;
     void getExtractSizeWindow(std::uint64_t* minimum, std::uint64_t* maximum) override;
+    std::string getOutputFolder() override;
+    void setOutputFolder(std::string folder) override;
 
 private:
     const char* overriddenEnabled(const char* key, const char* pluginId) const;
