@@ -13,6 +13,8 @@ constexpr unsigned char id3Footer = 0x10;
 constexpr unsigned id3v1Length = 128;
 constexpr unsigned apeFooterLength = 32;
 constexpr std::uint32_t apeHasHeader = 0x80000000u;
+// A frame header, its CRC and the side information of layer III but in MPEG-1 stereo.
+constexpr unsigned firstFrameChecked = 30;
 
 // Kilobits per second by version (0: MPEG-1, 1: MPEG-2 and 2.5), layer (0: I, 1: II, 2: III) and
 // index; 0 is the free format, which we refuse.
@@ -172,7 +174,10 @@ bool Mp3Parser::detect(const unsigned char* data)
         return true;
     }
     Frame frame;
-    return readHeader(data, frame) && (frame.layer != 3 || checkSideInformation(data, windowSize, frame));
+    Frame next;
+    return readHeader(data, frame) && (frame.layer != 3 || checkSideInformation(data, firstFrameChecked, frame)) &&
+           frame.length + 4 <= windowSize && readHeader(data + frame.length, next) &&
+           next.version == frame.version && next.layer == frame.layer && next.sampleRate == frame.sampleRate;
 }
 
 std::uint64_t Mp3Parser::framesStart() const
