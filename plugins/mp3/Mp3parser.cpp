@@ -13,8 +13,6 @@ constexpr unsigned char id3Footer = 0x10;
 constexpr unsigned id3v1Length = 128;
 constexpr unsigned apeFooterLength = 32;
 constexpr std::uint32_t apeHasHeader = 0x80000000u;
-// A frame header, its CRC and the side information of layer III but in MPEG-1 stereo.
-constexpr unsigned firstFrameChecked = 30;
 
 // Kilobits per second by version (0: MPEG-1, 1: MPEG-2 and 2.5), layer (0: I, 1: II, 2: III) and
 // index; 0 is the free format, which we refuse.
@@ -127,7 +125,11 @@ bool Mp3Parser::checkSideInformation(const unsigned char* data, unsigned availab
     };
     const bool first = frame.version == 3;
     const unsigned channels = frame.mono ? 1 : 2;
-    bits(first ? 9 : 8);
+    // The granules' bits lie in this frame's main data and in the reservoir of those before it.
+    const unsigned reservoir = bits(first ? 9 : 8);
+    const unsigned mainDataBits =
+        frame.length > start + length ? (frame.length - start - length + reservoir) * 8 : 0;
+    unsigned granuleBits = 0;
     bits(first ? (frame.mono ? 5 : 3) : (frame.mono ? 1 : 2));
     if (first) {
         bits(4 * channels);
@@ -138,7 +140,10 @@ bool Mp3Parser::checkSideInformation(const unsigned char* data, unsigned availab
             if (position + fieldsLength > availableBits) {
                 return true;
             }
-            bits(12);
+            granuleBits += bits(12);
+            if (granuleBits > mainDataBits) {
+                return false;
+            }
             // A granule has 576 lines, two a pair.
             if (bits(9) > 288) {
                 return false;
@@ -174,10 +179,7 @@ bool Mp3Parser::detect(const unsigned char* data)
         return true;
     }
     Frame frame;
-    Frame next;
-    return readHeader(data, frame) && (frame.layer != 3 || checkSideInformation(data, firstFrameChecked, frame)) &&
-           frame.length + 4 <= windowSize && readHeader(data + frame.length, next) &&
-           next.version == frame.version && next.layer == frame.layer && next.sampleRate == frame.sampleRate;
+    return readHeader(data, frame) && (frame.layer != 3 || checkSideInformation(data, windowSize, frame));
 }
 
 std::uint64_t Mp3Parser::framesStart() const
