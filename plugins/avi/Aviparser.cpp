@@ -39,6 +39,13 @@ std::uint64_t AviParser::measure(ByteCursor& input)
         if (!input.peek(end, next, sizeof next) || !detectForm(next, extensionForm)) {
             return end;
         }
+        // An extension form of unwritten size would end wherever the input or the size window
+        // does, so the same bytes would measure differently under another window: the file ends
+        // before it.
+        const std::uint32_t size = littleEndian32(next + 4);
+        if (size == 0 || size == 0xFFFFFFFF) {
+            return end;
+        }
         // A cut extension form means a cut file.
         end = measureForm(input, end, extensionForm);
         if (end == 0) {

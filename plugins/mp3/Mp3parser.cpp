@@ -125,7 +125,11 @@ bool Mp3Parser::checkSideInformation(const unsigned char* data, unsigned availab
     };
     const bool first = frame.version == 3;
     const unsigned channels = frame.mono ? 1 : 2;
-    bits(first ? 9 : 8);
+    // The granules' bits lie in this frame's main data and in the reservoir of those before it.
+    const unsigned reservoir = bits(first ? 9 : 8);
+    const unsigned mainDataBits =
+        frame.length > start + length ? (frame.length - start - length + reservoir) * 8 : 0;
+    unsigned granuleBits = 0;
     bits(first ? (frame.mono ? 5 : 3) : (frame.mono ? 1 : 2));
     if (first) {
         bits(4 * channels);
@@ -136,7 +140,10 @@ bool Mp3Parser::checkSideInformation(const unsigned char* data, unsigned availab
             if (position + fieldsLength > availableBits) {
                 return true;
             }
-            bits(12);
+            granuleBits += bits(12);
+            if (granuleBits > mainDataBits) {
+                return false;
+            }
             // A granule has 576 lines, two a pair.
             if (bits(9) > 288) {
                 return false;

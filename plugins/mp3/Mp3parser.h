@@ -12,9 +12,10 @@ class SignatureSet;
 // An APE tag and an ID3v1 tag may follow the frames.
 class Mp3Parser {
 public:
-    // An ID3v2 header, or a frame header with its CRC and most of the side information of layer
-    // III (all of it but in MPEG-1 stereo).
-    static constexpr unsigned windowSize = 30;
+    // An ID3v2 header, or a frame header with its CRC and the side information of layer III, all
+    // of it: a frame header alone passes random data about once in 2 KiB, and each candidate costs
+    // extract a read of the input.
+    static constexpr unsigned windowSize = 64;
     // Without a length in its first frame, the chain ends at its last whole frame, also where the
     // size window cuts it.
     static constexpr bool mayEndAtLimit = true;

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -88,6 +89,36 @@ TEST(FuzzFindings, AviLargerThanTheLimitIsNotCutToItsFirstPart)
             EXPECT_EQ(result, 0u);
             EXPECT_FALSE(std::filesystem::exists(output));
         }
+        std::filesystem::remove(output);
+    }
+}
+
+// An extension form of unwritten size after a whole AVI was walked to the input's end, and so
+// taken where a size window ended it and refused where the input went on: it is not part of the
+// file, which ends before it under every window.
+TEST(FuzzFindings, AviExtensionFormOfUnwrittenSizeIsNotTaken)
+{
+    std::vector<std::size_t> frameOffsets;
+    Bytes file = SampleFiles::avi({SampleFiles::random(64, 21)}, frameOffsets);
+    Bytes extension = extensionForm(SampleFiles::random(33, 22));
+    std::fill(extension.begin() + 4, extension.begin() + 8, 0);
+
+    TemporaryFolder folder;
+    Bytes input = SampleFiles::random(5, 23);
+    input.insert(input.end(), file.begin(), file.end());
+    input.insert(input.end(), extension.begin(), extension.end());
+    input.insert(input.end(), file.begin(), file.end());
+    const std::string inputPath = folder.write("input.bin", input);
+
+    FakeExtractConfig config;
+    LoadedPlugin plugin("avi");
+    plugin->setConfig(&config);
+    for (int maximum : {-1, static_cast<int>(file.size() + extension.size()), static_cast<int>(file.size() + 20)}) {
+        SCOPED_TRACE("largest size " + std::to_string(maximum));
+        config.maximumSize = maximum;
+        const std::string output = folder.file("out.avi");
+        EXPECT_EQ(plugin->extract(inputPath.c_str(), 0, 5, output.c_str()), file.size());
+        EXPECT_EQ(TemporaryFolder::read(output), file);
         std::filesystem::remove(output);
     }
 }
