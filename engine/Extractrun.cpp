@@ -105,6 +105,7 @@ void ExtractRun::perform() {
     // No library goes while this run may call into it, up to the withdrawal of its host.
     pluginHold = model.pluginModel->holdPlugins();
     model.configModel->load();
+    host.takeSettings();
     model.pluginModel->loadPlugins(model.configModel);
     selectPlugins();
     refillStep = 999 * static_cast<std::uint64_t>(scanWindow);

@@ -12,17 +12,28 @@ RunHost::RunHost(IConfigModel* config, std::function<bool()> cancelled)
     host.isCancelled = &RunHost::isCancelled;
 }
 
-void RunHost::sizeWindow(void* context, uint64_t* minimum, uint64_t* maximum) {
-    auto* self = static_cast<RunHost*>(context);
-    std::uint64_t low = 0;
-    std::uint64_t high = UINT64_MAX;
+void RunHost::takeSettings() {
+    readWindow(minimum, maximum);
+    taken = true;
+}
+
+void RunHost::readWindow(std::uint64_t& low, std::uint64_t& high) const {
+    low = 0;
+    high = UINT64_MAX;
     // Nothing may be thrown back into a plug-in.
     try {
-        self->config->getExtractSizeWindow(&low, &high);
+        config->getExtractSizeWindow(&low, &high);
     } catch (...) {
         low = 0;
         high = UINT64_MAX;
     }
+}
+
+void RunHost::sizeWindow(void* context, uint64_t* minimum, uint64_t* maximum) {
+    const auto* self = static_cast<const RunHost*>(context);
+    std::uint64_t low = self->minimum;
+    std::uint64_t high = self->maximum;
+    if (!self->taken) self->readWindow(low, high);
     if (minimum != nullptr) *minimum = low;
     if (maximum != nullptr) *maximum = high;
 }

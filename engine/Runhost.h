@@ -2,6 +2,7 @@
 
 #include "engine/ExtractPlugin.h"
 
+#include <cstdint>
 #include <functional>
 
 class IConfigModel;
@@ -16,13 +17,23 @@ public:
     RunHost(const RunHost&) = delete;
     RunHost& operator=(const RunHost&) = delete;
 
+    // Takes the size window from the settings as they stand now; from here on plug-ins get
+    // these values. A run calls it once its settings are loaded: they do not change while it
+    // goes on, and reading them from the document at every candidate would cost more than the
+    // plug-in's own checks.
+    void takeSettings();
+
     const ExtractHost* table() const { return &host; }
 
 private:
     static void sizeWindow(void* context, uint64_t* minimum, uint64_t* maximum);
     static int isCancelled(void* context);
+    void readWindow(std::uint64_t& low, std::uint64_t& high) const;
 
     IConfigModel* config;
     std::function<bool()> cancelled;
     ExtractHost host;
+    bool taken = false;
+    std::uint64_t minimum = 0;
+    std::uint64_t maximum = UINT64_MAX;
 };

@@ -205,8 +205,10 @@ IXMLNode* XMLDocument::getNodeByTagName(std::string tag) {
     xml::DOMDocument* tree = requireTree("XMLDocument::getNodeByTagName");
     xml::DOMNodeList* list = tree->getElementsByTagName(
         toLibraryText(tag, "XMLDocument::getNodeByTagName").c_str());
-    if (list->getLength() == 0) throw XMLException(tagNotFound, "XMLDocument::getNodeByTagName");
-    return XMLNode::wrap(list->item(0), this);
+    // The first match only: the length would walk the whole tree, on every settings lookup.
+    xml::DOMNode* first = list->item(0);
+    if (first == nullptr) throw XMLException(tagNotFound, "XMLDocument::getNodeByTagName");
+    return XMLNode::wrap(first, this);
 }
 
 std::string XMLDocument::getValueByTagName(std::string tag) {

@@ -225,11 +225,16 @@ TEST_F(ExtractModelTest, ANewRunWaitsForTheCancelledOneToEnd) {
     fillModel({writeFile("input", "..@@..")});
     factory->createThread(runnable())->start();
     ASSERT_TRUE(waitForLogLine("extract"));
-    probe("probe_a", "block", "");
     model->abort();
     recorder->clear();
 
-    fillModel({writeFile("second", "@@")});
+    // The settings stay as they are: the cancelled run still reads them, and the user cannot
+    // change them while its progress dialog is up. The second run's extract goes on at once, as
+    // the file it waits for will be there by then.
+    model->setOutputDirectory(output);
+    model->clearInputFiles();
+    model->addInputFile(writeFile("second", "@@"));
+    model->prepare();
     factory->createThread(runnable())->start();
     // The plug-in settings dialog reloading the plug-ins waits as well.
     std::atomic<bool> reloaded{false};
