@@ -61,6 +61,7 @@ IController* GlintfetchBuilder::build() {
     mainView->setExtractController(
         factory->createExtractController(extractView, extractModel, factory));
     mainView->setVersionController(factory->createOpenVersionController());
+    mainView->setCloseController(factory->createKeepMainWindowController(mainView, configModel));
 
     return factory->createOpenMainController(mainView, configModel);
 }

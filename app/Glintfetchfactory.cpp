@@ -7,6 +7,7 @@
 #include "app/Extractview.h"
 #include "app/Fileoptionokcontroller.h"
 #include "app/Fileoptionview.h"
+#include "app/Keepmainwindowcontroller.h"
 #include "app/Mainview.h"
 #include "app/Openfileoptioncontroller.h"
 #include "app/Openmaincontroller.h"
@@ -197,6 +198,11 @@ IController* GlintfetchFactory::createOpenOutputFolderController(IExtractModel* 
 
 IController* GlintfetchFactory::createOpenVersionController() {
     return keepController(new OpenVersionController);
+}
+
+IController* GlintfetchFactory::createKeepMainWindowController(IMainView* view,
+                                                                IConfigModel* config) {
+    return keepController(new KeepMainWindowController(view, config));
 }
 
 std::unique_ptr<IGlintfetchFactory> createGlintfetchFactory() {

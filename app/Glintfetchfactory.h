@@ -61,6 +61,8 @@ public:
     IController* createExtractCancelController(IExtractModel* extractModel) override;
     IController* createOpenOutputFolderController(IExtractModel* extractModel) override;
     IController* createOpenVersionController() override;
+    IController* createKeepMainWindowController(IMainView* mainView,
+                                                IConfigModel* configModel) override;
 
 private:
     IController* keepController(Controller* controller);

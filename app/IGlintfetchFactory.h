@@ -64,6 +64,8 @@ public:
     virtual IController* createExtractCancelController(IExtractModel* extractModel) = 0;
     virtual IController* createOpenOutputFolderController(IExtractModel* extractModel) = 0;
     virtual IController* createOpenVersionController() = 0;
+    virtual IController* createKeepMainWindowController(IMainView* mainView,
+                                                        IConfigModel* configModel) = 0;
 };
 
 // A new application factory: it and everything it made die with the pointer. The only way the

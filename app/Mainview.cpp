@@ -111,8 +111,27 @@ void MainView::setAddExtractFileController(IController* controller) {
     wire(controller, {menuItem(0, 0), popupItem(0)});
 }
 
+void MainView::getWindowPlacement(int* width, int* height, bool* maximized) {
+    *width = mainForm->ClientWidth();
+    *height = mainForm->ClientHeight();
+    *maximized = mainForm->WindowState() == wsMaximized;
+}
+
+void MainView::placeWindow(int width, int height, bool maximized) {
+    mainForm->SetClientSize(width, height);
+    if (maximized) mainForm->SetWindowState(wsMaximized);
+}
+
 void MainView::setRemoveExtractFileController(IController* controller) {
     wire(controller, {menuItem(0, 1), popupItem(1)});
+    EventController* handler = asEventController(controller);
+    if (handler == nullptr) return;
+    TFolderListView* list = mainForm->targetList;
+    list->OnKeyDown = TKeyEvent::FromFunction(handler, [handler, list](TObject*, WORD& key, TShiftState shift) {
+        if (key != VK_DELETE || !shift.Empty()) return;
+        key = 0;
+        handler->onEvent(list);
+    });
 }
 
 void MainView::setExitController(IController* controller) { wire(controller, {menuItem(0, 3)}); }
@@ -133,6 +152,15 @@ void MainView::setExtractController(IController* controller) {
     if (EventController* handler = asEventController(controller)) {
         mainForm->extractButton->OnClick = TNotifyEvent(handler, &EventController::onEvent);
     }
+}
+
+void MainView::setCloseController(IController* controller) {
+    EventController* handler = asEventController(controller);
+    if (handler == nullptr) return;
+    TMainForm* form = mainForm;
+    form->OnClose = TCloseEvent::FromFunction(handler, [handler, form](TObject*, TCloseAction&) {
+        handler->onEvent(form);
+    });
 }
 
 TMenuItem* MainView::menuItem(int menu, int item) const {

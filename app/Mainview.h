@@ -25,6 +25,8 @@ public:
     void addExtractFile(std::string path) override;
     void removeSelectedExtractFiles() override;
     void chooseOutputFolder(std::string folder) override;
+    void getWindowPlacement(int* width, int* height, bool* maximized) override;
+    void placeWindow(int width, int height, bool maximized) override;
     void setAddExtractFileController(IController* controller) override;
     void setRemoveExtractFileController(IController* controller) override;
     void setExitController(IController* controller) override;
@@ -32,6 +34,7 @@ public:
     void setPluginOptionController(IController* controller) override;
     void setVersionController(IController* controller) override;
     void setExtractController(IController* controller) override;
+    void setCloseController(IController* controller) override;
 
 private:
     // The menu bar's item at menu, item.

@@ -34,6 +34,13 @@ std::string OpenMainController::doExecute(IValueObject*) {
     if (auto* mainView = dynamic_cast<IMainView*>(view)) {
         const std::string folder = configModel->getOutputFolder();
         if (!folder.empty()) mainView->chooseOutputFolder(folder);
+        // And the window opens as large as the user left it.
+        int width = 0;
+        int height = 0;
+        bool maximized = false;
+        if (configModel->getMainWindow(&width, &height, &maximized)) {
+            mainView->placeWindow(width, height, maximized);
+        }
     }
     // The main view is not shown here: the message loop shows the main form when it starts.
     return "Success";

@@ -10,19 +10,22 @@
 #include "platform/classlib/TMenuItem.h"
 #include "platform/classlib/TPopupMenu.h"
 
+#include <algorithm>
 #include <string>
 
 namespace {
 
+// The size the window opens with at the first start; it grows and shrinks from there.
 const int clientWidth = 665;
 const int clientHeight = 329;
+// Below this the panes would be too narrow to show a name.
+const int smallestPaneWidth = 80;
+const int smallestPaneHeight = 60;
 const int margin = 8;
 const int labelTop = 8;
 const int paneTop = 26;
-const int paneHeight = clientHeight - paneTop - margin;
 const int buttonWidth = 50;
 const int buttonHeight = 25;
-const int paneWidth = (clientWidth - 4 * margin - buttonWidth) / 2;
 const int nameColumnWidth = 110;
 
 TMenuItem* addItem(TComponent* owner, TMenuItem* parent, const char* name, const char* caption) {
@@ -38,52 +41,40 @@ TMenuItem* addItem(TComponent* owner, TMenuItem* parent, const char* name, const
 TMainForm::TMainForm(TComponent* owner) : TBaseForm(owner) {
     SetName("MainForm");
     SetCaption("Quellmark Glintfetch");
-    // The size first: a fixed border holds the client area at the size it has then.
     SetClientWidth(clientWidth);
     SetClientHeight(clientHeight);
-    SetBorderStyle(bsSingle);
-    SetBorderIcons(TBorderIcons{biSystemMenu, biMinimize});
+    SetBorderStyle(bsSizeable);
+    SetBorderIcons(TBorderIcons{biSystemMenu, biMinimize, biMaximize});
     SetPosition(poDefault);
-
-    const int listLeft = margin;
-    const int buttonLeft = listLeft + paneWidth + margin;
-    const int treeLeft = buttonLeft + buttonWidth + margin;
 
     targetLabel = new TLabel(this);
     targetLabel->SetName("targetLabel");
     targetLabel->SetParent(this);
     targetLabel->SetCaption("対象ファイル（ドラッグ＆ドロップで追加できます）");
-    targetLabel->SetBounds(listLeft, labelTop, paneWidth, paneTop - labelTop - 2);
 
     outputLabel = new TLabel(this);
     outputLabel->SetName("outputLabel");
     outputLabel->SetParent(this);
     outputLabel->SetCaption("出力先ディレクトリ");
-    outputLabel->SetBounds(treeLeft, labelTop, paneWidth, paneTop - labelTop - 2);
 
     extractButton = new TButton(this);
     extractButton->SetName("extractButton");
     extractButton->SetParent(this);
     extractButton->SetCaption("抽出→");
-    extractButton->SetBounds(buttonLeft, paneTop + (paneHeight - buttonHeight) / 2, buttonWidth,
-                             buttonHeight);
 
     outputList = new TFolderTreeView(this);
     outputList->SetName("outputList");
     outputList->SetParent(this);
-    outputList->SetBounds(treeLeft, paneTop, paneWidth, paneHeight);
 
     targetList = new TFolderListView(this);
     targetList->SetName("targetList");
     targetList->SetParent(this);
-    targetList->SetBounds(listLeft, paneTop, paneWidth, paneHeight);
     targetList->SetViewStyle(vsReport);
     TListColumn* nameColumn = targetList->Columns()->Add();
     nameColumn->SetCaption("name");
     nameColumn->SetWidth(nameColumnWidth);
     TListColumn* pathColumn = targetList->Columns()->Add();
     pathColumn->SetCaption("path");
-    pathColumn->SetWidth(paneWidth - 4 - nameColumnWidth);
     targetList->SetShowColumnHeaders(false);
     targetList->SetMultiSelect(true);
     targetList->SetReadOnly(true);
@@ -114,6 +105,8 @@ TMainForm::TMainForm(TComponent* owner) : TBaseForm(owner) {
     extractButton->SetTabOrder(1);
     outputList->SetTabOrder(2);
 
+    LayOut();
+    OnResize = TNotifyEvent(this, &TMainForm::FormResize);
     OnCreate = TNotifyEvent(this, &TMainForm::FormCreate);
     targetList->OnFilesDropped = TNotifyEvent(this, &TMainForm::FilesDropped);
 }
@@ -121,6 +114,25 @@ TMainForm::TMainForm(TComponent* owner) : TBaseForm(owner) {
 TMainForm::~TMainForm() = default;
 
 void TMainForm::FormCreate(TObject*) { outputList->AddDesktopNode(); }
+
+void TMainForm::FormResize(TObject*) { LayOut(); }
+
+void TMainForm::LayOut() {
+    // The list and the tree share the width beside the button and take all the height.
+    const int paneWidth = std::max(smallestPaneWidth, (ClientWidth() - 4 * margin - buttonWidth) / 2);
+    const int paneHeight = std::max(smallestPaneHeight, ClientHeight() - paneTop - margin);
+    const int listLeft = margin;
+    const int buttonLeft = listLeft + paneWidth + margin;
+    const int treeLeft = buttonLeft + buttonWidth + margin;
+    targetLabel->SetBounds(listLeft, labelTop, paneWidth, paneTop - labelTop - 2);
+    outputLabel->SetBounds(treeLeft, labelTop, paneWidth, paneTop - labelTop - 2);
+    extractButton->SetBounds(buttonLeft, paneTop + (paneHeight - buttonHeight) / 2, buttonWidth,
+                             buttonHeight);
+    targetList->SetBounds(listLeft, paneTop, paneWidth, paneHeight);
+    outputList->SetBounds(treeLeft, paneTop, paneWidth, paneHeight);
+    // The path column takes what the name leaves, so that long paths show as far as they can.
+    targetList->Columns()->Items(1)->SetWidth(std::max(nameColumnWidth, paneWidth - 4 - nameColumnWidth));
+}
 
 void TMainForm::FilesDropped(TObject*) {
     targetLabel->SetCaption("対象ファイル（" + std::to_string(targetList->DroppedCount()) +

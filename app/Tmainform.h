@@ -12,7 +12,8 @@ class TObject;
 class TPopupMenu;
 
 // The main window: the input list on the left, the output folder tree on the right, the Extract
-// button between them, a menu bar and the input list's pop-up menu. The application's first form,
+// button between them, a menu bar and the input list's pop-up menu. The window can be resized and
+// maximised; the list and the tree grow with it. The application's first form,
 // so closing it ends the run. Every control and menu item is owned by the form, which is how an
 // event controller finds the form (and its view) from the control that raised an event.
 //
@@ -25,6 +26,8 @@ public:
 
     // Puts the desktop at the top of the output tree.
     void FormCreate(TObject* sender);
+    // Lays the panes out again for the new client size.
+    void FormResize(TObject* sender);
     // Says under the input list's caption how many inputs the last drop added.
     void FilesDropped(TObject* sender);
 
@@ -39,4 +42,8 @@ public:
     TMenuItem* DataSpec;
     TFolderTreeView* outputList;
     TFolderListView* targetList;
+
+private:
+    // The input list and the output tree share the client area's width and take its height.
+    void LayOut();
 };

@@ -18,6 +18,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -29,6 +31,43 @@ const char* const limitToTag = "limit_to";
 const char* const pluginOptionsTag = "plugin_options";
 const char* const windowOptionsTag = "window_options";
 const char* const outputFolderTag = "output_folder";
+const char* const mainWindowTag = "main_window";
+const char* const widthTag = "width";
+const char* const heightTag = "height";
+const char* const maximizedTag = "maximized";
+
+// A window larger than this is no size a screen gave it.
+const long largestWindowSide = 100000;
+
+// The child element of parent named tag, or null. Looked up below parent only: a plug-in may
+// keep a property of the same name.
+IXMLNode* childElement(IXMLNode* parent, const char* tag) {
+    IXMLNodeList* children = parent->getChildNodes();
+    for (unsigned i = 0; i < children->getLength(); ++i) {
+        IXMLNode* child = children->item(i);
+        if (child->getNodeName() == tag) return child;
+    }
+    return nullptr;
+}
+
+std::string textOf(IXMLNode* element) {
+    try {
+        return element->getFirstChild()->getNodeValue();
+    } catch (const XMLException&) {
+        return std::string();  // an empty element has no text node
+    }
+}
+
+// A window side written as a plain decimal number, or -1.
+long windowSide(const std::string& text) {
+    if (text.empty() || text.size() > 6) return -1;
+    long value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value > 0 && value <= largestWindowSide ? value : -1;
+}
 
 // The exact constant in extended precision: the size window multiplies by it rather than
 // dividing, so that "0.001" megabytes gives 999 bytes as it always has.
@@ -267,6 +306,56 @@ void ConfigModel::setOutputFolder(std::string folder) {
         }
     } catch (const XMLException&) {
         // A document that cannot take it keeps nothing: the next session starts at the default.
+    }
+}
+
+bool ConfigModel::getMainWindow(int* width, int* height, bool* maximized) {
+    try {
+        IXMLNode* window = childElement(document->getNodeByTagName(windowOptionsTag), mainWindowTag);
+        if (window == nullptr) return false;
+        IXMLNode* widthElement = childElement(window, widthTag);
+        IXMLNode* heightElement = childElement(window, heightTag);
+        if (widthElement == nullptr || heightElement == nullptr) return false;
+        const long w = windowSide(textOf(widthElement));
+        const long h = windowSide(textOf(heightElement));
+        if (w < 0 || h < 0) return false;
+        IXMLNode* maximizedElement = childElement(window, maximizedTag);
+        *width = static_cast<int>(w);
+        *height = static_cast<int>(h);
+        *maximized = maximizedElement != nullptr && textOf(maximizedElement) == "true";
+        return true;
+    } catch (const XMLException&) {
+        return false;
+    }
+}
+
+void ConfigModel::setMainWindow(int width, int height, bool maximized) {
+    if (width <= 0 || height <= 0 || width > largestWindowSide || height > largestWindowSide) return;
+    try {
+        IXMLNode* options;
+        try {
+            options = document->getNodeByTagName(windowOptionsTag);
+        } catch (const XMLException&) {
+            options = document->getDocumentElement()->appendChild(document->createElement(windowOptionsTag));
+        }
+        IXMLNode* window = childElement(options, mainWindowTag);
+        if (window == nullptr) window = options->appendChild(document->createElement(mainWindowTag));
+        const std::pair<const char*, std::string> values[] = {
+            {widthTag, std::to_string(width)},
+            {heightTag, std::to_string(height)},
+            {maximizedTag, maximized ? "true" : "false"},
+        };
+        for (const auto& [tag, value] : values) {
+            IXMLNode* element = childElement(window, tag);
+            if (element == nullptr) element = window->appendChild(document->createElement(tag));
+            try {
+                element->getFirstChild()->setNodeValue(value);
+            } catch (const XMLException&) {
+                element->appendChild(document->createTextNode(value));
+            }
+        }
+    } catch (const XMLException&) {
+        // A document that cannot take it keeps nothing: the next session opens at the default size.
     }
 }
 

@@ -55,6 +55,8 @@ public:
     void getExtractSizeWindow(std::uint64_t* minimum, std::uint64_t* maximum) override;
     std::string getOutputFolder() override;
     void setOutputFolder(std::string folder) override;
+    bool getMainWindow(int* width, int* height, bool* maximized) override;
+    void setMainWindow(int width, int height, bool maximized) override;
 
     // A property's value; reading one creates its elements as writing does. Without a
     // "plugin_options" element, or for a property element without text, the empty text.

@@ -51,6 +51,12 @@ public:
     virtual std::string getOutputFolder() = 0;
     virtual void setOutputFolder(std::string folder) = 0;
 
+    // The main window's client size and whether it was maximised when the last session ended,
+    // kept in "window_options"/"main_window" (its "width", "height" and "maximized"). False, and
+    // nothing written, when none is kept or what is kept is no usable size. Never throw.
+    virtual bool getMainWindow(int* width, int* height, bool* maximized) = 0;
+    virtual void setMainWindow(int width, int height, bool maximized) = 0;
+
 protected:
     ~IConfigModel() = default;
 };

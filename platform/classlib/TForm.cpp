@@ -51,6 +51,22 @@ protected:
     }
 };
 
+// The form's client area: its changes of size go to the form.
+class FormClient : public QWidget {
+public:
+    explicit FormClient(QWidget* parent) : QWidget(parent) {}
+    TForm* form = nullptr;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QWidget::resizeEvent(event);
+        if (form != nullptr) {
+            classlib::dispatch(form, [this] { form->ResizeClient(); });
+        }
+    }
+};
+
 QWidget* windowOf(HWND handle)
 {
     TWinControl* control = TWinControl::FindControl(handle);
@@ -81,7 +97,7 @@ TButton* findButton(TWinControl* control, bool (TButton::*property)() const)
 struct TForm::Impl {
     FormWindow* window = nullptr;
     QVBoxLayout* layout = nullptr;
-    QWidget* client = nullptr;
+    FormClient* client = nullptr;
     QEventLoop* modalLoop = nullptr;
 };
 
@@ -105,7 +121,8 @@ TForm::TForm(TComponent* owner, HWND parentWindow)
     impl->layout = new QVBoxLayout(impl->window);
     impl->layout->setContentsMargins(0, 0, 0, 0);
     impl->layout->setSpacing(0);
-    impl->client = new QWidget(impl->window);
+    impl->client = new FormClient(impl->window);
+    impl->client->form = this;
     impl->layout->addWidget(impl->client);
     applyBorder();
 }
@@ -132,6 +149,7 @@ TForm::~TForm()
         impl->modalLoop->quit();
     }
     impl->window->form = nullptr;
+    impl->client->form = nullptr;
     // Dialog forms made over this window outlive it (the main form goes first at shutdown); Qt
     // would delete their windows with this one, under the forms that still own them.
     // A copy: detaching a child takes it out of the list being walked.
@@ -318,6 +336,29 @@ void TForm::SetModalResult(TModalResult result)
     }
 }
 
+TWindowState TForm::WindowState() const
+{
+    Qt::WindowStates states = impl->window->windowState();
+    if (states & Qt::WindowMinimized) {
+        return wsMinimized;
+    }
+    if (states & Qt::WindowMaximized) {
+        return wsMaximized;
+    }
+    return wsNormal;
+}
+
+void TForm::SetWindowState(TWindowState state)
+{
+    Qt::WindowStates states = impl->window->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);
+    if (state == wsMinimized) {
+        states |= Qt::WindowMinimized;
+    } else if (state == wsMaximized) {
+        states |= Qt::WindowMaximized;
+    }
+    impl->window->setWindowState(states);
+}
+
 void TForm::SetBorderStyle(TFormBorderStyle style)
 {
     borderStyle = style;
@@ -391,6 +432,16 @@ void TForm::DoClose(TCloseAction& action)
     OnClose(this, action);
 }
 
+void TForm::Resize()
+{
+    OnResize(this);
+}
+
+void TForm::ResizeClient()
+{
+    Resize();
+}
+
 bool TForm::CloseQuery()
 {
     return true;
@@ -452,7 +503,10 @@ void TForm::placeOnFirstShow()
     }
     placed = true;
     QWidget* window = impl->window;
-    window->adjustSize();
+    // A sizeable form keeps the size it was given: its client area has no layout to ask.
+    if (borderStyle != bsSizeable && borderStyle != bsSizeToolWin) {
+        window->adjustSize();
+    }
     QRect frame = window->frameGeometry();
     QRect area;
     TForm* mainForm = Application->MainForm();

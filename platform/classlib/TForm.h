@@ -20,6 +20,10 @@ class TMainMenu;
 // with caHide and then hides it (caHide), releases it (caFree) or leaves it (caNone); closing the
 // application's main form ends TApplication::Run instead. The window's close box is Close.
 //
+// Size: a sizeable form (bsSizeable, the default) can be resized and, with biMaximize, maximised
+// by the user; OnResize follows every change of its client area, the first when it is shown.
+// WindowState may be set before the form is shown, which then shows it in that state.
+//
 // Keys: Enter clicks the focused button, or else the form's Default button; Esc clicks the Cancel
 // button.
 class TForm : public TWinControl {
@@ -59,6 +63,9 @@ public:
     TPosition Position() const { return position; }
     void SetPosition(TPosition newPosition) { position = newPosition; }
 
+    TWindowState WindowState() const;
+    void SetWindowState(TWindowState state);
+
     TMainMenu* Menu() const { return menu; }
     void SetMenu(TMainMenu* mainMenu);
     HWND ParentWindow() const { return parentWindow; }
@@ -73,14 +80,19 @@ public:
 
     TNotifyEvent OnCreate;
     TCloseEvent OnClose;
+    TNotifyEvent OnResize;
 
     // The form's Enter and Esc keys; the class library's own code calls them.
     void DefaultKey();
     void CancelKey();
+    // The client area changed its size; the class library's own code calls it.
+    void ResizeClient();
 
 protected:
     virtual void DoCreate();
     virtual void DoClose(TCloseAction& action);
+    // Raises OnResize.
+    virtual void Resize();
     virtual bool CloseQuery();
     void Notification(TComponent* component, TOperation operation) override;
 

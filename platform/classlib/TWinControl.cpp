@@ -5,6 +5,7 @@
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QUrl>
 #include <QWidget>
@@ -81,11 +82,111 @@ private:
     TWinControl* control;
 };
 
+// The virtual key code of a Qt key, or 0 for a key without one.
+WORD virtualKey(int key)
+{
+    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9)) {
+        return static_cast<WORD>(key);
+    }
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F12) {
+        return static_cast<WORD>(VK_F1 + (key - Qt::Key_F1));
+    }
+    switch (key) {
+    case Qt::Key_Backspace:
+        return VK_BACK;
+    case Qt::Key_Tab:
+        return VK_TAB;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return VK_RETURN;
+    case Qt::Key_Escape:
+        return VK_ESCAPE;
+    case Qt::Key_Space:
+        return VK_SPACE;
+    case Qt::Key_PageUp:
+        return VK_PRIOR;
+    case Qt::Key_PageDown:
+        return VK_NEXT;
+    case Qt::Key_End:
+        return VK_END;
+    case Qt::Key_Home:
+        return VK_HOME;
+    case Qt::Key_Left:
+        return VK_LEFT;
+    case Qt::Key_Up:
+        return VK_UP;
+    case Qt::Key_Right:
+        return VK_RIGHT;
+    case Qt::Key_Down:
+        return VK_DOWN;
+    case Qt::Key_Insert:
+        return VK_INSERT;
+    case Qt::Key_Delete:
+        return VK_DELETE;
+    default:
+        return 0;
+    }
+}
+
+TShiftState shiftOf(Qt::KeyboardModifiers modifiers)
+{
+    TShiftState shift;
+    if (modifiers & Qt::ShiftModifier) {
+        shift << ssShift;
+    }
+    if (modifiers & Qt::AltModifier) {
+        shift << ssAlt;
+    }
+    if (modifiers & Qt::ControlModifier) {
+        shift << ssCtrl;
+    }
+    return shift;
+}
+
+}  // namespace
+
+// Hands the keys of a control's window to KeyDown before the widget sees them.
+class TWinControlKeyFilter : public QObject {
+public:
+    TWinControlKeyFilter(TWinControl* control, QObject* parent) : QObject(parent), control(control) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // Only keys pressed in the control's own widget: a key that a child left unused comes
+        // up to its parent's widget as well, and is the child's.
+        if (event->type() != QEvent::KeyPress || watched != control->Widget()) {
+            return QObject::eventFilter(watched, event);
+        }
+        auto* press = static_cast<QKeyEvent*>(event);
+        WORD key = virtualKey(press->key());
+        if (key == 0) {
+            return false;
+        }
+        TShiftState shift = shiftOf(press->modifiers());
+        classlib::dispatch(control, [this, &key, shift] { control->KeyDown(key, shift); });
+        return key == 0;
+    }
+
+private:
+    TWinControl* control;
+};
+
+namespace {
+
 const char* const dropFilterName = "glintfetchDropFilter";
 
 }  // namespace
 
-TWinControl::TWinControl(TComponent* owner, QWidget* widget) : TControl(owner, widget) {}
+TWinControl::TWinControl(TComponent* owner, QWidget* widget) : TControl(owner, widget)
+{
+    widget->installEventFilter(new TWinControlKeyFilter(this, widget));
+}
+
+void TWinControl::KeyDown(WORD& key, TShiftState shift)
+{
+    OnKeyDown(this, key, shift);
+}
 
 TWinControl::~TWinControl()
 {

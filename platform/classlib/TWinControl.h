@@ -27,6 +27,10 @@ struct TWMDropFiles {
 // subclass overrides to finish its window (attaching image lists, for example) after calling the
 // inherited one; CreateWnd asks CreateParams first. RecreateWnd makes the window again.
 //
+// Keys pressed while the control has the focus reach KeyDown, then OnKeyDown, before the control
+// acts on them; a handler that sets the key to 0 takes the key from the control. Keys without a
+// virtual key code (see Types.h) are not reported.
+//
 // A control whose CreateParams sets WS_EX_ACCEPTFILES accepts files and folders dropped from
 // other programs (text/uri-list); the local paths among them reach WMDropFiles, and a drop
 // without local paths is refused.
@@ -50,6 +54,8 @@ public:
     int TabOrder() const { return tabOrder; }
     void SetTabOrder(int order);
 
+    TKeyEvent OnKeyDown;
+
     // Where dropped files arrive; the default does nothing.
     virtual void WMDropFiles(TWMDropFiles& message);
 
@@ -63,9 +69,12 @@ protected:
     virtual void CreateParams(TCreateParams& params);
     virtual void CreateWnd();
     virtual void DestroyWnd();
+    // Raises OnKeyDown.
+    virtual void KeyDown(WORD& key, TShiftState shift);
 
 private:
     friend class TControl;
+    friend class TWinControlKeyFilter;
     void insertControl(TControl* control);
     void removeControl(TControl* control);
     void applyTabOrder();

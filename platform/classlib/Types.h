@@ -70,6 +70,32 @@ enum TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poS
 enum TShiftStateMember { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
 typedef TSet<TShiftStateMember> TShiftState;
 
+// The state of a top-level window.
+enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+
+// Virtual key codes, with the class library's numbers; letters and digits are their upper-case
+// ASCII codes.
+typedef unsigned short WORD;
+enum : WORD {
+    VK_BACK = 0x08,
+    VK_TAB = 0x09,
+    VK_RETURN = 0x0D,
+    VK_ESCAPE = 0x1B,
+    VK_SPACE = 0x20,
+    VK_PRIOR = 0x21,
+    VK_NEXT = 0x22,
+    VK_END = 0x23,
+    VK_HOME = 0x24,
+    VK_LEFT = 0x25,
+    VK_UP = 0x26,
+    VK_RIGHT = 0x27,
+    VK_DOWN = 0x28,
+    VK_INSERT = 0x2D,
+    VK_DELETE = 0x2E,
+    VK_F1 = 0x70,
+    VK_F12 = 0x7B,
+};
+
 enum TImeMode { imDisable, imClose, imOpen, imDontCare };
 
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };

@@ -21,6 +21,7 @@
 #include "tests/app/MainWindowFixture.h"
 
 #include <QCoreApplication>
+#include <QTest>
 #include <QDropEvent>
 #include <QMetaObject>
 #include <QMimeData>
@@ -41,8 +42,8 @@ TEST_F(MainViewTest, TheFormIsTheApplicationsMainFormWithItsControlsAndMenus) {
     EXPECT_EQ(form->Caption(), "Quellmark Glintfetch");
     EXPECT_EQ(form->ClientWidth(), 665);
     EXPECT_EQ(form->ClientHeight(), 329);
-    EXPECT_EQ(form->BorderStyle(), bsSingle);
-    EXPECT_EQ(form->BorderIcons(), (TBorderIcons{biSystemMenu, biMinimize}));
+    EXPECT_EQ(form->BorderStyle(), bsSizeable);
+    EXPECT_EQ(form->BorderIcons(), (TBorderIcons{biSystemMenu, biMinimize, biMaximize}));
     EXPECT_EQ(form->Position(), poDefault);
     EXPECT_EQ(form->Menu(), form->mainMenu);
     EXPECT_EQ(form->targetLabel->Caption(), "対象ファイル（ドラッグ＆ドロップで追加できます）");
@@ -177,6 +178,57 @@ TEST_F(MainViewTest, InputFilesAreListedOnceInSortedOrderAndRemovedBySelection) 
     form->targetList->Items()->Item(2)->SetSelected(true);
     view->removeSelectedExtractFiles();
     EXPECT_EQ(captions(), std::vector<std::string>{"bravo.bin"});
+}
+
+TEST_F(MainViewTest, TheListAndTheTreeGrowWithTheWindow) {
+    form->Show();
+    QCoreApplication::processEvents();
+    const int listWidth = form->targetList->Width();
+    const int listHeight = form->targetList->Height();
+    const int treeWidth = form->outputList->Width();
+    const int treeHeight = form->outputList->Height();
+    // The user drags the window's corner 200 pixels right and 150 down.
+    const QSize before = form->Widget()->size();
+    form->Widget()->resize(before.width() + 200, before.height() + 150);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->targetList->Width(), listWidth + 100);
+    EXPECT_EQ(form->outputList->Width(), treeWidth + 100);
+    EXPECT_EQ(form->targetList->Height(), listHeight + 150);
+    EXPECT_EQ(form->outputList->Height(), treeHeight + 150);
+    // The tree stays right of the button, the button right of the list, inside the window.
+    EXPECT_GT(form->extractButton->Left(), form->targetList->Left() + form->targetList->Width());
+    EXPECT_GT(form->outputList->Left(), form->extractButton->Left() + form->extractButton->Width());
+    EXPECT_LE(form->outputList->Left() + form->outputList->Width(), form->ClientWidth());
+    EXPECT_LE(form->outputList->Top() + form->outputList->Height(), form->ClientHeight());
+
+    form->SetWindowState(wsMaximized);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->WindowState(), wsMaximized);
+    // Maximised to the screen, which may be smaller than the window was dragged.
+    EXPECT_GT(form->targetList->Width(), listWidth);
+    form->Hide();
+}
+
+TEST_F(MainViewTest, TheDeleteKeyRemovesTheSelectedInputsThroughTheRemoveController) {
+    view->setRemoveExtractFileController(factory->createRemoveExtractFileController(view));
+    view->addExtractFile(writeFile("alpha.bin", "a"));
+    view->addExtractFile(writeFile("bravo.bin", "b"));
+    view->addExtractFile(writeFile("charlie.bin", "c"));
+    form->Show();
+    form->targetList->SetFocus();
+    QWidget* list = form->targetList->Widget();
+    // Nothing selected: nothing goes.
+    form->targetList->ClearSelection();
+    QTest::keyClick(list, Qt::Key_Delete);
+    EXPECT_EQ(captions().size(), 3u);
+    form->targetList->Items()->Item(0)->SetSelected(true);
+    form->targetList->Items()->Item(2)->SetSelected(true);
+    // Shift+Delete is not the Delete key.
+    QTest::keyClick(list, Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(captions().size(), 3u);
+    QTest::keyClick(list, Qt::Key_Delete);
+    EXPECT_EQ(captions(), std::vector<std::string>{"bravo.bin"});
+    form->Hide();
 }
 
 TEST_F(MainViewTest, EachSetterWiresItsControlsToAnEventControllerOnly) {

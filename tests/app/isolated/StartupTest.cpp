@@ -9,13 +9,16 @@
 #include "platform/classlib/TTreeNode.h"
 #include "tests/app/AppProgram.h"
 
+#include <QCoreApplication>
 #include <QTimer>
+#include <QWidget>
 
 #include <sys/resource.h>
 
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -26,14 +29,28 @@ const char* const brokenSettings = "<glintfetch><file_options><create_folder_met
 
 class StartupTest : public AppProgramFixture {
 protected:
-    // Runs the entry function; once the main window is up, notes what it shows and closes it.
-    int runEntry() {
+    // Runs the entry function; once the main window is up, notes what it shows, does what the
+    // user does (if anything) and closes it.
+    int runEntry(std::function<void(TForm*)> act = {}) {
         QTimer closer;
         closer.setInterval(10);
-        QObject::connect(&closer, &QTimer::timeout, [this] {
+        QObject::connect(&closer, &QTimer::timeout, [this, act] {
             TForm* form = Application->MainForm();
             if (form == nullptr || !Application->Running() || !form->Visible()) return;
+            if (shown) {
+                form->Close();
+                return;
+            }
             shown = true;
+            openedWidth = form->ClientWidth();
+            openedHeight = form->ClientHeight();
+            openedMaximized = form->WindowState() == wsMaximized;
+            if (act) {
+                act(form);
+                QCoreApplication::processEvents();
+            }
+            shownWidth = form->ClientWidth();
+            shownHeight = form->ClientHeight();
             auto* main = dynamic_cast<TMainForm*>(form);
             if (main != nullptr && main->outputList->Selected() != nullptr) {
                 auto* item = static_cast<ShellItem*>(main->outputList->Selected()->Data());
@@ -46,6 +63,11 @@ protected:
     }
 
     bool shown = false;
+    int openedWidth = 0;
+    int openedHeight = 0;
+    bool openedMaximized = false;
+    int shownWidth = 0;
+    int shownHeight = 0;
     std::string selectedFolder;
 };
 
@@ -116,6 +138,34 @@ TEST_F(StartupTest, TheOutputFolderOfTheLastSessionIsChosenAgain) {
     EXPECT_EQ(runEntry(), 0);
     EXPECT_TRUE(shown);
     EXPECT_EQ(selectedFolder, kept);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(StartupTest, TheMainWindowOpensAsLargeAsTheLastSessionLeftIt) {
+    // The first session: the user makes the window larger and then closes it.
+    EXPECT_EQ(runEntry([](TForm* form) { form->Widget()->resize(900, 600); }), 0);
+    ASSERT_TRUE(shown);
+    const std::string saved = readText(settingsPath());
+    EXPECT_NE(saved.find("<main_window>"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("<maximized>false</maximized>"), std::string::npos) << saved;
+    const int firstWidth = shownWidth;
+    const int firstHeight = shownHeight;
+    EXPECT_NE(firstWidth, 665);
+
+    // The second opens at that size, and is left maximised.
+    shown = false;
+    EXPECT_EQ(runEntry([](TForm* form) { form->SetWindowState(wsMaximized); }), 0);
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(openedWidth, firstWidth);
+    EXPECT_EQ(openedHeight, firstHeight);
+    EXPECT_NE(readText(settingsPath()).find("<maximized>true</maximized>"), std::string::npos);
+
+    // The third opens maximised; its size to return to is still the first session's.
+    shown = false;
+    EXPECT_EQ(runEntry(), 0);
+    EXPECT_TRUE(openedMaximized);
+    const std::string third = readText(settingsPath());
+    EXPECT_NE(third.find("<width>" + std::to_string(firstWidth) + "</width>"), std::string::npos) << third;
     EXPECT_TRUE(messages.empty());
 }
 

@@ -607,4 +607,56 @@ TEST_F(ConfigModelTest, TheOutputFolderIsKeptBesideTheSettingsAndMissingReadsAsN
     EXPECT_EQ(readFile().find("<output_folder>", readFile().find("<output_folder>") + 1), std::string::npos);
 }
 
+// The main window's size sits beside the output folder; a plug-in property named "width" is no
+// window's width.
+TEST_F(ConfigModelTest, TheMainWindowsSizeIsKeptAndMissingOrBrokenReadsAsNone) {
+    writeFile("<?xml version=\"1.0\"?><glintfetch><file_options><create_folder_method><per_file>false</per_file>"
+              "<per_data>true</per_data></create_folder_method></file_options><plugin_options><p><width>77</width>"
+              "<height>66</height></p></plugin_options><window_options><output_folder>/tmp</output_folder>"
+              "</window_options></glintfetch>");
+    ConfigModel model;
+    model.load();
+    int width = -5;
+    int height = -5;
+    bool maximized = true;
+    EXPECT_FALSE(model.getMainWindow(&width, &height, &maximized));
+    EXPECT_EQ(width, -5);
+    model.setMainWindow(900, 640, true);
+    model.save();
+
+    ConfigModel again;
+    again.load();
+    ASSERT_TRUE(again.getMainWindow(&width, &height, &maximized));
+    EXPECT_EQ(width, 900);
+    EXPECT_EQ(height, 640);
+    EXPECT_TRUE(maximized);
+    EXPECT_EQ(again.getOutputFolder(), "/tmp");
+    again.setMainWindow(700, 400, false);
+    ASSERT_TRUE(again.getMainWindow(&width, &height, &maximized));
+    EXPECT_EQ(width, 700);
+    EXPECT_FALSE(maximized);
+    // No size is no size to keep.
+    again.setMainWindow(0, 400, false);
+    again.setMainWindow(700, -1, false);
+    ASSERT_TRUE(again.getMainWindow(&width, &height, &maximized));
+    EXPECT_EQ(height, 400);
+    again.save();
+    EXPECT_EQ(readFile().find("<main_window>", readFile().find("<main_window>") + 1), std::string::npos);
+}
+
+TEST_F(ConfigModelTest, AWindowSizeThatIsNoNumberReadsAsNone) {
+    for (const char* width : {"", "abc", "-3", "0", "12x", "99999999"}) {
+        writeFile(std::string("<?xml version=\"1.0\"?><glintfetch><file_options><create_folder_method>"
+                              "<per_file>false</per_file><per_data>true</per_data></create_folder_method>"
+                              "</file_options><plugin_options/><window_options><main_window><width>") +
+                  width + "</width><height>300</height></main_window></window_options></glintfetch>");
+        ConfigModel model;
+        model.load();
+        int w = 0;
+        int h = 0;
+        bool maximized = false;
+        EXPECT_FALSE(model.getMainWindow(&w, &h, &maximized)) << width;
+    }
+}
+
 }  // namespace

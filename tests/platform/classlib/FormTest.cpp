@@ -2,6 +2,7 @@
 #include "platform/classlib/TCheckBox.h"
 #include "platform/classlib/TEdit.h"
 #include "platform/classlib/TForm.h"
+#include "platform/classlib/TListView.h"
 #include "platform/classlib/EInvalidOperation.h"
 
 #include "tests/platform/classlib/ClasslibFixture.h"
@@ -257,6 +258,64 @@ TEST_F(ClasslibTest, ClientSizeCaptionAndCentringOnTheMainForm)
     EXPECT_EQ(377, form.ClientHeight());
     EXPECT_EQ("設定", form.Caption());
     EXPECT_TRUE(form.Visible());
+    form.Hide();
+}
+
+TEST_F(ClasslibTest, ASizeableFormReportsEachResizeAndCanOpenMaximised)
+{
+    TForm form(static_cast<TComponent*>(nullptr));
+    form.SetClientSize(300, 200);
+    std::vector<int> widths;
+    form.OnResize = TNotifyEvent::FromFunction(nullptr, [&](TObject* sender) {
+        EXPECT_EQ(&form, sender);
+        widths.push_back(form.ClientWidth());
+    });
+    form.Show();
+    drainEvents();
+    ASSERT_FALSE(widths.empty());
+    EXPECT_EQ(300, widths.back());
+    // The user drags the border.
+    form.Widget()->resize(520, 260);
+    drainEvents();
+    EXPECT_EQ(520, widths.back());
+    EXPECT_EQ(520, form.ClientWidth());
+    EXPECT_EQ(wsNormal, form.WindowState());
+    form.Hide();
+
+    TForm maximised(static_cast<TComponent*>(nullptr));
+    maximised.SetClientSize(300, 200);
+    maximised.SetWindowState(wsMaximized);
+    EXPECT_EQ(wsMaximized, maximised.WindowState());
+    maximised.Show();
+    drainEvents();
+    EXPECT_EQ(wsMaximized, maximised.WindowState());
+    EXPECT_TRUE(maximised.Widget()->isMaximized());
+    maximised.Hide();
+}
+
+TEST_F(ClasslibTest, KeysReachOnKeyDownAndAKeySetToZeroIsTakenFromTheControl)
+{
+    TForm form(static_cast<TComponent*>(nullptr));
+    auto* list = new TListView(&form);
+    list->SetParent(&form);
+    std::vector<std::pair<WORD, bool>> keys;
+    list->OnKeyDown = TKeyEvent::FromFunction(nullptr, [&](TObject* sender, WORD& key, TShiftState shift) {
+        EXPECT_EQ(list, sender);
+        keys.emplace_back(key, shift.Contains(ssShift));
+        if (key == VK_DELETE) {
+            key = 0;
+        }
+    });
+    form.Show();
+    QTest::keyClick(list->Widget(), Qt::Key_Delete);
+    QTest::keyClick(list->Widget(), Qt::Key_F5, Qt::ShiftModifier);
+    QTest::keyClick(list->Widget(), Qt::Key_A);
+    // A key without a virtual key code is not reported.
+    QTest::keyClick(list->Widget(), Qt::Key_VolumeUp);
+    ASSERT_EQ(3u, keys.size());
+    EXPECT_EQ((std::pair<WORD, bool>(VK_DELETE, false)), keys[0]);
+    EXPECT_EQ((std::pair<WORD, bool>(WORD(VK_F1 + 4), true)), keys[1]);
+    EXPECT_EQ((std::pair<WORD, bool>(WORD('A'), false)), keys[2]);
     form.Hide();
 }
 
