@@ -92,5 +92,12 @@ void OverridingConfig::getExtractSizeWindow(std::uint64_t* minimum, std::uint64_
 
 std::string OverridingConfig::getOutputFolder() { return saved->getOutputFolder(); }
 
-// The command line names its output folder every time; the windows' remembered one stays theirs.
+// The command line names its output folder every time, and has no window: what the windows
+// remember stays theirs.
 void OverridingConfig::setOutputFolder(std::string) {}
+
+bool OverridingConfig::getMainWindow(int* width, int* height, bool* maximized) {
+    return saved->getMainWindow(width, height, maximized);
+}
+
+void OverridingConfig::setMainWindow(int, int, bool) {}

@@ -52,6 +52,8 @@ public:
     void getExtractSizeWindow(std::uint64_t* minimum, std::uint64_t* maximum) override;
     std::string getOutputFolder() override;
     void setOutputFolder(std::string folder) override;
+    bool getMainWindow(int* width, int* height, bool* maximized) override;
+    void setMainWindow(int width, int height, bool maximized) override;
 
 private:
     const char* overriddenEnabled(const char* key, const char* pluginId) const;
