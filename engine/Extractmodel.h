@@ -58,9 +58,11 @@ public:
     // the same either way; only the time differs. For comparisons (tests, benchmarks).
     void setSignaturesUsed(bool used);
 
-    // The most memory each of a run's two buffers takes: positions per block plus the largest window.
+    // The most memory each of a run's two buffers (the one scanned, the one read ahead) takes:
+    // positions per block plus the largest window. Both together stay within 64 MiB, whatever
+    // window a plug-in asks for.
     static constexpr std::uint32_t blockPositions = 4u << 20;
-    static constexpr std::uint32_t maxBufferSize = 64u << 20;
+    static constexpr std::uint32_t maxBufferSize = 32u << 20;
     // A plug-in asking for a larger window, or for none at all, is left out with a log line.
     static constexpr std::uint32_t maxWindowSize = maxBufferSize - blockPositions;
 
