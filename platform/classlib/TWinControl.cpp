@@ -5,6 +5,7 @@
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QUrl>
 #include <QWidget>
@@ -83,9 +84,100 @@ private:
 
 const char* const dropFilterName = "glintfetchDropFilter";
 
+// The virtual-key number of a Qt key; 0 for one that has none.
+WORD virtualKey(int key)
+{
+    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9)) {
+        return static_cast<WORD>(key);
+    }
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F12) {
+        return static_cast<WORD>(VK_F1 + (key - Qt::Key_F1));
+    }
+    switch (key) {
+    case Qt::Key_Backspace:
+        return VK_BACK;
+    case Qt::Key_Tab:
+        return VK_TAB;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return VK_RETURN;
+    case Qt::Key_Escape:
+        return VK_ESCAPE;
+    case Qt::Key_Space:
+        return VK_SPACE;
+    case Qt::Key_PageUp:
+        return VK_PRIOR;
+    case Qt::Key_PageDown:
+        return VK_NEXT;
+    case Qt::Key_End:
+        return VK_END;
+    case Qt::Key_Home:
+        return VK_HOME;
+    case Qt::Key_Left:
+        return VK_LEFT;
+    case Qt::Key_Up:
+        return VK_UP;
+    case Qt::Key_Right:
+        return VK_RIGHT;
+    case Qt::Key_Down:
+        return VK_DOWN;
+    case Qt::Key_Insert:
+        return VK_INSERT;
+    case Qt::Key_Delete:
+        return VK_DELETE;
+    case Qt::Key_Menu:
+        return VK_APPS;
+    default:
+        return 0;
+    }
+}
+
+TShiftState shiftState(Qt::KeyboardModifiers modifiers)
+{
+    TShiftState shift;
+    if (modifiers & Qt::ShiftModifier) {
+        shift << ssShift;
+    }
+    if (modifiers & Qt::ControlModifier) {
+        shift << ssCtrl;
+    }
+    if (modifiers & Qt::AltModifier) {
+        shift << ssAlt;
+    }
+    return shift;
+}
+
 }  // namespace
 
-TWinControl::TWinControl(TComponent* owner, QWidget* widget) : TControl(owner, widget) {}
+// Hands the keys of a control's widget to KeyDown first; a key that KeyDown clears stops there.
+class KeyFilter : public QObject {
+public:
+    KeyFilter(TWinControl* control, QObject* parent) : QObject(parent), control(control) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || watched != control->Widget()) {
+            return QObject::eventFilter(watched, event);
+        }
+        auto* press = static_cast<QKeyEvent*>(event);
+        WORD key = virtualKey(press->key());
+        if (key == 0) {
+            return false;
+        }
+        const TShiftState shift = shiftState(press->modifiers());
+        classlib::dispatch(control, [this, &key, shift] { control->KeyDown(key, shift); });
+        return key == 0;
+    }
+
+private:
+    TWinControl* control;
+};
+
+TWinControl::TWinControl(TComponent* owner, QWidget* widget) : TControl(owner, widget)
+{
+    widget->installEventFilter(new KeyFilter(this, widget));
+}
 
 TWinControl::~TWinControl()
 {
@@ -167,6 +259,11 @@ void TWinControl::SetTabOrder(int order)
 }
 
 void TWinControl::WMDropFiles(TWMDropFiles&) {}
+
+void TWinControl::KeyDown(WORD& key, TShiftState shift)
+{
+    OnKeyDown(this, key, shift);
+}
 
 QWidget* TWinControl::ClientWidget() const
 {

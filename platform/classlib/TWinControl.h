@@ -21,6 +21,7 @@ struct TWMDropFiles {
 };
 
 // A control that has a window of its own, can hold child controls and take the input focus.
+// Keys pressed while it has the focus reach KeyDown (VK_ codes) before the control acts on them.
 //
 // The window is made on demand: when Handle() is asked for, when the control's form is shown, or
 // when the control is put into a parent whose window exists. Making it runs CreateWnd, which a
@@ -53,6 +54,8 @@ public:
     // Where dropped files arrive; the default does nothing.
     virtual void WMDropFiles(TWMDropFiles& message);
 
+    TKeyEvent OnKeyDown;
+
     // The widget that child controls are placed in (the client area of a form).
     virtual QWidget* ClientWidget() const;
     // The widget that receives drops (the viewport of a list or tree).
@@ -63,9 +66,12 @@ protected:
     virtual void CreateParams(TCreateParams& params);
     virtual void CreateWnd();
     virtual void DestroyWnd();
+    // A key went down; the default raises OnKeyDown. A key set to 0 is not acted on further.
+    virtual void KeyDown(WORD& key, TShiftState shift);
 
 private:
     friend class TControl;
+    friend class KeyFilter;
     void insertControl(TControl* control);
     void removeControl(TControl* control);
     void applyTabOrder();

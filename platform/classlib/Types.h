@@ -70,9 +70,47 @@ enum TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poS
 enum TShiftStateMember { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
 typedef TSet<TShiftStateMember> TShiftState;
 
+// Keys, with the virtual-key numbers the class library's key events carry. Letters and digits are
+// their upper-case characters ('A', '0').
+typedef std::uint16_t WORD;
+enum : WORD {
+    VK_BACK = 0x08,
+    VK_TAB = 0x09,
+    VK_RETURN = 0x0D,
+    VK_ESCAPE = 0x1B,
+    VK_SPACE = 0x20,
+    VK_PRIOR = 0x21,
+    VK_NEXT = 0x22,
+    VK_END = 0x23,
+    VK_HOME = 0x24,
+    VK_LEFT = 0x25,
+    VK_UP = 0x26,
+    VK_RIGHT = 0x27,
+    VK_DOWN = 0x28,
+    VK_INSERT = 0x2D,
+    VK_DELETE = 0x2E,
+    VK_F1 = 0x70,
+    VK_F2 = 0x71,
+    VK_F3 = 0x72,
+    VK_F4 = 0x73,
+    VK_F5 = 0x74,
+    VK_F6 = 0x75,
+    VK_F7 = 0x76,
+    VK_F8 = 0x77,
+    VK_F9 = 0x78,
+    VK_F10 = 0x79,
+    VK_F11 = 0x7A,
+    VK_F12 = 0x7B,
+    VK_APPS = 0x5D,
+};
+
 enum TImeMode { imDisable, imClose, imOpen, imDontCare };
 
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+
+// Where a label that does not fit shortens its caption: nowhere, in the middle (a path keeps its
+// start and its last folder), at the end.
+enum TEllipsisPosition { epNone, epPathEllipsis, epEndEllipsis };
 
 // List views.
 enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
