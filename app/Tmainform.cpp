@@ -2,6 +2,7 @@
 
 #include "controls/FolderListView.h"
 #include "controls/FolderTreeView.h"
+#include "controls/Shellitem.h"
 #include "platform/classlib/TButton.h"
 #include "platform/classlib/TLabel.h"
 #include "platform/classlib/TListColumn.h"
@@ -9,6 +10,7 @@
 #include "platform/classlib/TMainMenu.h"
 #include "platform/classlib/TMenuItem.h"
 #include "platform/classlib/TPopupMenu.h"
+#include "platform/classlib/TTreeNode.h"
 
 #include <string>
 
@@ -24,6 +26,7 @@ const int buttonWidth = 50;
 const int buttonHeight = 25;
 const int paneWidth = (clientWidth - 4 * margin - buttonWidth) / 2;
 const int nameColumnWidth = 110;
+const int pathLabelHeight = 18;
 
 TMenuItem* addItem(TComponent* owner, TMenuItem* parent, const char* name, const char* caption) {
     auto* item = new TMenuItem(owner);
@@ -71,7 +74,15 @@ TMainForm::TMainForm(TComponent* owner) : TBaseForm(owner) {
     outputList = new TFolderTreeView(this);
     outputList->SetName("outputList");
     outputList->SetParent(this);
-    outputList->SetBounds(treeLeft, paneTop, paneWidth, paneHeight);
+    outputList->SetBounds(treeLeft, paneTop, paneWidth, paneHeight - pathLabelHeight);
+
+    outputPathLabel = new TLabel(this);
+    outputPathLabel->SetName("outputPathLabel");
+    outputPathLabel->SetParent(this);
+    outputPathLabel->SetAutoSize(false);
+    outputPathLabel->SetEllipsisPosition(epPathEllipsis);
+    outputPathLabel->SetBounds(treeLeft, paneTop + paneHeight - pathLabelHeight + 2, paneWidth,
+                               pathLabelHeight - 2);
 
     targetList = new TFolderListView(this);
     targetList->SetName("targetList");
@@ -116,6 +127,7 @@ TMainForm::TMainForm(TComponent* owner) : TBaseForm(owner) {
 
     OnCreate = TNotifyEvent(this, &TMainForm::FormCreate);
     targetList->OnFilesDropped = TNotifyEvent(this, &TMainForm::FilesDropped);
+    outputList->OnChange = TTVChangedEvent(this, &TMainForm::OutputFolderChanged);
 }
 
 TMainForm::~TMainForm() = default;
@@ -125,4 +137,9 @@ void TMainForm::FormCreate(TObject*) { outputList->AddDesktopNode(); }
 void TMainForm::FilesDropped(TObject*) {
     targetLabel->SetCaption("対象ファイル（" + std::to_string(targetList->DroppedCount()) +
                             " 件追加しました。ドラッグ＆ドロップで追加できます）");
+}
+
+void TMainForm::OutputFolderChanged(TObject*, TTreeNode* node) {
+    const auto* item = node != nullptr ? static_cast<const ShellItem*>(node->Data()) : nullptr;
+    outputPathLabel->SetCaption(item != nullptr ? item->getPath() : std::string());
 }
