@@ -6,7 +6,6 @@
 #include "controls/FolderListView.h"
 #include "controls/FolderTreeView.h"
 #include "controls/Shellitem.h"
-#include "framework/IProcess.h"
 #include "framework/IResource.h"
 #include "framework/IValueObject.h"
 #include "platform/classlib/TButton.h"
@@ -44,24 +43,9 @@ void wire(IController* controller, std::initializer_list<TMenuItem*> items) {
 }  // namespace
 
 MainView::MainView(TMainForm* form) : FormView(form), mainForm(form) {
-    std::string folder;
-    {
-        std::unique_ptr<IGlintfetchFactory> factory = createGlintfetchFactory();
-        IProcess* process = factory->createProcess();
-        IResource* resource = factory->createResource();
-        resource->setPath(process->getModuleFileName());
-        resource->setPath(resource->getParent());
-        folder = resource->getPath();
-    }
-
-    auto* item = new ShellItem(folder.c_str(), nullptr);
-    TTreeNodes* nodes = mainForm->outputList->Items();
-    TTreeNode* node = nodes->AddObject(nullptr, item->getDisplayName(), item);
-    node->SetImageIndex(item->getIconIndex());
-    node->SetSelectedIndex(item->getOpenIconIndex());
-    // A placeholder child makes the node expandable; its real children are read on expansion.
-    nodes->AddChild(node, "");
-    mainForm->outputList->Select(node);
+    // Output goes to the user's own folders, never beside the program: the home folder is chosen
+    // until the user (or the last session) chooses another.
+    mainForm->outputList->SelectHome();
 }
 
 MainView::~MainView() = default;

@@ -2,6 +2,7 @@
 
 #include "controls/FolderListView.h"
 #include "controls/FolderTreeView.h"
+#include "controls/Shellitem.h"
 #include "platform/classlib/TButton.h"
 #include "platform/classlib/TLabel.h"
 #include "platform/classlib/TListColumn.h"
@@ -9,6 +10,7 @@
 #include "platform/classlib/TMainMenu.h"
 #include "platform/classlib/TMenuItem.h"
 #include "platform/classlib/TPopupMenu.h"
+#include "platform/classlib/TTreeNode.h"
 
 #include <algorithm>
 #include <string>
@@ -27,6 +29,7 @@ const int paneTop = 26;
 const int buttonWidth = 50;
 const int buttonHeight = 25;
 const int nameColumnWidth = 110;
+const int pathLabelHeight = 18;
 
 TMenuItem* addItem(TComponent* owner, TMenuItem* parent, const char* name, const char* caption) {
     auto* item = new TMenuItem(owner);
@@ -65,6 +68,12 @@ TMainForm::TMainForm(TComponent* owner) : TBaseForm(owner) {
     outputList = new TFolderTreeView(this);
     outputList->SetName("outputList");
     outputList->SetParent(this);
+
+    outputPathLabel = new TLabel(this);
+    outputPathLabel->SetName("outputPathLabel");
+    outputPathLabel->SetParent(this);
+    outputPathLabel->SetAutoSize(false);
+    outputPathLabel->SetEllipsisPosition(epPathEllipsis);
 
     targetList = new TFolderListView(this);
     targetList->SetName("targetList");
@@ -109,6 +118,7 @@ TMainForm::TMainForm(TComponent* owner) : TBaseForm(owner) {
     OnResize = TNotifyEvent(this, &TMainForm::FormResize);
     OnCreate = TNotifyEvent(this, &TMainForm::FormCreate);
     targetList->OnFilesDropped = TNotifyEvent(this, &TMainForm::FilesDropped);
+    outputList->OnChange = TTVChangedEvent(this, &TMainForm::OutputFolderChanged);
 }
 
 TMainForm::~TMainForm() = default;
@@ -129,7 +139,10 @@ void TMainForm::LayOut() {
     extractButton->SetBounds(buttonLeft, paneTop + (paneHeight - buttonHeight) / 2, buttonWidth,
                              buttonHeight);
     targetList->SetBounds(listLeft, paneTop, paneWidth, paneHeight);
-    outputList->SetBounds(treeLeft, paneTop, paneWidth, paneHeight);
+    // The chosen folder's path stands under the tree, as wide as the tree.
+    outputList->SetBounds(treeLeft, paneTop, paneWidth, paneHeight - pathLabelHeight);
+    outputPathLabel->SetBounds(treeLeft, paneTop + paneHeight - pathLabelHeight + 2, paneWidth,
+                               pathLabelHeight - 2);
     // The path column takes what the name leaves, so that long paths show as far as they can.
     targetList->Columns()->Items(1)->SetWidth(std::max(nameColumnWidth, paneWidth - 4 - nameColumnWidth));
 }
@@ -137,4 +150,9 @@ void TMainForm::LayOut() {
 void TMainForm::FilesDropped(TObject*) {
     targetLabel->SetCaption("対象ファイル（" + std::to_string(targetList->DroppedCount()) +
                             " 件追加しました。ドラッグ＆ドロップで追加できます）");
+}
+
+void TMainForm::OutputFolderChanged(TObject*, TTreeNode* node) {
+    const auto* item = node != nullptr ? static_cast<const ShellItem*>(node->Data()) : nullptr;
+    outputPathLabel->SetCaption(item != nullptr ? item->getPath() : std::string());
 }

@@ -10,6 +10,7 @@ class TMainMenu;
 class TMenuItem;
 class TObject;
 class TPopupMenu;
+class TTreeNode;
 
 // The main window: the input list on the left, the output folder tree on the right, the Extract
 // button between them, a menu bar and the input list's pop-up menu. The window can be resized and
@@ -30,9 +31,12 @@ public:
     void FormResize(TObject* sender);
     // Says under the input list's caption how many inputs the last drop added.
     void FilesDropped(TObject* sender);
+    // Shows under the output tree the path of the folder chosen in it.
+    void OutputFolderChanged(TObject* sender, TTreeNode* node);
 
     TLabel* targetLabel;
     TLabel* outputLabel;
+    TLabel* outputPathLabel;
     TPopupMenu* popupMenu;
     TMainMenu* mainMenu;
     TButton* extractButton;

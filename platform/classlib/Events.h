@@ -3,6 +3,7 @@
 #include "platform/classlib/Types.h"
 
 #include <functional>
+#include <string>
 #include <utility>
 
 class TObject;
@@ -67,6 +68,13 @@ typedef TMethodClosure<TObject*, TListItem*> TLVDeletedEvent;
 typedef TMethodClosure<TObject*, TTreeNode*> TTVChangedEvent;
 // A node of a tree view is about to expand; clearing allow keeps it collapsed.
 typedef TMethodClosure<TObject*, TTreeNode*, bool&> TTVExpandingEvent;
+// A key went down in a control: the key (VK_ codes) and the shift keys held. Setting key to 0
+// keeps the control from acting on it.
+typedef TMethodClosure<TObject*, WORD&, TShiftState> TKeyEvent;
+// The user is about to edit a node's caption in place; clearing allow keeps it as it is.
+typedef TMethodClosure<TObject*, TTreeNode*, bool&> TTVEditingEvent;
+// The user has edited a node's caption: text is what was typed, and what the node will show.
+typedef TMethodClosure<TObject*, TTreeNode*, std::string&> TTVEditedEvent;
 // Files and folders were dropped on a control that accepts them.
 typedef TMethodClosure<TObject*, TWMDropFiles&> TDropFilesEvent;
 // A key went down in a control that has the focus; setting key to 0 keeps the control from

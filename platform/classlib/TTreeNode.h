@@ -51,6 +51,8 @@ public:
     bool Selected() const;
     void SetSelected(bool value);
     void MakeVisible();
+    // Opens the editor on the caption when the tree view's CanEdit allows; see TTreeView::Edit.
+    bool EditText();
 
     // Deletes the node with its children; each passes through the tree view's node-deletion
     // handler first, children before their parent. The object is gone after.

@@ -4,8 +4,12 @@
 #include "platform/classlib/TImageList.h"
 #include "platform/classlib/TTreeNodes.h"
 
+#include <QFocusEvent>
 #include <QIcon>
 #include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QMetaObject>
+#include <QStyledItemDelegate>
 #include <QPixmap>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
@@ -39,6 +43,37 @@ struct Suppress {
 
 }  // namespace
 
+// Draws the rows as Qt does; an edited caption goes to the tree view's Edit hook instead of
+// straight into the row.
+class NodeDelegate : public QStyledItemDelegate {
+public:
+    NodeDelegate(TTreeView* view, QObject* parent) : QStyledItemDelegate(parent), view(view) {}
+
+    void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex&) const override
+    {
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+            view->editCommitted(classlib::fromQ(line->text()));
+        }
+    }
+
+protected:
+    // The window losing the focus to another window or to a menu leaves the edit open, for when
+    // the focus comes back; the focus going elsewhere in the window ends it.
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        if (event->type() == QEvent::FocusOut) {
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) {
+                return false;
+            }
+        }
+        return QStyledItemDelegate::eventFilter(object, event);
+    }
+
+private:
+    TTreeView* view;
+};
+
 struct TTreeView::Impl {
     QTreeWidget* tree = nullptr;
     // Qt's signals are ignored while the class library changes the rows itself.
@@ -52,6 +87,9 @@ struct TTreeView::Impl {
     bool reportedDeleted = false;
     // Nodes whose expansion is being asked for; deleting one clears its entry.
     std::vector<TTreeNode*> expanding;
+    // The node whose caption editor is open, and the one whose edit waits for the Edit hook.
+    TTreeNode* editing = nullptr;
+    TTreeNode* committed = nullptr;
 
     static NodeRow* row(const TTreeNode* node) { return node != nullptr ? static_cast<NodeRow*>(node->row) : nullptr; }
     static TTreeNode* node(const QTreeWidgetItem* row)
@@ -121,6 +159,9 @@ TTreeView::TTreeView(TComponent* owner)
     tree->setSelectionMode(QAbstractItemView::SingleSelection);
     tree->setSelectionBehavior(QAbstractItemView::SelectRows);
     tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    auto* delegate = new NodeDelegate(this, tree);
+    tree->setItemDelegate(delegate);
+    QObject::connect(delegate, &QAbstractItemDelegate::closeEditor, tree, [this] { impl->editing = nullptr; });
 
     // Qt opens a row (a click on its button, a key, a double click) before it says so; the row is
     // shut again at once and opens only when CanExpand allows, as the class library's tree asks
@@ -223,6 +264,78 @@ void TTreeView::Change(TTreeNode* node)
     OnChange(this, node);
 }
 
+bool TTreeView::CanEdit(TTreeNode* node)
+{
+    bool allow = true;
+    OnEditing(this, node, allow);
+    return allow;
+}
+
+void TTreeView::Edit(TTreeNode* node, std::string& text)
+{
+    OnEdited(this, node, text);
+}
+
+bool TTreeView::IsEditing() const
+{
+    return impl->editing != nullptr;
+}
+
+bool TTreeView::editNode(TTreeNode* node)
+{
+    if (Impl::row(node) == nullptr || impl->editing != nullptr || !CanEdit(node)) {
+        return false;
+    }
+    impl->editing = node;
+    // At the next pass of the message loop: a menu that asked for it gives the focus back as it
+    // closes, which would close an editor opened at once.
+    QMetaObject::invokeMethod(
+        impl->tree,
+        [this, node] {
+            if (impl->editing != node) {
+                return;
+            }
+            NodeRow* row = Impl::row(node);
+            {
+                Suppress quiet(impl->suppress);
+                row->setFlags(row->flags() | Qt::ItemIsEditable);
+            }
+            impl->tree->scrollToItem(row);
+            impl->tree->editItem(row, 0);
+        },
+        Qt::QueuedConnection);
+    return true;
+}
+
+void TTreeView::editCommitted(const std::string& text)
+{
+    TTreeNode* node = impl->editing;
+    if (node == nullptr) {
+        return;
+    }
+    impl->committed = node;
+    // After the editor has closed: the hook may show a dialog, which would take the focus from an
+    // editor still open and commit it once more.
+    QMetaObject::invokeMethod(
+        impl->tree,
+        [this, node, text] {
+            if (impl->committed != node) {
+                return;
+            }
+            std::string shown = text;
+            classlib::dispatch(this, [this, node, &shown] {
+                Edit(node, shown);
+                if (impl->committed == node) {
+                    node->SetText(shown);
+                }
+            });
+            if (impl->committed == node) {
+                impl->committed = nullptr;
+            }
+        },
+        Qt::QueuedConnection);
+}
+
 bool TTreeView::expandNode(TTreeNode* node)
 {
     if (Impl::row(node) == nullptr) {
@@ -233,6 +346,11 @@ bool TTreeView::expandNode(TTreeNode* node)
     }
     // No button, nothing to open: the hook is not asked.
     if (!node->HasChildren()) {
+        return false;
+    }
+    // Asked already: Qt opens the parents of a row that becomes current, also while the hook
+    // answers for one of them.
+    if (std::find(impl->expanding.begin(), impl->expanding.end(), node) != impl->expanding.end()) {
         return false;
     }
     impl->expanding.push_back(node);
@@ -319,6 +437,11 @@ bool TTreeNode::Selected() const
     return r != nullptr && r->isSelected();
 }
 
+bool TTreeNode::EditText()
+{
+    return TreeView()->editNode(this);
+}
+
 void TTreeNode::MakeVisible()
 {
     std::vector<TTreeNode*> above;
@@ -400,6 +523,12 @@ void TTreeNodes::deleteNode(TTreeNode* node)
         std::vector<TTreeNode*>& siblings = siblingsOf(parent);
         siblings.erase(std::remove(siblings.begin(), siblings.end(), node), siblings.end());
         std::replace(impl.expanding.begin(), impl.expanding.end(), node, static_cast<TTreeNode*>(nullptr));
+        if (impl.editing == node) {
+            impl.editing = nullptr;
+        }
+        if (impl.committed == node) {
+            impl.committed = nullptr;
+        }
         if (impl.reported == node) {
             impl.reported = nullptr;
             impl.reportedDeleted = true;

@@ -22,6 +22,12 @@ class TTreeNodes;
 //   OnDeletion. When the tree is destroyed by its owner, by its parent or by Free, the hook
 //   reaches the subclass; a bare delete reaches only this class's handler.
 // - Change (node): the selection moved to node (null: none); the default raises OnChange.
+// - CanEdit (node): asked when TTreeNode::EditText would open the editor on the node's caption;
+//   the default raises OnEditing and answers its allow. The editor opens at the next pass of the
+//   message loop, so that a menu or dialog that asked for it has closed by then.
+// - Edit (node, text): the user ended an edit with Enter or by leaving the editor; text is what
+//   was typed, and the node shows text as the hook leaves it. The default raises OnEdited. It
+//   runs once the editor has closed, so that it may show a dialog. Esc ends without it.
 class TTreeView : public TWinControl {
 public:
     explicit TTreeView(TComponent* owner);
@@ -42,6 +48,10 @@ public:
     TTVChangedEvent OnChange;
     TTVExpandingEvent OnExpanding;
     TTVChangedEvent OnDeletion;
+    TTVEditingEvent OnEditing;
+    TTVEditedEvent OnEdited;
+    // Whether a caption editor is open.
+    bool IsEditing() const;
 
     QWidget* DropTarget() const override;
 
@@ -49,14 +59,19 @@ protected:
     virtual bool CanExpand(TTreeNode* node);
     virtual void Delete(TTreeNode* node);
     virtual void Change(TTreeNode* node);
+    virtual bool CanEdit(TTreeNode* node);
+    virtual void Edit(TTreeNode* node, std::string& text);
 
 private:
     friend class TTreeNode;
     friend class TTreeNodes;
+    friend class NodeDelegate;
     struct Impl;
     bool expandNode(TTreeNode* node);
     void nodeDeleting(TTreeNode* node);
     void refreshNode(TTreeNode* node);
+    bool editNode(TTreeNode* node);
+    void editCommitted(const std::string& text);
 
     std::unique_ptr<Impl> impl;
     std::unique_ptr<TTreeNodes> items;

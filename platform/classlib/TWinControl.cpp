@@ -123,6 +123,8 @@ WORD virtualKey(int key)
         return VK_INSERT;
     case Qt::Key_Delete:
         return VK_DELETE;
+    case Qt::Key_Menu:
+        return VK_APPS;
     default:
         return 0;
     }
@@ -175,6 +177,7 @@ private:
 namespace {
 
 const char* const dropFilterName = "glintfetchDropFilter";
+
 
 }  // namespace
 
@@ -268,6 +271,7 @@ void TWinControl::SetTabOrder(int order)
 }
 
 void TWinControl::WMDropFiles(TWMDropFiles&) {}
+
 
 QWidget* TWinControl::ClientWidget() const
 {

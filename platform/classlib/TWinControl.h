@@ -21,6 +21,7 @@ struct TWMDropFiles {
 };
 
 // A control that has a window of its own, can hold child controls and take the input focus.
+// Keys pressed while it has the focus reach KeyDown (VK_ codes) before the control acts on them.
 //
 // The window is made on demand: when Handle() is asked for, when the control's form is shown, or
 // when the control is put into a parent whose window exists. Making it runs CreateWnd, which a
@@ -58,6 +59,8 @@ public:
 
     // Where dropped files arrive; the default does nothing.
     virtual void WMDropFiles(TWMDropFiles& message);
+
+    TKeyEvent OnKeyDown;
 
     // The widget that child controls are placed in (the client area of a form).
     virtual QWidget* ClientWidget() const;

@@ -93,12 +93,27 @@ enum : WORD {
     VK_INSERT = 0x2D,
     VK_DELETE = 0x2E,
     VK_F1 = 0x70,
+    VK_F2 = 0x71,
+    VK_F3 = 0x72,
+    VK_F4 = 0x73,
+    VK_F5 = 0x74,
+    VK_F6 = 0x75,
+    VK_F7 = 0x76,
+    VK_F8 = 0x77,
+    VK_F9 = 0x78,
+    VK_F10 = 0x79,
+    VK_F11 = 0x7A,
     VK_F12 = 0x7B,
+    VK_APPS = 0x5D,
 };
 
 enum TImeMode { imDisable, imClose, imOpen, imDontCare };
 
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+
+// Where a label that does not fit shortens its caption: nowhere, in the middle (a path keeps its
+// start and its last folder), at the end.
+enum TEllipsisPosition { epNone, epPathEllipsis, epEndEllipsis };
 
 // List views.
 enum TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };

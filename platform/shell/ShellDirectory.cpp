@@ -5,6 +5,8 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <cstdio>
+
 #include <cerrno>
 #include <cstring>
 
@@ -68,6 +70,18 @@ bool ShellDirectory::hasVisibleSubFolder(const std::string& path) {
         }
     }
     return false;
+}
+
+ShellResult ShellDirectory::createFolder(const std::string& path) {
+    return mkdir(path.c_str(), 0777) == 0 ? ShellOk : -errno;
+}
+
+ShellResult ShellDirectory::rename(const std::string& from, const std::string& to) {
+    // rename() would put a folder in the place of an empty folder of that name.
+    if (probeEntry(to) == ShellOk) {
+        return -EEXIST;
+    }
+    return std::rename(from.c_str(), to.c_str()) == 0 ? ShellOk : -errno;
 }
 
 ShellResult ShellDirectory::read(const std::string& path, unsigned flags, std::vector<ShellItemId>& entries) {

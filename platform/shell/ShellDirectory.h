@@ -20,6 +20,11 @@ public:
     // Whether a visible entry of the folder is a folder. A folder that cannot be read is assumed
     // to have some, so that it can be offered for opening and fail then, where the failure shows.
     static bool hasVisibleSubFolder(const std::string& path);
+    // Makes a folder (not its missing parents): ShellOk, else the failure (-EEXIST when the name
+    // is taken).
+    static ShellResult createFolder(const std::string& path);
+    // Gives an entry another name in its folder; never replaces an entry of that name (-EEXIST).
+    static ShellResult rename(const std::string& from, const std::string& to);
     // The entries of a folder as items (ShellEnumFlag selects which), in readdir order.
     static ShellResult read(const std::string& path, unsigned flags, std::vector<ShellItemId>& entries);
 };

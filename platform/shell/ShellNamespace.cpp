@@ -132,6 +132,14 @@ std::string ShellNamespace::getErrorMessage(ShellResult result) {
         return "メモリが不足しています。";
     case EINVAL:
         return "パスが正しくありません。";
+    case EEXIST:
+        return "同じ名前のファイルまたはフォルダがすでにあります。";
+    case EROFS:
+        return "読み取り専用のファイル システムです。";
+    case ENOSPC:
+        return "ディスクの空き領域が不足しています。";
+    case ENAMETOOLONG:
+        return "名前が長すぎます。";
     default:
         return "シェルの操作に失敗しました。(" + std::string(std::strerror(-result)) + ")";
     }

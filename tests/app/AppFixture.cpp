@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -38,6 +39,11 @@ void AppFixture::SetUp() {
                      .string();
     fs::remove_all(scratchDir);
     fs::create_directories(scratchDir);
+    fs::create_directories(homeDir());
+    const char* home = std::getenv("HOME");
+    hadHome = home != nullptr;
+    previousHome = hadHome ? home : "";
+    setenv("HOME", homeDir().c_str(), 1);
     seam = std::make_unique<TDialogSeamScope>(
         [this](const TMessageDlgRequest& request) {
             messages.push_back(request);
@@ -54,6 +60,11 @@ void AppFixture::SetUp() {
 
 void AppFixture::TearDown() {
     seam.reset();
+    if (hadHome) {
+        setenv("HOME", previousHome.c_str(), 1);
+    } else {
+        unsetenv("HOME");
+    }
     std::error_code ignored;
     fs::permissions(scratchDir, fs::perms::owner_all, fs::perm_options::add, ignored);
     fs::remove_all(scratchDir, ignored);

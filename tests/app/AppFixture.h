@@ -30,7 +30,8 @@ protected:
 };
 
 // Real widgets on the offscreen platform; every message box and open-file dialog is answered
-// through the dialog seam and recorded. A scratch folder is made for each test and removed after.
+// through the dialog seam and recorded. A scratch folder is made for each test and removed after;
+// its "home" folder is HOME meanwhile, so that the output tree's home is the test's own.
 class AppFixture : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -39,6 +40,7 @@ protected:
     // A file under the scratch folder (made with its parents), with these bytes.
     std::string writeFile(const std::string& relative, const std::string& bytes);
     std::string scratch() const { return scratchDir; }
+    std::string homeDir() const { return scratchDir + "/home"; }
     // The folder of the running test program.
     static std::string programDir();
 
@@ -59,6 +61,8 @@ protected:
 
 private:
     std::string scratchDir;
+    std::string previousHome;
+    bool hadHome = false;
     std::unique_ptr<TDialogSeamScope> seam;
 };
 

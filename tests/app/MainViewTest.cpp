@@ -25,9 +25,12 @@
 #include <QDropEvent>
 #include <QMetaObject>
 #include <QMimeData>
+#include <QTest>
+#include <QTreeWidget>
 #include <QUrl>
 #include <QWidget>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -107,30 +110,55 @@ TEST_F(MainViewTest, TheFormIsTheApplicationsMainFormWithItsControlsAndMenus) {
     EXPECT_EQ(popup->Items(1)->Owner(), form);
 }
 
-TEST_F(MainViewTest, TheOutputTreeOffersTheDesktopAndPreselectsTheProgramsFolder) {
+TEST_F(MainViewTest, TheOutputTreeOffersTheDesktopAndPreselectsTheHomeFolder) {
     TTreeNodes* nodes = form->outputList->Items();
-    ASSERT_EQ(nodes->RootCount(), 2);
+    // The desktop alone: the program's own folder is no place for output.
+    ASSERT_EQ(nodes->RootCount(), 1);
     auto* desktop = static_cast<ShellItem*>(nodes->Root(0)->Data());
     ASSERT_NE(desktop, nullptr);
     EXPECT_EQ(desktop->getPath(), "");
 
-    TTreeNode* folder = nodes->Root(1);
+    TTreeNode* folder = form->outputList->Selected();
+    ASSERT_NE(folder, nullptr);
+    EXPECT_EQ(folder->Parent(), nodes->Root(0));
     auto* item = static_cast<ShellItem*>(folder->Data());
     ASSERT_NE(item, nullptr);
-    EXPECT_EQ(item->getPath(), programDir());
-    EXPECT_EQ(folder->Text(), item->getDisplayName());
-    EXPECT_EQ(folder->ImageIndex(), item->getIconIndex());
-    EXPECT_EQ(folder->SelectedIndex(), item->getOpenIconIndex());
-    EXPECT_EQ(form->outputList->Selected(), folder);
-    // Expandable by a placeholder until it is first opened.
-    ASSERT_EQ(folder->Count(), 1);
-    EXPECT_EQ(folder->Item(0)->Text(), "");
-    EXPECT_EQ(folder->Item(0)->Data(), nullptr);
+    EXPECT_EQ(item->getPath(), homeDir());
+    EXPECT_EQ(folder->Text(), "ホーム");
+    EXPECT_EQ(form->outputPathLabel->Caption(), homeDir());
 
     IValueObject* values = factory->createValueObject();
     view->getValues(values);
-    EXPECT_EQ(values->getValue("outputDirectory"), programDir());
+    EXPECT_EQ(values->getValue("outputDirectory"), homeDir());
     EXPECT_EQ(values->getValueCount("inputFiles"), 0u);
+}
+
+TEST_F(MainViewTest, ThePathUnderTheTreeFollowsEveryClickInIt) {
+    std::filesystem::create_directories(homeDir() + "/photos");
+    form->Show();
+    auto* tree = qobject_cast<QTreeWidget*>(form->outputList->Widget());
+    ASSERT_NE(tree, nullptr);
+    // Made after the tree was read: F5 shows it.
+    QTest::keyClick(tree, Qt::Key_F5);
+    form->outputList->Selected()->Expand(false);
+    const auto clickRow = [tree](const char* text) {
+        const auto found = tree->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
+        ASSERT_EQ(found.size(), 1) << text;
+        tree->scrollToItem(found[0]);
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          tree->visualItemRect(found[0]).center());
+    };
+    EXPECT_EQ(form->outputPathLabel->Top(), form->outputList->Top() + form->outputList->Height() + 2);
+    EXPECT_EQ(form->outputPathLabel->Width(), form->outputList->Width());
+    clickRow("photos");
+    EXPECT_EQ(form->outputPathLabel->Caption(), homeDir() + "/photos");
+    clickRow("ファイルシステム");
+    EXPECT_EQ(form->outputPathLabel->Caption(), "/");
+    // Off the file system: no path.
+    clickRow("コンピュータ");
+    EXPECT_EQ(form->outputPathLabel->Caption(), "");
+    form->outputList->Select(nullptr);
+    EXPECT_EQ(form->outputPathLabel->Caption(), "");
 }
 
 TEST_F(MainViewTest, TheOutputFolderKeyFollowsTheTreesSelection) {
@@ -274,7 +302,7 @@ TEST_F(MainViewTest, EachSetterWiresItsControlsToAnEventControllerOnly) {
         EXPECT_TRUE(first.runs.empty());
         ASSERT_EQ(second.runs.size(), c.items.size());
         // The values are the main window's, whatever view the controller was made for.
-        EXPECT_EQ(second.runs[0].outputDirectory, programDir());
+        EXPECT_EQ(second.runs[0].outputDirectory, homeDir());
         // Unwire before the controllers go.
         for (const char* name : c.items) {
             if (std::string(name).empty()) {

@@ -2,18 +2,29 @@
 
 #include "controls/Shellitem.h"
 #include "platform/classlib/Qtsupport.h"
+#include "platform/classlib/TDialogSeam.h"
+#include "platform/classlib/TMenuItem.h"
+#include "platform/classlib/TPopupMenu.h"
 #include "platform/classlib/TTreeNode.h"
 #include "platform/classlib/TTreeNodes.h"
 #include "platform/shell/ShellImageList.h"
 #include "tests/controls/FolderFixture.h"
 
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QCursor>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTest>
+#include <QTreeWidget>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -106,7 +117,7 @@ TEST_F(FolderTreeViewTest, DesktopIsReadAtOnceAndShowsItsPlacesInOrder) {
     EXPECT_EQ(tree->Widget()->cursor().shape(), Qt::ArrowCursor);
 }
 
-TEST_F(FolderTreeViewTest, FirstExpansionShowsVisibleFoldersAndSecondReadsNothing) {
+TEST_F(FolderTreeViewTest, FirstExpansionShowsVisibleFoldersAndExpandingAgainReadsAgain) {
     std::filesystem::create_directories(home / "Beta" / "sub");
     TTreeNode* homeNode = expandedHome();
     ASSERT_NE(homeNode, nullptr);
@@ -125,11 +136,17 @@ TEST_F(FolderTreeViewTest, FirstExpansionShowsVisibleFoldersAndSecondReadsNothin
     TTreeNode* visible = child(homeNode, "visible");
     visible->Expand(false);
     EXPECT_EQ(texts(visible), std::vector<std::string>{"inner"});
-    visible->Collapse(false);
+    // Open already: asking again reads nothing.
     std::filesystem::create_directory(home / "visible" / "later");
     visible->Expand(false);
-    EXPECT_TRUE(visible->Expanded());
     EXPECT_EQ(texts(visible), std::vector<std::string>{"inner"});
+    // Shut and opened again: read again, the node that stayed is the same node.
+    TTreeNode* inner = child(visible, "inner");
+    visible->Collapse(false);
+    visible->Expand(false);
+    EXPECT_TRUE(visible->Expanded());
+    EXPECT_EQ(texts(visible), (std::vector<std::string>{"inner", "later"}));
+    EXPECT_EQ(child(visible, "inner"), inner);
 }
 
 TEST_F(FolderTreeViewTest, FolderThatCannotBeReadStaysUnreadAndIsTriedAgain) {
@@ -222,6 +239,226 @@ TEST_F(FolderTreeViewTest, DeletingNodesAndABareDeleteReleaseTheirItems) {
     // Leak checking of the sanitizer build shows whether the remaining items were released.
     delete tree;
     tree = new ProbedTree(nullptr);
+}
+
+class FolderTreeEventsTest;
+
+// The ways a user has of making the tree read the file system again.
+struct RefreshWay {
+    const char* name;
+    void (*refresh)(FolderTreeEventsTest& test);
+};
+
+// The tree in a window of its own, driven by keys, clicks and its pop-up menu; message boxes are
+// recorded and answered OK.
+class FolderTreeEventsTest : public FolderTreeViewTest {
+public:
+    void pressF5() {
+        tree->SetFocus();
+        QTest::keyClick(widget(), Qt::Key_F5);
+    }
+    void chooseFromMenuOnSelection(const char* itemName) { chooseFromMenu(tree->Selected()->Text(), itemName); }
+    void reopenHome() {
+        homeNode->Collapse(false);
+        homeNode->Expand(false);
+    }
+
+protected:
+    void SetUp() override {
+        FolderTreeViewTest::SetUp();
+        seam = std::make_unique<TDialogSeamScope>([this](const TMessageDlgRequest& request) {
+            boxes.push_back(request);
+            return int(mrOk);
+        });
+        tree->SetBounds(0, 0, 400, 400);
+        tree->Widget()->show();
+        tree->Widget()->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(tree->Widget()));
+        homeNode = expandedHome();
+        ASSERT_NE(homeNode, nullptr);
+    }
+    void TearDown() override {
+        seam.reset();
+        FolderTreeViewTest::TearDown();
+    }
+
+    QTreeWidget* widget() const { return static_cast<QTreeWidget*>(tree->Widget()); }
+
+    QTreeWidgetItem* rowOf(const std::string& text) const {
+        const auto found = widget()->findItems(QString::fromStdString(text), Qt::MatchExactly | Qt::MatchRecursive);
+        return found.size() == 1 ? found[0] : nullptr;
+    }
+
+    void click(const std::string& text, Qt::MouseButton button = Qt::LeftButton) {
+        QTreeWidgetItem* row = rowOf(text);
+        ASSERT_NE(row, nullptr) << text;
+        widget()->scrollToItem(row);
+        QTest::mouseClick(widget()->viewport(), button, Qt::NoModifier, widget()->visualItemRect(row).center());
+    }
+
+    // A right click on the row opens the pop-up menu, where the item is clicked.
+    void chooseFromMenu(const std::string& row, const char* itemName) {
+        click(row, Qt::RightButton);
+        const QPoint at = widget()->visualItemRect(rowOf(row)).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, widget()->viewport()->mapToGlobal(at));
+        QCoreApplication::sendEvent(widget()->viewport(), &event);
+        QMenu* menu = tree->FolderMenu()->Menu();
+        ASSERT_TRUE(menu->isVisible());
+        auto* item = static_cast<TMenuItem*>(tree->FindComponent(itemName));
+        ASSERT_NE(item, nullptr) << itemName;
+        ASSERT_TRUE(item->Enabled()) << itemName;
+        QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier, menu->actionGeometry(item->Action()).center());
+        settle();
+    }
+
+    // The caption editor that is open.
+    QLineEdit* editor() const {
+        for (QLineEdit* line : widget()->viewport()->findChildren<QLineEdit*>()) {
+            if (line->isVisible()) {
+                return line;
+            }
+        }
+        return nullptr;
+    }
+
+    std::string selectedPath() const {
+        TTreeNode* node = tree->Selected();
+        auto* item = node != nullptr ? static_cast<ShellItem*>(node->Data()) : nullptr;
+        return item != nullptr ? item->getPath() : std::string("(none)");
+    }
+
+    // Lets the tree finish what waits for the next pass of the message loop.
+    static void settle() {
+        for (int pass = 0; pass < 3; ++pass) {
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
+        }
+    }
+
+    std::unique_ptr<TDialogSeamScope> seam;
+    std::vector<TMessageDlgRequest> boxes;
+    TTreeNode* homeNode = nullptr;
+};
+
+class FolderTreeRefreshTest : public FolderTreeEventsTest, public ::testing::WithParamInterface<RefreshWay> {};
+
+TEST_P(FolderTreeRefreshTest, FoldersMadeAndRemovedMeanwhileShowAndTheSelectionFindsItsWay) {
+    child(homeNode, "visible")->Expand(false);
+    child(child(homeNode, "visible"), "inner")->Expand(false);
+    click("deep");
+    ASSERT_EQ(selectedPath(), pathOf("visible/inner/deep"));
+
+    // Made and removed behind the tree's back: the selected folder's parent goes with it.
+    std::filesystem::create_directories(home / "Gamma" / "sub");
+    std::filesystem::create_directory(home / "visible" / "also");
+    std::filesystem::remove_all(home / "visible" / "inner");
+    std::filesystem::create_directory(home / "Beta" / "now");
+    GetParam().refresh(*this);
+
+    EXPECT_EQ(texts(homeNode), (std::vector<std::string>{"Beta", "Gamma", "hiddenOnly", "visible"}));
+    EXPECT_TRUE(unread(child(homeNode, "Gamma")));
+    EXPECT_TRUE(unread(child(homeNode, "Beta"))) << "a folder that gained a sub-folder gets a button";
+    EXPECT_EQ(texts(child(homeNode, "visible")), std::vector<std::string>{"also"});
+    EXPECT_EQ(selectedPath(), pathOf("visible")) << "the nearest folder above that is still there";
+
+    // A selection that is still there stays.
+    click("also");
+    std::filesystem::create_directory(home / "visible" / "again");
+    GetParam().refresh(*this);
+    EXPECT_EQ(texts(child(homeNode, "visible")), (std::vector<std::string>{"again", "also"}));
+    EXPECT_EQ(selectedPath(), pathOf("visible/also"));
+    EXPECT_TRUE(boxes.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryWay, FolderTreeRefreshTest,
+    ::testing::Values(RefreshWay{"F5", [](FolderTreeEventsTest& test) { test.pressF5(); }},
+                      RefreshWay{"Menu", [](FolderTreeEventsTest& test) { test.chooseFromMenuOnSelection("Refresh"); }},
+                      RefreshWay{"Reexpand", [](FolderTreeEventsTest& test) { test.reopenHome(); }}),
+    [](const ::testing::TestParamInfo<RefreshWay>& info) { return std::string(info.param.name); });
+
+TEST_F(FolderTreeEventsTest, ANewFolderIsMadeSelectedAndRenamedInPlace) {
+    click("Beta");
+    chooseFromMenu("Beta", "NewFolder");
+    EXPECT_TRUE(std::filesystem::is_directory(home / "Beta" / "新しいフォルダー"));
+    EXPECT_EQ(selectedPath(), pathOf("Beta/新しいフォルダー"));
+    ASSERT_TRUE(tree->IsEditing());
+    QLineEdit* line = editor();
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->text().toStdString(), "新しいフォルダー");
+    line->selectAll();
+    QTest::keyClicks(line, "photos 2026");
+    QTest::keyClick(line, Qt::Key_Return);
+    settle();
+    EXPECT_FALSE(tree->IsEditing());
+    EXPECT_TRUE(std::filesystem::is_directory(home / "Beta" / "photos 2026"));
+    EXPECT_FALSE(std::filesystem::exists(home / "Beta" / "新しいフォルダー"));
+    EXPECT_EQ(selectedPath(), pathOf("Beta/photos 2026"));
+    EXPECT_EQ(tree->Selected()->Text(), "photos 2026");
+
+    // The name is taken: the next one is numbered; Esc keeps the name it was given.
+    std::filesystem::create_directory(home / "Beta" / "新しいフォルダー");
+    click("Beta");
+    chooseFromMenu("Beta", "NewFolder");
+    EXPECT_EQ(selectedPath(), pathOf("Beta/新しいフォルダー (2)"));
+    ASSERT_TRUE(tree->IsEditing());
+    ASSERT_NE(editor(), nullptr);
+    QTest::keyClick(editor(), Qt::Key_Escape);
+    settle();
+    EXPECT_FALSE(tree->IsEditing());
+    EXPECT_EQ(texts(child(homeNode, "Beta")),
+              (std::vector<std::string>{"photos 2026", "新しいフォルダー", "新しいフォルダー (2)"}));
+    EXPECT_TRUE(boxes.empty());
+
+    // A name that is taken is refused with the reason, and the folder keeps its name.
+    click("Beta");
+    chooseFromMenu("Beta", "NewFolder");
+    ASSERT_TRUE(tree->IsEditing());
+    line = editor();
+    ASSERT_NE(line, nullptr);
+    line->selectAll();
+    QTest::keyClicks(line, "photos 2026");
+    QTest::keyClick(line, Qt::Key_Return);
+    settle();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Type, mtError);
+    EXPECT_NE(boxes[0].Text.find("同じ名前"), std::string::npos) << boxes[0].Text;
+    EXPECT_EQ(selectedPath(), pathOf("Beta/新しいフォルダー (3)"));
+    EXPECT_TRUE(std::filesystem::is_directory(home / "Beta" / "新しいフォルダー (3)"));
+    // Only the folder just made is renamed in place.
+    EXPECT_FALSE(tree->Selected()->EditText());
+}
+
+TEST_F(FolderTreeEventsTest, ANewFolderInAFolderThatMayNotBeWrittenIsRefusedWithTheReason) {
+    if (rerunWithoutRoot()) {
+        return;
+    }
+    std::filesystem::permissions(home / "Beta", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    click("Beta");
+    chooseFromMenu("Beta", "NewFolder");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Type, mtError);
+    EXPECT_NE(boxes[0].Text.find("書き込む権限がありません"), std::string::npos) << boxes[0].Text;
+    EXPECT_NE(boxes[0].Text.find(pathOf("Beta")), std::string::npos) << boxes[0].Text;
+    EXPECT_FALSE(std::filesystem::exists(home / "Beta" / "新しいフォルダー"));
+    EXPECT_EQ(selectedPath(), pathOf("Beta"));
+    EXPECT_FALSE(tree->IsEditing());
+}
+
+TEST_F(FolderTreeEventsTest, NoNewFolderOffTheFileSystemAndTheHomeFolderIsFound) {
+    click("コンピュータ");
+    click("コンピュータ", Qt::RightButton);
+    auto* item = static_cast<TMenuItem*>(tree->FindComponent("NewFolder"));
+    const QPoint at = widget()->visualItemRect(rowOf("コンピュータ")).center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, widget()->viewport()->mapToGlobal(at));
+    QCoreApplication::sendEvent(widget()->viewport(), &event);
+    EXPECT_FALSE(item->Enabled());
+    tree->FolderMenu()->Menu()->hide();
+    EXPECT_EQ(tree->NewFolder(), nullptr);
+    ASSERT_EQ(boxes.size(), 1u);
+
+    EXPECT_TRUE(tree->SelectHome());
+    EXPECT_EQ(selectedPath(), home.string());
 }
 
 }  // namespace

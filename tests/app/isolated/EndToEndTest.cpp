@@ -33,7 +33,7 @@ class EndToEndTest : public AppProgramFixture {
 protected:
     void SetUp() override {
         AppProgramFixture::SetUp();
-        output = programDir() + "/end-to-end-output";
+        output = homeDir() + "/end-to-end-output";
         removePath(output);
         fs::create_directories(output);
         start();
@@ -67,10 +67,10 @@ protected:
         return event.isAccepted();
     }
 
-    // Opens the program's folder in the tree and clicks the output folder below it.
+    // Opens the home folder in the tree and clicks the output folder below it.
     void chooseOutputFolder() {
-        TTreeNode* folder = mainForm->outputList->Items()->Root(1);
-        folder->Expand(false);
+        ASSERT_TRUE(mainForm->outputList->SelectHome());
+        mainForm->outputList->Selected()->Expand(false);
         auto* tree = qobject_cast<QTreeWidget*>(mainForm->outputList->Widget());
         ASSERT_NE(tree, nullptr);
         const auto found = tree->findItems("end-to-end-output", Qt::MatchExactly | Qt::MatchRecursive);

@@ -169,10 +169,10 @@ TEST_F(StartupTest, TheMainWindowOpensAsLargeAsTheLastSessionLeftIt) {
     EXPECT_TRUE(messages.empty());
 }
 
-TEST_F(StartupTest, ANormalRunShowsTheMainWindowWithTheProgramsFolderChosen) {
+TEST_F(StartupTest, ANormalRunShowsTheMainWindowWithTheHomeFolderChosen) {
     EXPECT_EQ(runEntry(), 0);
     EXPECT_TRUE(shown);
-    EXPECT_EQ(selectedFolder, programDir());
+    EXPECT_EQ(selectedFolder, homeDir());
     EXPECT_TRUE(messages.empty());
     EXPECT_TRUE(exists(settingsPath()));
     // Everything is gone again, the main form with its factory.
@@ -206,6 +206,31 @@ TEST_F(StartupTest, AFailedSaveOfTheDefaultsIsShownWithItsMessageAndEndsTheRun) 
         << messages[0].Text;
     EXPECT_TRUE(factoryGone);
     EXPECT_FALSE(exists(settingsPath()));
+}
+
+// With no folder kept, or a kept one that is gone, the output goes to the user's home folder,
+// never beside the program.
+TEST_F(StartupTest, WithoutAKeptFolderThatStillExistsTheHomeFolderIsChosen) {
+    const char* const header =
+        "<?xml version=\"1.0\"?><glintfetch><file_options><create_folder_method>"
+        "<per_file>true</per_file><per_data>true</per_data></create_folder_method>"
+        "<size_limit><limit_from>0.0001</limit_from><limit_to>500</limit_to></size_limit>"
+        "</file_options><plugin_options/>";
+    const std::string cases[] = {
+        std::string(header) + "</glintfetch>",
+        std::string(header) + "<window_options><output_folder>" + scratch() +
+            "/removed since</output_folder></window_options></glintfetch>",
+    };
+    for (const std::string& settings : cases) {
+        SCOPED_TRACE(settings);
+        std::ofstream(settingsPath()) << settings;
+        shown = false;
+        selectedFolder.clear();
+        EXPECT_EQ(runEntry(), 0);
+        EXPECT_TRUE(shown);
+        EXPECT_EQ(selectedFolder, homeDir());
+        EXPECT_NE(selectedFolder, programDir());
+    }
 }
 
 }  // namespace

@@ -31,6 +31,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -88,11 +89,18 @@ int main(int argc, char** argv) {
     Application->Initialize();
     const fs::path programDir = fs::canonical("/proc/self/exe").parent_path();
     const fs::path samples = programDir / "samples";
-    const fs::path output = programDir / "output";
+    // A home folder of the pictures' own, where the output tree starts.
+    const fs::path home = programDir / "home";
+    const fs::path output = home / "output";
     fs::remove_all(samples);
-    fs::remove_all(output);
+    fs::remove_all(home);
     fs::create_directories(samples);
     fs::create_directories(output);
+    fs::create_directories(home / "Documents");
+    fs::create_directories(home / "Pictures");
+    setenv("HOME", home.c_str(), 1);
+    // The settings of an earlier run (its output folder among them) would change the pictures.
+    fs::remove(programDir / "config.xml");
     for (const char* name : {"holiday.dat", "game-assets.bin", "slides.pak"}) {
         std::ofstream(samples / name, std::ios::binary)
             << std::string(4096, 'x') << smallPng() << std::string(2048, 'y') << smallPng();
@@ -110,7 +118,7 @@ int main(int argc, char** argv) {
         for (const auto& entry : fs::directory_iterator(samples)) {
             mainView->addExtractFile(entry.path().string());
         }
-        TTreeNode* folder = mainForm->outputList->Items()->Root(1);
+        TTreeNode* folder = mainForm->outputList->Selected();
         folder->Expand(false);
         for (int i = 0; i < folder->Count(); ++i) {
             if (folder->Item(i)->Text() == "output") mainForm->outputList->Select(folder->Item(i));
@@ -167,6 +175,6 @@ int main(int argc, char** argv) {
             [&](QWidget*) { extractForm->CancelBtn->Click(); });
     }
     fs::remove_all(samples);
-    fs::remove_all(output);
+    fs::remove_all(home);
     return failed ? 1 : 0;
 }

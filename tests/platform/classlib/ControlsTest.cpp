@@ -2,6 +2,7 @@
 #include "platform/classlib/TCheckBox.h"
 #include "platform/classlib/TEdit.h"
 #include "platform/classlib/TForm.h"
+#include "platform/classlib/TLabel.h"
 #include "platform/classlib/TMainMenu.h"
 #include "platform/classlib/TMemo.h"
 #include "platform/classlib/TMenuItem.h"
@@ -13,6 +14,7 @@
 #include "tests/platform/classlib/ClasslibFixture.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
@@ -214,6 +216,52 @@ TEST_F(ControlsTest, MemoLinesAddDeleteAndText)
     EXPECT_EQ("一行目\n", lines->Text());
     EXPECT_TRUE(memo->ReadOnly());
     EXPECT_FALSE(memo->WordWrap());
+}
+
+TEST_F(ControlsTest, KeysReachOnKeyDownAsVirtualKeysAndAClearedKeyStopsThere)
+{
+    auto* edit = place<TEdit>(10);
+    std::vector<std::pair<WORD, bool>> keys;
+    edit->OnKeyDown = TKeyEvent::FromFunction(nullptr, [&](TObject* sender, WORD& key, TShiftState shift) {
+        EXPECT_EQ(sender, edit);
+        keys.emplace_back(key, shift.Contains(ssShift));
+        // Letters are kept from the edit; everything else reaches it.
+        if (key >= 'A' && key <= 'Z') {
+            key = 0;
+        }
+    });
+    form->Show();
+    QTest::keyClick(edit->Widget(), Qt::Key_F5);
+    QTest::keyClick(edit->Widget(), Qt::Key_Delete);
+    QTest::keyClick(edit->Widget(), Qt::Key_A, Qt::ShiftModifier);
+    QTest::keyClick(edit->Widget(), Qt::Key_7);
+    const std::vector<std::pair<WORD, bool>> expected{{VK_F5, false}, {VK_DELETE, false}, {'A', true}, {'7', false}};
+    EXPECT_EQ(keys, expected);
+    EXPECT_EQ(edit->Text(), "7");
+}
+
+TEST_F(ControlsTest, ALabelOfFixedSizeShortensAPathInTheMiddleAndKeepsTheWholeCaption)
+{
+    auto* label = place<TLabel>(10);
+    label->SetAutoSize(false);
+    label->SetEllipsisPosition(epPathEllipsis);
+    label->SetBounds(10, 10, 120, 20);
+    const std::string path = "/home/user/pictures/recovered from the old card/2026";
+    label->SetCaption(path);
+    form->Show();
+    auto* shown = static_cast<QLabel*>(label->Widget());
+    EXPECT_EQ(label->Caption(), path);
+    EXPECT_EQ(label->Width(), 120);
+    const std::string text = shown->text().toStdString();
+    EXPECT_NE(text, path);
+    EXPECT_EQ(text.substr(0, 2), "/h") << text;
+    EXPECT_EQ(text.substr(text.size() - 2), "26") << text;
+    EXPECT_EQ(shown->toolTip().toStdString(), path);
+
+    // Wide enough: shown whole, without a tooltip.
+    label->SetWidth(1000);
+    EXPECT_EQ(shown->text().toStdString(), path);
+    EXPECT_TRUE(shown->toolTip().isEmpty());
 }
 
 }  // namespace

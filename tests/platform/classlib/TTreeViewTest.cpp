@@ -6,6 +6,8 @@
 
 #include "tests/platform/classlib/ClasslibFixture.h"
 
+#include <QCoreApplication>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QTest>
 #include <QTreeWidget>
@@ -20,6 +22,7 @@
 namespace {
 
 using classlibtest::ClasslibTest;
+using classlibtest::drainEvents;
 
 // A tree that lets a test answer the can-expand hook and logs both hooks, as the folder tree
 // uses them: the expansion hook reads children in place of a placeholder, the deletion hook frees
@@ -391,6 +394,45 @@ TEST_F(TTreeViewTest, RowsShowTextsAndImages)
     EXPECT_EQ(row->icon(0).pixmap(16, 16, QIcon::Selected).toImage(), images->Icon(1).pixmap(16, 16).toImage());
     tree->SetImages(nullptr);
     EXPECT_TRUE(row->icon(0).isNull());
+}
+
+TEST_F(TTreeViewTest, CaptionsAreEditedInPlaceOnlyWhereTheHookAllowsAndTheHookHasTheLastWord)
+{
+    TTreeNode* first = tree->Items()->Add(nullptr, "first");
+    TTreeNode* second = tree->Items()->Add(nullptr, "second");
+    tree->OnEditing = TTVEditingEvent::FromFunction(nullptr, [&](TObject*, TTreeNode* node, bool& allow) {
+        allow = node == first;
+    });
+    std::vector<std::string> typed;
+    tree->OnEdited = TTVEditedEvent::FromFunction(nullptr, [&](TObject*, TTreeNode*, std::string& text) {
+        typed.push_back(text);
+        text = "[" + text + "]";
+    });
+    form->Show();
+    EXPECT_FALSE(second->EditText());
+    EXPECT_FALSE(tree->IsEditing());
+    ASSERT_TRUE(first->EditText());
+    drainEvents();
+    QLineEdit* editor = widget()->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->selectAll();
+    QTest::keyClicks(editor, "renamed");
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(first->Text(), "first") << "the hook runs after the editor has closed";
+    drainEvents();
+    EXPECT_FALSE(tree->IsEditing());
+    EXPECT_EQ(typed, std::vector<std::string>{"renamed"});
+    EXPECT_EQ(first->Text(), "[renamed]");
+    EXPECT_EQ(rowOf("[renamed]")->text(0).toStdString(), "[renamed]");
+
+    // Esc leaves the caption as it was, without the hook.
+    ASSERT_TRUE(first->EditText());
+    drainEvents();
+    QTest::keyClick(widget()->viewport()->findChild<QLineEdit*>(), Qt::Key_Escape);
+    drainEvents();
+    EXPECT_FALSE(tree->IsEditing());
+    EXPECT_EQ(typed.size(), 1u);
+    EXPECT_EQ(first->Text(), "[renamed]");
 }
 
 }  // namespace
