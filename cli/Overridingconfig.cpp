@@ -89,3 +89,13 @@ void OverridingConfig::getExtractSizeWindow(std::uint64_t* minimum, std::uint64_
     if (minimumBytes) *minimum = *minimumBytes;
     if (maximumBytes) *maximum = *maximumBytes;
 }
+
+std::string OverridingConfig::getOutputFolder() { return saved->getOutputFolder(); }
+
+void OverridingConfig::setOutputFolder(std::string) {}
+
+bool OverridingConfig::getMainWindow(int* width, int* height, bool* maximized) {
+    return saved->getMainWindow(width, height, maximized);
+}
+
+void OverridingConfig::setMainWindow(int, int, bool) {}

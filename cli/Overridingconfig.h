@@ -50,6 +50,11 @@ public:
     std::string getLimitToText() override;
     void setLimitToText(std::string text) override;
     void getExtractSizeWindow(std::uint64_t* minimum, std::uint64_t* maximum) override;
+    // The windows' own settings, as saved; a run from the command line changes none of them.
+    std::string getOutputFolder() override;
+    void setOutputFolder(std::string folder) override;
+    bool getMainWindow(int* width, int* height, bool* maximized) override;
+    void setMainWindow(int width, int height, bool maximized) override;
 
 private:
     const char* overriddenEnabled(const char* key, const char* pluginId) const;
