@@ -50,6 +50,7 @@ IController* GlintfetchBuilder::build() {
     extractModel->addObserver(extractView);
 
     mainView->setAddExtractFileController(factory->createAddExtractFileController(mainView));
+    mainView->setAddDeviceController(factory->createAddDeviceController(mainView));
     mainView->setRemoveExtractFileController(
         factory->createRemoveExtractFileController(mainView));
     mainView->setExitController(factory->createCloseViewController(mainView));

@@ -1,5 +1,6 @@
 #include "app/Glintfetchfactory.h"
 
+#include "app/Adddevicecontroller.h"
 #include "app/Addextractfilecontroller.h"
 #include "app/Closeviewcontroller.h"
 #include "app/Extractcancelcontroller.h"
@@ -125,6 +126,10 @@ IController* GlintfetchFactory::keepController(Controller* controller) {
 
 IController* GlintfetchFactory::createAddExtractFileController(IMainView* view) {
     return keepController(new AddExtractFileController(view));
+}
+
+IController* GlintfetchFactory::createAddDeviceController(IMainView* view) {
+    return keepController(new AddDeviceController(view));
 }
 
 IController* GlintfetchFactory::createRemoveExtractFileController(IMainView* view) {

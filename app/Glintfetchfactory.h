@@ -41,6 +41,7 @@ public:
     IPluginOptionView* createPluginOptionView(IView* parent) override;
     IExtractView* createExtractView(IView* parent) override;
     IController* createAddExtractFileController(IMainView* mainView) override;
+    IController* createAddDeviceController(IMainView* mainView) override;
     IController* createRemoveExtractFileController(IMainView* mainView) override;
     IController* createOpenViewController(IView* view) override;
     IController* createCloseViewController(IView* view) override;

@@ -40,6 +40,7 @@ public:
     virtual IPluginOptionView* createPluginOptionView(IView* parent) = 0;
     virtual IExtractView* createExtractView(IView* parent) = 0;
     virtual IController* createAddExtractFileController(IMainView* mainView) = 0;
+    virtual IController* createAddDeviceController(IMainView* mainView) = 0;
     virtual IController* createRemoveExtractFileController(IMainView* mainView) = 0;
     virtual IController* createOpenViewController(IView* view) = 0;
     virtual IController* createCloseViewController(IView* view) = 0;

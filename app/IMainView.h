@@ -24,6 +24,7 @@ public:
     // Gives the window, not yet shown, that client size (and state) to open with.
     virtual void placeWindow(int width, int height, bool maximized) = 0;
     virtual void setAddExtractFileController(IController* controller) = 0;
+    virtual void setAddDeviceController(IController* controller) = 0;
     virtual void setRemoveExtractFileController(IController* controller) = 0;
     virtual void setExitController(IController* controller) = 0;
     virtual void setFileOptionController(IController* controller) = 0;

@@ -106,8 +106,12 @@ void MainView::placeWindow(int width, int height, bool maximized) {
     if (maximized) mainForm->SetWindowState(wsMaximized);
 }
 
+void MainView::setAddDeviceController(IController* controller) {
+    wire(controller, {menuItem(0, 1)});
+}
+
 void MainView::setRemoveExtractFileController(IController* controller) {
-    wire(controller, {menuItem(0, 1), popupItem(1)});
+    wire(controller, {menuItem(0, 2), popupItem(1)});
     EventController* handler = asEventController(controller);
     if (handler == nullptr) return;
     TFolderListView* list = mainForm->targetList;
@@ -118,7 +122,7 @@ void MainView::setRemoveExtractFileController(IController* controller) {
     });
 }
 
-void MainView::setExitController(IController* controller) { wire(controller, {menuItem(0, 3)}); }
+void MainView::setExitController(IController* controller) { wire(controller, {menuItem(0, 4)}); }
 
 void MainView::setFileOptionController(IController* controller) {
     wire(controller, {menuItem(1, 0)});

@@ -28,6 +28,7 @@ public:
     void getWindowPlacement(int* width, int* height, bool* maximized) override;
     void placeWindow(int width, int height, bool maximized) override;
     void setAddExtractFileController(IController* controller) override;
+    void setAddDeviceController(IController* controller) override;
     void setRemoveExtractFileController(IController* controller) override;
     void setExitController(IController* controller) override;
     void setFileOptionController(IController* controller) override;

@@ -94,6 +94,7 @@ TMainForm::TMainForm(TComponent* owner) : TBaseForm(owner) {
     TMenuItem* bar = mainMenu->Items();
     TMenuItem* file = addItem(this, bar, "File", "ファイル(&F)");
     addItem(this, file, "Insert", "追加(&I)...");
+    addItem(this, file, "AddDevice", "デバイスを追加(&V)...");
     addItem(this, file, "Delete", "削除(&D)");
     addItem(this, file, "N8", "-");
     addItem(this, file, "Exit", "終了(&X)");

@@ -19,7 +19,7 @@ class TTreeNode;
 // event controller finds the form (and its view) from the control that raised an event.
 //
 // The menu items that are not members are reached by their place in the menu bar: File (0) holds
-// Insert, Delete, a separator and Exit; Option (1) holds FileSpec and DataSpec; Help (2) Version.
+// Insert, AddDevice, Delete, a separator and Exit; Option (1) holds FileSpec and DataSpec; Help (2) Version.
 class TMainForm : public TBaseForm {
 public:
     explicit TMainForm(TComponent* owner);

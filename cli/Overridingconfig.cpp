@@ -84,10 +84,6 @@ void OverridingConfig::setLimitFromText(std::string text) { saved->setLimitFromT
 std::string OverridingConfig::getLimitToText() { return saved->getLimitToText(); }
 void OverridingConfig::setLimitToText(std::string text) { saved->setLimitToText(std::move(text)); }
 
-// The windowed program's choice; a run from the command line names its own folder and keeps none.
-std::string OverridingConfig::getOutputFolder() { return saved->getOutputFolder(); }
-void OverridingConfig::setOutputFolder(std::string folder) { saved->setOutputFolder(std::move(folder)); }
-
 void OverridingConfig::getExtractSizeWindow(std::uint64_t* minimum, std::uint64_t* maximum) {
     saved->getExtractSizeWindow(minimum, maximum);
     if (minimumBytes) *minimum = *minimumBytes;

@@ -49,8 +49,6 @@ public:
     void setLimitFromText(std::string text) override;
     std::string getLimitToText() override;
     void setLimitToText(std::string text) override;
-    std::string getOutputFolder() override;
-    void setOutputFolder(std::string folder) override;
     void getExtractSizeWindow(std::uint64_t* minimum, std::uint64_t* maximum) override;
     std::string getOutputFolder() override;
     void setOutputFolder(std::string folder) override;

@@ -32,6 +32,9 @@ void FileSelectView::show()
     if (multiSelect) {
         options << ofAllowMultiSelect;
     }
+    if (devicesShown) {
+        options << ofShowDevices;
+    }
     dialog->SetOptions(options);
     if (!dialog->Execute()) {
         dialog->Files()->Clear();
@@ -97,6 +100,11 @@ void FileSelectView::setMultiSelect(bool newMultiSelect)
 void FileSelectView::setHiddenShown(bool shown)
 {
     hiddenShown = shown;
+}
+
+void FileSelectView::setDevicesShown(bool shown)
+{
+    devicesShown = shown;
 }
 
 std::string FileSelectView::getFileName()

@@ -31,6 +31,7 @@ public:
     bool isMultiSelect() override;
     void setMultiSelect(bool multiSelect) override;
     void setHiddenShown(bool shown) override;
+    void setDevicesShown(bool shown) override;
     std::string getFileName() override;
     std::string getFileName(unsigned index) override;
     unsigned getFileCount() override;
@@ -41,4 +42,5 @@ private:
     std::string path;
     bool multiSelect;
     bool hiddenShown = true;
+    bool devicesShown = false;
 };

@@ -15,6 +15,8 @@ public:
     virtual void setMultiSelect(bool multiSelect) = 0;
     // Whether files and folders whose names start with "." are listed; they are unless told.
     virtual void setHiddenShown(bool shown) = 0;
+    // Whether device files (disks, SD cards) are listed; they are not unless told.
+    virtual void setDevicesShown(bool shown) = 0;
     virtual std::string getFileName() = 0;
     virtual std::string getFileName(unsigned index) = 0;
     virtual unsigned getFileCount() = 0;

@@ -58,6 +58,11 @@ bool TOpenDialog::Execute()
         if (options.Contains(ofForceShowHidden)) {
             dialog.setFilter(dialog.filter() | QDir::Hidden);
         }
+        if (options.Contains(ofShowDevices)) {
+            // The desktop's own dialog knows no device files.
+            dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+            dialog.setFilter(dialog.filter() | QDir::System);
+        }
         QStringList filters = nameFilters(filter);
         if (!filters.isEmpty()) {
             dialog.setNameFilters(filters);

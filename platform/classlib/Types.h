@@ -180,5 +180,7 @@ enum TOpenOption {
     ofEnableSizing,
     ofDontAddToRecent,
     ofForceShowHidden,
+    // Lists device files too (disks, SD cards), which are not regular files.
+    ofShowDevices,
 };
 typedef TSet<TOpenOption> TOpenOptions;

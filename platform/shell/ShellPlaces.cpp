@@ -1,14 +1,35 @@
 #include "platform/shell/ShellPlaces.h"
 
+#include <dirent.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <vector>
 
 namespace {
+
+std::string& blockListFolder() {
+    static std::string folder;
+    return folder;
+}
+
+std::string& devicesFolder() {
+    static std::string folder;
+    return folder;
+}
+
+// Devices that hold no medium of their own: files mounted as disks and memory.
+bool isVirtualDisk(const std::string& name) {
+    for (const char* prefix : {"loop", "ram", "zram"}) {
+        if (name.compare(0, std::strlen(prefix), prefix) == 0) return true;
+    }
+    return false;
+}
 
 std::string environment(const char* name) {
     const char* value = std::getenv(name);
@@ -123,4 +144,28 @@ std::string ShellPlaces::join(const std::string& folder, const std::string& name
         return folder + name;
     }
     return folder + "/" + name;
+}
+
+std::vector<std::string> ShellPlaces::blockDevices() {
+    std::vector<std::string> devices;
+    const std::string list = blockListFolder().empty() ? "/sys/class/block" : blockListFolder();
+    DIR* folder = opendir(list.c_str());
+    if (folder == nullptr) return devices;
+    while (dirent* entry = readdir(folder)) {
+        std::string name = entry->d_name;
+        if (name.empty() || name[0] == '.' || isVirtualDisk(name)) continue;
+        // The kernel writes a device below a subfolder of /dev with "!" for "/" ("cciss!c0d0").
+        std::replace(name.begin(), name.end(), '!', '/');
+        devices.push_back(join(deviceFolder(), name));
+    }
+    closedir(folder);
+    std::sort(devices.begin(), devices.end());
+    return devices;
+}
+
+std::string ShellPlaces::deviceFolder() { return devicesFolder().empty() ? "/dev" : devicesFolder(); }
+
+void ShellPlaces::setDeviceFolders(const std::string& listFolder, const std::string& devices) {
+    blockListFolder() = listFolder;
+    devicesFolder() = devices;
 }

@@ -20,6 +20,15 @@ public:
     // folder itself when the user has none).
     static bool hasDesktop();
 
+    // The block devices of the machine (disks, SD cards, their partitions), as paths in the
+    // device folder ("/dev/sdb1"), sorted; loop and RAM disks are left out. Read from the kernel's
+    // list of block devices ("/sys/class/block").
+    static std::vector<std::string> blockDevices();
+    static std::string deviceFolder();
+    // Where blockDevices looks: the kernel's list and the device folder. Tests point them at
+    // folders of their own; "" restores the machine's.
+    static void setDeviceFolders(const std::string& listFolder, const std::string& devices);
+
     // The file-system path of an absolute list; false for the desktop itself and for a place
     // whose folder is unknown.
     static bool resolve(const std::vector<ShellItemId>& items, std::string& path);

@@ -61,6 +61,46 @@ TEST_F(MainControllersTest, AChoiceWhileTheDialogIsOpenIsIgnored) {
     EXPECT_EQ(opens.size(), 2u);
 }
 
+// The machine's list of block devices and its device folder, made in the scratch folder.
+class DeviceFolders {
+public:
+    DeviceFolders(const std::string& list, const std::string& devices) { ShellPlaces::setDeviceFolders(list, devices); }
+    ~DeviceFolders() { ShellPlaces::setDeviceFolders("", ""); }
+};
+
+TEST_F(MainControllersTest, AddingADeviceOffersTheBlockDevicesAndTellsOfOneThatCannotBeRead) {
+    view->setAddDeviceController(factory->createAddDeviceController(view));
+    for (const char* name : {"sdb", "mmcblk0p1", "loop3"}) writeFile(std::string("block/") + name + "/dev", "8:16");
+    const std::string sdb = writeFile("dev/sdb", "a disk");
+    writeFile("dev/loop3", "an image");
+    DeviceFolders folders(scratch() + "/block", scratch() + "/dev");
+    // The SD card's partition is listed by the kernel but its device cannot be opened.
+    const std::string card = scratch() + "/dev/mmcblk0p1";
+    openFiles = {sdb, card};
+    choose(item("AddDevice"));
+    ASSERT_EQ(opens.size(), 1u);
+    EXPECT_EQ(opens[0].InitialDir, scratch() + "/dev");
+    EXPECT_EQ(opens[0].Filter, "デバイス|mmcblk0p1;sdb");
+    EXPECT_TRUE(opens[0].Options.Contains(ofShowDevices));
+    EXPECT_TRUE(opens[0].Options.Contains(ofAllowMultiSelect));
+    EXPECT_EQ(captions(), std::vector<std::string>{"sdb"});
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].Type, mtError);
+    EXPECT_NE(messages[0].Text.find("権限"), std::string::npos) << messages[0].Text;
+    EXPECT_NE(messages[0].Text.find(card), std::string::npos) << messages[0].Text;
+}
+
+TEST_F(MainControllersTest, WithoutBlockDevicesNoDialogOpens) {
+    view->setAddDeviceController(factory->createAddDeviceController(view));
+    writeFile("block/loop0/dev", "7:0");
+    DeviceFolders folders(scratch() + "/block", scratch() + "/dev");
+    choose(item("AddDevice"));
+    EXPECT_TRUE(opens.empty());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].Type, mtInformation);
+    EXPECT_TRUE(captions().empty());
+}
+
 TEST_F(MainControllersTest, RemovingTakesOnlyTheSelectedRows) {
     view->setRemoveExtractFileController(factory->createRemoveExtractFileController(view));
     for (const char* name : {"a.dat", "b.dat", "c.dat"}) view->addExtractFile(writeFile(name, "x"));

@@ -83,8 +83,9 @@ TEST_F(MainViewTest, TheFormIsTheApplicationsMainFormWithItsControlsAndMenus) {
     };
     const Entry entries[] = {
         {0, -1, "File", "ファイル(&F)"},          {0, 0, "Insert", "追加(&I)..."},
-        {0, 1, "Delete", "削除(&D)"},             {0, 2, "N8", "-"},
-        {0, 3, "Exit", "終了(&X)"},               {1, -1, "Option", "設定(&O)"},
+        {0, 1, "AddDevice", "デバイスを追加(&V)..."},
+        {0, 2, "Delete", "削除(&D)"},             {0, 3, "N8", "-"},
+        {0, 4, "Exit", "終了(&X)"},               {1, -1, "Option", "設定(&O)"},
         {1, 0, "FileSpec", "ファイル設定(&F)..."}, {1, 1, "DataSpec", "プラグイン設定(&P)..."},
         {2, -1, "Help", "ヘルプ(&H)"},            {2, 0, "Version", "バージョン情報(&A)"},
     };
@@ -266,6 +267,7 @@ TEST_F(MainViewTest, EachSetterWiresItsControlsToAnEventControllerOnly) {
     };
     const Case cases[] = {
         {&IMainView::setAddExtractFileController, {"Insert", "PopInsert"}},
+        {&IMainView::setAddDeviceController, {"AddDevice"}},
         {&IMainView::setRemoveExtractFileController, {"Delete", "PopDelete"}},
         {&IMainView::setExitController, {"Exit"}},
         {&IMainView::setFileOptionController, {"FileSpec"}},

@@ -1,3 +1,4 @@
+#include "app/Adddevicecontroller.h"
 #include "app/Addextractfilecontroller.h"
 #include "app/Closeviewcontroller.h"
 #include "app/Extractcancelcontroller.h"
@@ -76,6 +77,7 @@ TEST_F(BuilderTest, EveryControlIsServedByItsControllerAndNothingIsShownYet) {
     const Case cases[] = {
         {"Insert", &item("Insert")->OnClick, is<AddExtractFileController>},
         {"PopInsert", &item("PopInsert")->OnClick, is<AddExtractFileController>},
+        {"AddDevice", &item("AddDevice")->OnClick, is<AddDeviceController>},
         {"Delete", &item("Delete")->OnClick, is<RemoveExtractFileController>},
         {"PopDelete", &item("PopDelete")->OnClick, is<RemoveExtractFileController>},
         {"Exit", &item("Exit")->OnClick, is<CloseViewController>},

@@ -3,6 +3,7 @@
 #include "platform/shell/ShellAllocator.h"
 #include "platform/shell/ShellEnumerator.h"
 #include "platform/shell/ShellFolder.h"
+#include "platform/shell/ShellPlaces.h"
 #include "tests/platform/shell/WithoutRoot.h"
 
 #include <gtest/gtest.h>
@@ -191,6 +192,22 @@ TEST_F(ShellNamespaceTest, DesktopChildrenAreHomeDesktopWhenPresentAndRoot) {
     std::ofstream(root / "config" / "user-dirs.dirs") << "XDG_DESKTOP_DIR=\"$HOME/机\"\n";
     EXPECT_EQ(children("", all), (std::vector<std::string>{"ホーム", "デスクトップ", "ファイルシステム"}));
     EXPECT_EQ(children("", ShellEnumNonFolders), std::vector<std::string>{});
+}
+
+TEST_F(ShellNamespaceTest, BlockDevicesAreTheKernelsDisksInTheDeviceFolderWithoutVirtualOnes) {
+    for (const char* name : {"sdb", "sda1", "mmcblk0", "loop7", "ram0", "zram0", "cciss!c0d0"}) {
+        fs::create_directories(root / "block" / name);
+    }
+    ShellPlaces::setDeviceFolders((root / "block").string(), (root / "dev").string());
+    const std::string dev = (root / "dev").string();
+    EXPECT_EQ(ShellPlaces::deviceFolder(), dev);
+    EXPECT_EQ(ShellPlaces::blockDevices(),
+              (std::vector<std::string>{dev + "/cciss/c0d0", dev + "/mmcblk0", dev + "/sda1", dev + "/sdb"}));
+    // A machine without the kernel's list has none to offer.
+    ShellPlaces::setDeviceFolders((root / "nothing").string(), dev);
+    EXPECT_TRUE(ShellPlaces::blockDevices().empty());
+    ShellPlaces::setDeviceFolders("", "");
+    EXPECT_EQ(ShellPlaces::deviceFolder(), "/dev");
 }
 
 TEST_F(ShellNamespaceTest, PlacesResolveToTheirFolders) {
