@@ -77,6 +77,3 @@ typedef TMethodClosure<TObject*, TTreeNode*, bool&> TTVEditingEvent;
 typedef TMethodClosure<TObject*, TTreeNode*, std::string&> TTVEditedEvent;
 // Files and folders were dropped on a control that accepts them.
 typedef TMethodClosure<TObject*, TWMDropFiles&> TDropFilesEvent;
-// A key went down in a control that has the focus; setting key to 0 keeps the control from
-// acting on it.
-typedef TMethodClosure<TObject*, WORD&, TShiftState> TKeyEvent;

@@ -55,8 +55,6 @@ public:
     int TabOrder() const { return tabOrder; }
     void SetTabOrder(int order);
 
-    TKeyEvent OnKeyDown;
-
     // Where dropped files arrive; the default does nothing.
     virtual void WMDropFiles(TWMDropFiles& message);
 
