@@ -96,7 +96,8 @@ public:
     // may be read. Near the end of an input the window reaches past the file's last byte and
     // those bytes are zero, so a true result is only a candidate: extract checks it on the file.
     virtual bool detect(const unsigned char* data) = 0;
-    // Reads the input itself, by path, from the 64-bit offset (offsetHigh << 32 | offsetLow), and
+    // Reads the input itself, by path (or through ExtractHost::readInput, when the program hands
+    // out its services), from the 64-bit offset (offsetHigh << 32 | offsetLow), and
     // writes what it finds there to outputPath. Non-zero means data was extracted, and no other
     // plug-in is asked at this position; 0 means nothing was extracted, and the program deletes
     // outputPath and asks the next plug-in (getExtractFailure, below, tells why). The size window
@@ -232,6 +233,19 @@ typedef struct ExtractHost {
     /* Non-zero once the user has cancelled the run. A long extract may ask it from time to time,
      * remove what it wrote, and return 0 with EXTRACT_CANCELLED; any thread. */
     int (*isCancelled)(void* context);
+
+    /* The input of the extract call running now, read through the program: the same bytes the
+     * run scans, from its memory where it holds them and from its own open input elsewhere, so
+     * that a candidate rejected after a few small reads costs no system call (no open, no seek).
+     * Valid only inside extract, on its thread, for the input extract names; outside it,
+     * getInputSize answers 0 and readInput -1.
+     *
+     * getInputSize: the input's length in bytes as the run scans it (a device's whole size).
+     * readInput: copies up to count bytes from offset into target and returns how many it
+     * copied, fewer than count only where the input ends; -1 when the input cannot be read
+     * there, and target's bytes are then undefined. Neither asks whether the run was cancelled. */
+    uint64_t (*getInputSize)(void* context);
+    int64_t (*readInput)(void* context, uint64_t offset, unsigned char* target, uint32_t count);
 } ExtractHost;
 
 typedef struct ExtractPluginExtension {

@@ -106,6 +106,8 @@ void ExtractRun::perform() {
     pluginHold = model.pluginModel->holdPlugins();
     model.configModel->load();
     host.takeSettings();
+    folderPerFile = model.configModel->isCreateDirPerFile();
+    folderPerKind = model.configModel->isCreateDirPerData();
     model.pluginModel->loadPlugins(model.configModel);
     selectPlugins();
     refillStep = 999 * static_cast<std::uint64_t>(scanWindow);
@@ -119,6 +121,7 @@ void ExtractRun::perform() {
     foundPayload = factory->createValueObject();
     buffer = std::make_unique<ScanBuffer>(factory->createMemory(), factory->createMemory(),
                                           factory->createRandomAccessFile());
+    runInput = std::make_unique<RunInput>(*buffer, factory->createRandomAccessFile(), factory->createMemory());
 
     say("START", "抽出開始");
     started = true;
@@ -225,6 +228,8 @@ void ExtractRun::scanInput(const std::string& path) {
         const std::uint64_t size = entrySize(inputEntry);
         model.currentFileSize.store(size, relaxed);
         buffer->open(inputEntry, size);
+        runInput->open(inputEntry, size);
+        forgetFolders();
         scanFile(size);
         if (!cancelled()) say("EXTRACTED", "");
     } catch (const IOException& e) {
@@ -314,20 +319,40 @@ bool ExtractRun::extractAt(ActivePlugin& plugin, std::uint64_t position) {
     if (!guarded(plugin, "getKind", [&] { return plugin.plugin->getKind(); }, kindText)) return false;
     const std::string kind = pluginText(kindText);
     std::string lostFolder;
-    const std::string folder = targetFolder(kind, lostFolder);
-    const std::string outputName = claimOutputName(folder, kind);
+    bool checked = false;
+    std::string folder = knownFolder(kind, lostFolder, checked);
+    std::string outputName = claimOutputName(folder, kind);
     const std::string inputPath = inputEntry->getPath();
 
-    unsigned result = 0;
-    if (!guarded(plugin, "extract", [&] {
-            return plugin.plugin->extract(inputPath.c_str(), static_cast<unsigned>(position >> 32),
-                                          static_cast<unsigned>(position), outputName.c_str());
-        }, result)) {
-        result = 0;
+    unsigned result = callExtract(plugin, position, inputPath, outputName);
+    int failure = EXTRACT_NOTHING_FOUND;
+    std::string message;
+    if (result == 0 && plugin.usable && plugin.extension.reportsFailures() &&
+        !guarded(plugin, "getExtractFailure",
+                 [&] { return plugin.extension.getExtractFailure(plugin.plugin, message); }, failure)) {
+        failure = EXTRACT_NOTHING_FOUND;
+    }
+    if (result == 0 && failure == EXTRACT_OUTPUT_FAILED && !checked) {
+        // The folder was taken as made from an earlier find; it may have gone since. Made anew,
+        // the find gets its second chance, as it would have had with the folder looked at first.
+        discard(outputName);
+        forgetFolders();
+        lostFolder.clear();
+        folder = knownFolder(kind, lostFolder, checked);
+        outputName = claimOutputName(folder, kind);
+        result = callExtract(plugin, position, inputPath, outputName);
+        failure = EXTRACT_NOTHING_FOUND;
+        message.clear();
+        if (result == 0 && plugin.usable &&
+            !guarded(plugin, "getExtractFailure",
+                     [&] { return plugin.extension.getExtractFailure(plugin.plugin, message); }, failure)) {
+            failure = EXTRACT_NOTHING_FOUND;
+        }
     }
     if (result > 0) {
         model.extractedCount.store(model.extractedCount.load(relaxed) + 1, relaxed);
         ++nextNumber;
+        freeName.clear();
         model.report.addFound(kind);
         outputEntry->setPath(outputName);
         std::uint32_t high = 0;
@@ -344,22 +369,36 @@ bool ExtractRun::extractAt(ActivePlugin& plugin, std::uint64_t position) {
         model.notify(job, foundPayload, false);
         return true;
     }
-    if (plugin.usable) reportFailure(plugin, outputName, folder, lostFolder);
-    // The name was free before the attempt, so whatever lies there now is the attempt's own.
-    outputEntry->setPath(outputName);
-    outputEntry->remove();
+    // A plug-in that cannot say why it failed may have failed to write: the folders are looked at
+    // again before its next attempt.
+    if (!plugin.extension.reportsFailures() || failure == EXTRACT_OUTPUT_FAILED) forgetFolders();
+    if (plugin.usable) reportFailure(failure, message, outputName, folder, lostFolder);
+    discard(outputName);
     return false;
 }
 
-void ExtractRun::reportFailure(ActivePlugin& plugin, const std::string& outputName,
-                               const std::string& folder, const std::string& lostFolder) {
-    if (!plugin.extension.reportsFailures()) return;
-    std::string message;
-    int failure = EXTRACT_NOTHING_FOUND;
-    if (!guarded(plugin, "getExtractFailure",
-                 [&] { return plugin.extension.getExtractFailure(plugin.plugin, message); }, failure)) {
-        return;
+unsigned ExtractRun::callExtract(ActivePlugin& plugin, std::uint64_t position, const std::string& inputPath,
+                                 const std::string& outputName) {
+    unsigned result = 0;
+    host.setInput(runInput.get());
+    if (!guarded(plugin, "extract", [&] {
+            return plugin.plugin->extract(inputPath.c_str(), static_cast<unsigned>(position >> 32),
+                                          static_cast<unsigned>(position), outputName.c_str());
+        }, result)) {
+        result = 0;
     }
+    host.setInput(nullptr);
+    return result;
+}
+
+// The name was free before the attempt, so whatever lies there now is the attempt's own.
+void ExtractRun::discard(const std::string& outputName) {
+    outputEntry->setPath(outputName);
+    if (!outputEntry->remove() && outputEntry->exists()) freeName.clear();
+}
+
+void ExtractRun::reportFailure(int failure, std::string message, const std::string& outputName,
+                               const std::string& folder, const std::string& lostFolder) {
     if (failure == EXTRACT_OUTPUT_FAILED) {
         model.report.addUnwritten();
         // A folder that could not be made has been told already: it is the cause.
@@ -378,6 +417,21 @@ void ExtractRun::reportFailure(ActivePlugin& plugin, const std::string& outputNa
     }
 }
 
+std::string ExtractRun::knownFolder(const std::string& kind, std::string& lost, bool& checked) {
+    for (const auto& known : knownFolders) {
+        if (known.first == kind) {
+            checked = false;
+            return known.second;
+        }
+    }
+    checked = true;
+    std::string folder = targetFolder(kind, lost);
+    if (lost.empty()) knownFolders.emplace_back(kind, folder);
+    return folder;
+}
+
+void ExtractRun::forgetFolders() { knownFolders.clear(); }
+
 std::string ExtractRun::targetFolder(const std::string& kind, std::string& lost) {
     folderEntry->setPath(outputDirectory);
     const std::string root = folderEntry->getPath();
@@ -387,11 +441,11 @@ std::string ExtractRun::targetFolder(const std::string& kind, std::string& lost)
                                       ? "出力先「" + root + "」はフォルダーではありません。"
                                       : "出力先のフォルダー「" + root + "」がありません。");
     }
-    if (model.configModel->isCreateDirPerFile()) {
+    if (folderPerFile) {
         folderEntry->setPath(root + "/" + inputEntry->getName());
         if (lost.empty()) ensureFolder(folderEntry, lost);
     }
-    if (model.configModel->isCreateDirPerData()) {
+    if (folderPerKind) {
         targetEntry->setPath(folderEntry->getPath() + "/" + kind);
         if (lost.empty()) ensureFolder(targetEntry, lost);
     } else {
@@ -423,8 +477,12 @@ std::string ExtractRun::claimOutputName(const std::string& folder, const std::st
         char number[16];
         std::snprintf(number, sizeof number, "%05u", static_cast<unsigned>(nextNumber));
         std::string name = prefix + number + extension;
+        if (name == freeName) return name;
         outputEntry->setPath(name);
-        if (!outputEntry->exists()) return name;
+        if (!outputEntry->exists()) {
+            freeName = name;
+            return name;
+        }
         ++nextNumber;
     }
 }

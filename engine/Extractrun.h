@@ -2,6 +2,7 @@
 
 #include "engine/Pluginextension.h"
 #include "engine/Runhost.h"
+#include "engine/Runinput.h"
 #include "engine/Runreport.h"
 #include "engine/Scanbuffer.h"
 #include "engine/Signaturematcher.h"
@@ -10,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 class ExtractModel;
@@ -58,13 +60,20 @@ private:
                const SignatureMatcher::Candidate* matched, const SignatureMatcher::Candidate* end);
     bool advanceTo(std::uint64_t position);
     bool extractAt(ActivePlugin& active, std::uint64_t position);
+    unsigned callExtract(ActivePlugin& active, std::uint64_t position, const std::string& inputPath,
+                         const std::string& outputName);
     // The folder that receives the find, made as the settings ask. lost names a folder that is
     // missing and cannot be made (told in the log once), else stays empty.
     std::string targetFolder(const std::string& kind, std::string& lost);
+    // The same, from what this input's earlier finds of the kind made sure of; checked is false
+    // when it was looked at anew.
+    std::string knownFolder(const std::string& kind, std::string& lost, bool& checked);
+    void forgetFolders();
     bool ensureFolder(IResource* entry, std::string& lost);
     std::string claimOutputName(const std::string& folder, const std::string& kind);
-    void reportFailure(ActivePlugin& active, const std::string& outputName,
+    void reportFailure(int failure, std::string message, const std::string& outputName,
                        const std::string& folder, const std::string& lostFolder);
+    void discard(const std::string& outputName);
 
     // Runs call on the plug-in; false, with the plug-in left out, when it threw.
     template <class Result, class Call>
@@ -107,6 +116,17 @@ private:
     IValueObject* payload = nullptr;
     IValueObject* foundPayload = nullptr;
     std::unique_ptr<ScanBuffer> buffer;
+    std::unique_ptr<RunInput> runInput;
+    // The settings' two folder options, taken once with the settings.
+    bool folderPerFile = false;
+    bool folderPerKind = false;
+    // The folders made sure of for the current input, by kind: a failed attempt costs no look at
+    // the file system then. Forgotten at every input and whenever a write failed, so that a
+    // folder removed meanwhile is made again.
+    std::vector<std::pair<std::string, std::string>> knownFolders;
+    // An output name known to be free: the last one claimed, while its number stands and only
+    // attempts that left nothing (or whose leavings were removed) have used it.
+    std::string freeName;
 
     bool started = false;
     std::vector<std::string> heldLines;

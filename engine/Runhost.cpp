@@ -1,6 +1,7 @@
 #include "engine/Runhost.h"
 
 #include "engine/IConfigModel.h"
+#include "engine/Runinput.h"
 
 #include <utility>
 
@@ -10,6 +11,8 @@ RunHost::RunHost(IConfigModel* config, std::function<bool()> cancelled)
     host.context = this;
     host.getExtractSizeWindow = &RunHost::sizeWindow;
     host.isCancelled = &RunHost::isCancelled;
+    host.getInputSize = &RunHost::inputSize;
+    host.readInput = &RunHost::readInput;
 }
 
 void RunHost::takeSettings() {
@@ -40,4 +43,20 @@ void RunHost::sizeWindow(void* context, uint64_t* minimum, uint64_t* maximum) {
 
 int RunHost::isCancelled(void* context) {
     return static_cast<RunHost*>(context)->cancelled() ? 1 : 0;
+}
+
+uint64_t RunHost::inputSize(void* context) {
+    const RunInput* input = static_cast<RunHost*>(context)->current;
+    return input != nullptr ? input->size() : 0;
+}
+
+int64_t RunHost::readInput(void* context, uint64_t offset, unsigned char* target, uint32_t count) {
+    RunInput* input = static_cast<RunHost*>(context)->current;
+    if (input == nullptr) return -1;
+    // Nothing may be thrown back into a plug-in.
+    try {
+        return input->read(offset, target, count);
+    } catch (...) {
+        return -1;
+    }
 }

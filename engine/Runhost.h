@@ -6,9 +6,10 @@
 #include <functional>
 
 class IConfigModel;
+class RunInput;
 
 // The program's services as a run hands them to its plug-ins (ExtractHost): the settings' whole
-// 64-bit size window and whether the user has cancelled. It lives as long as the run, which
+// 64-bit size window, whether the user has cancelled, and the input of the running extract. It lives as long as the run, which
 // withdraws it from every plug-in before it ends.
 class RunHost {
 public:
@@ -25,15 +26,21 @@ public:
 
     const ExtractHost* table() const { return &host; }
 
+    // The input plug-ins read through the host from here on; null outside an extract.
+    void setInput(RunInput* input) { current = input; }
+
 private:
     static void sizeWindow(void* context, uint64_t* minimum, uint64_t* maximum);
     static int isCancelled(void* context);
+    static uint64_t inputSize(void* context);
+    static int64_t readInput(void* context, uint64_t offset, unsigned char* target, uint32_t count);
     void readWindow(std::uint64_t& low, std::uint64_t& high) const;
 
     IConfigModel* config;
     std::function<bool()> cancelled;
     ExtractHost host;
     bool taken = false;
+    RunInput* current = nullptr;
     std::uint64_t minimum = 0;
     std::uint64_t maximum = UINT64_MAX;
 };

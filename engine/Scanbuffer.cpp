@@ -27,6 +27,8 @@ void ScanBuffer::reserve(std::uint32_t positionsPerBlock, std::uint32_t windowSi
     ahead->setSize(blockPositions + window);
     bytes = memory->getPointer();
     count = 0;
+    blockStart = 0;
+    heldBytes = 0;
 }
 
 void ScanBuffer::open(IResource* input, std::uint64_t inputSize) {
@@ -34,6 +36,8 @@ void ScanBuffer::open(IResource* input, std::uint64_t inputSize) {
     file->setFile(input);
     size = inputSize;
     count = 0;
+    blockStart = 0;
+    heldBytes = 0;
 }
 
 void ScanBuffer::readBlock(IMemory* target, std::uint64_t start, std::int32_t& got) {
@@ -42,6 +46,8 @@ void ScanBuffer::readBlock(IMemory* target, std::uint64_t start, std::int32_t& g
 }
 
 void ScanBuffer::load(std::uint64_t start) {
+    // Until the block is in, nothing in memory may be taken for the input's bytes.
+    heldBytes = 0;
     std::int32_t got = 0;
     bool fetched = false;
     {
@@ -67,6 +73,8 @@ void ScanBuffer::load(std::uint64_t start) {
     const std::uint64_t valid =
         std::min<std::uint64_t>(got > 0 ? static_cast<std::uint64_t>(got) : 0, left);
     const std::uint32_t total = memory->getSize();
+    blockStart = start;
+    heldBytes = static_cast<std::uint32_t>(std::min<std::uint64_t>(valid, total));
     if (valid < total) {
         std::memset(target + valid, 0, total - static_cast<std::size_t>(valid));
     }

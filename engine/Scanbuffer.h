@@ -42,6 +42,10 @@ public:
     // The block's first byte, followed by positions() + window bytes.
     const unsigned char* data() const { return bytes; }
     std::uint32_t positions() const { return count; }
+    // The input's offset of data()[0], and how many bytes from there are the input's own (the
+    // rest, up to positions() + window, are the zeros past its end). Both 0 before a load.
+    std::uint64_t first() const { return blockStart; }
+    std::uint32_t held() const { return heldBytes; }
 
 private:
     // The state of the read ahead, shared with the reader thread under mutex.
@@ -62,6 +66,8 @@ private:
     std::uint64_t size = 0;
     const unsigned char* bytes = nullptr;
     std::uint32_t count = 0;
+    std::uint64_t blockStart = 0;
+    std::uint32_t heldBytes = 0;
 
     std::mutex mutex;
     std::condition_variable changed;

@@ -12,10 +12,21 @@ bool hostCanCancel(const ExtractHost* host)
            host->isCancelled != nullptr;
 }
 
+bool hostReadsInput(const ExtractHost* host)
+{
+    return host != nullptr && host->size >= offsetof(ExtractHost, readInput) + sizeof host->readInput &&
+           host->getInputSize != nullptr && host->readInput != nullptr;
+}
+
 }
 
 FileSource::FileSource(const char* path, const ExtractHost* host) : host(host)
 {
+    if (hostReadsInput(host)) {
+        hosted = true;
+        length = host->getInputSize(host->context);
+        return;
+    }
     file = std::fopen(path, "rb");
     if (file == nullptr) {
         return;
@@ -38,17 +49,34 @@ FileSource::~FileSource()
 
 bool FileSource::isOpen() const
 {
-    return file != nullptr;
+    return hosted || file != nullptr;
 }
 
 std::size_t FileSource::readAt(std::uint64_t position, unsigned char* target, std::size_t count)
 {
-    if (file == nullptr || cancelled || position >= length) {
+    if (!isOpen() || cancelled || position >= length) {
         return 0;
     }
     if (hostCanCancel(host) && host->isCancelled(host->context) != 0) {
         cancelled = true;
         return 0;
+    }
+    if (hosted) {
+        std::size_t done = 0;
+        while (done < count) {
+            const std::size_t left = count - done;
+            const auto piece = static_cast<std::uint32_t>(left < 0x40000000u ? left : 0x40000000u);
+            const std::int64_t got = host->readInput(host->context, position + done, target + done, piece);
+            if (got < 0) {
+                readError = true;
+                break;
+            }
+            done += static_cast<std::size_t>(got);
+            if (static_cast<std::uint32_t>(got) < piece) {
+                break;
+            }
+        }
+        return done;
     }
     if (std::fseek(file, static_cast<long>(position), SEEK_SET) != 0) {
         readError = true;

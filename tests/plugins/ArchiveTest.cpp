@@ -408,7 +408,7 @@ TEST_P(ArchiveCancelTest, LongDecodeStopsOnceTheRunIsCancelled)
     const ExtractPluginExtension* extension = getExtension();
 
     for (int cancelAfter : {1000000, 5}) {
-        CountingHost counting{{sizeof(ExtractHost), nullptr, &noWindow, &countAndCancel}, 0, cancelAfter};
+        CountingHost counting{{sizeof(ExtractHost), nullptr, &noWindow, &countAndCancel, nullptr, nullptr}, 0, cancelAfter};
         counting.host.context = &counting;
         extension->setHost(plugin.get(), &counting.host);
         unsigned result = plugin->extract(input.c_str(), 0, 0, output.c_str());

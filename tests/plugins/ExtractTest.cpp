@@ -217,7 +217,7 @@ TEST_P(SizeWindowTest, TheWholeWindowOfTheHostOutranksTheIntView)
     Candidate candidate = writeCandidate(folder, file);
 
     WholeWindow window;
-    const ExtractHost host{sizeof(ExtractHost), &window, &WholeWindow::get, &WholeWindow::notCancelled};
+    const ExtractHost host{sizeof(ExtractHost), &window, &WholeWindow::get, &WholeWindow::notCancelled, nullptr, nullptr};
     // The int view alone would refuse every candidate.
     config.maximumSize = 10;
     extension->setHost(plugin.get(), &host);
