@@ -215,6 +215,8 @@ struct Bench {
             active.push_back(plugin);
             window = std::max(window, plugin->getWindowSize());
         }
+        // The run compiles its patterns before "START": so does this.
+        matcher.prepare();
         Bytes padded(corpus);
         padded.resize(corpus.size() + window, 0);
         const unsigned char* data = padded.data();
@@ -491,7 +493,7 @@ int main(int argc, char** argv) {
     std::printf("  run / bare limit          %7.3f  (at least 0.9)\n", bestBare / bestRun);
     std::printf("  run / read() + memchr     %7.3f\n", bestRead / bestRun);
     if (bestSilent < 1e30) {
-        std::printf("  36 plug-ins / 6 plug-ins  %7.3f  (at least 0.9)\n", bestRun / bestSilent);
+        std::printf("  30 more plug-ins / run    %7.3f  (at least 0.9)\n", bestRun / bestSilent);
     }
     if (sparseGiB != 0) {
         std::printf("  peak resident memory     %6.1f MiB  (under 64 MiB)\n", peakOverSparse);
