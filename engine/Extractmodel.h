@@ -58,11 +58,12 @@ public:
     // the same either way; only the time differs. For comparisons (tests, benchmarks).
     void setSignaturesUsed(bool used);
 
-    // The most memory each of a run's two buffers (the one scanned, the one read ahead) takes:
-    // positions per block plus the largest window. Both together stay within 64 MiB, whatever
-    // window a plug-in asks for.
-    static constexpr std::uint32_t blockPositions = 4u << 20;
+    // The run's blocks: positions per block plus the largest window each, as many as fit the
+    // budget (one scanned, the others read ahead), two at the least. A block never takes more
+    // than maxBufferSize, so that two stay within the budget whatever window a plug-in asks for.
+    static constexpr std::uint32_t blockPositions = 1u << 20;
     static constexpr std::uint32_t maxBufferSize = 32u << 20;
+    static constexpr std::uint64_t bufferBudget = 2 * std::uint64_t{maxBufferSize};
     // A plug-in asking for a larger window, or for none at all, is left out with a log line.
     static constexpr std::uint32_t maxWindowSize = maxBufferSize - blockPositions;
 

@@ -18,10 +18,6 @@ namespace {
 
 constexpr auto relaxed = std::memory_order_relaxed;
 
-// The matcher's candidates are gathered this many positions at a time, so that their list stays
-// small even where a pattern matches at every byte.
-constexpr std::uint32_t matchPositions = 64 * 1024;
-
 std::string pluginText(const char* text) {
     return text != nullptr ? std::string(text) : std::string();
 }
@@ -119,8 +115,9 @@ void ExtractRun::perform() {
     outputEntry = factory->createResource();
     payload = factory->createValueObject();
     foundPayload = factory->createValueObject();
-    buffer = std::make_unique<ScanBuffer>(factory->createMemory(), factory->createMemory(),
-                                          factory->createRandomAccessFile());
+    IGlintfetchFactory* made = factory.get();
+    buffer = std::make_unique<ScanBuffer>([made] { return made->createMemory(); },
+                                          [made] { return made->createRandomAccessFile(); });
     runInput = std::make_unique<RunInput>(*buffer, factory->createRandomAccessFile(), factory->createMemory());
 
     say("START", "抽出開始");
@@ -133,7 +130,7 @@ void ExtractRun::perform() {
         finish(RunReport::Ending::failed, "有効なプラグインがないため、何も調べられません。");
         return;
     }
-    buffer->reserve(ExtractModel::blockPositions, scanWindow);
+    buffer->reserve(ExtractModel::blockPositions, scanWindow, ExtractModel::bufferBudget, &matcher);
 
     for (std::uint32_t index = 0; index < inputs.size() && !cancelled(); ++index) {
         model.currentFileIndex.store(index, relaxed);
@@ -231,8 +228,11 @@ void ExtractRun::scanInput(const std::string& path) {
         runInput->open(inputEntry, size);
         forgetFolders();
         scanFile(size);
+        // No reader may still hold the input when its entry moves on to the next one.
+        buffer->settle();
         if (!cancelled()) say("EXTRACTED", "");
     } catch (const IOException& e) {
+        buffer->settle();
         model.report.addFailedInput(path, e.getMessage());
         say("PROCESSING", "エラー発生：" + e.getMessage());
     }
@@ -242,41 +242,53 @@ void ExtractRun::scanFile(std::uint64_t size) {
     processedBefore = model.processedSize.load(relaxed);
     model.currentPosition.store(0, relaxed);
     nextBoundary = refillStep;
-    const bool matching = !matcher.empty();
     for (std::uint64_t start = 0; start < size; start += ExtractModel::blockPositions) {
         if (cancelled()) return;
         buffer->load(start);
         const unsigned char* data = buffer->data();
         const std::uint32_t count = buffer->positions();
-        for (std::uint32_t part = 0; part < count; part += matchPositions) {
-            const std::uint32_t length = std::min(matchPositions, count - part);
-            const unsigned char* partData = data + part;
-            const std::uint64_t partStart = start + part;
+        // The readers matched the block, or its first part when the candidates grew too many.
+        const std::vector<SignatureMatcher::Candidate>& ahead = buffer->candidates();
+        const std::uint32_t matched = std::min(buffer->matchedUpTo(), count);
+        if (!offerRange(start, data, 0, matched, ahead.data(), ahead.data() + ahead.size())) return;
+        for (std::uint32_t part = matched; part < count; part += ScanBuffer::matchPositions) {
+            const std::uint32_t length = std::min(ScanBuffer::matchPositions, count - part);
             candidates.clear();
-            if (matching) matcher.find(partData, length, candidates);
-            const SignatureMatcher::Candidate* next = candidates.data();
-            const SignatureMatcher::Candidate* last = next + candidates.size();
-            if (!everyPosition.empty()) {
-                for (std::uint32_t p = 0; p < length; ++p) {
-                    const SignatureMatcher::Candidate* here = next;
-                    while (next != last && next->position == p) ++next;
-                    if (!advanceTo(partStart + p)) return;
-                    offer(partStart + p, partData + p, here, next);
-                    if (!advanceTo(partStart + p + 1)) return;
-                }
-            } else {
-                while (next != last) {
-                    const SignatureMatcher::Candidate* here = next;
-                    const std::uint32_t p = here->position;
-                    while (next != last && next->position == p) ++next;
-                    if (!advanceTo(partStart + p)) return;
-                    offer(partStart + p, partData + p, here, next);
-                    if (!advanceTo(partStart + p + 1)) return;
-                }
+            matcher.find(data + part, length, candidates);
+            for (SignatureMatcher::Candidate& candidate : candidates) candidate.position += part;
+            if (!offerRange(start, data, part, part + length, candidates.data(),
+                            candidates.data() + candidates.size())) {
+                return;
             }
         }
         if (!advanceTo(start + count)) return;
     }
+}
+
+// The positions from begin to end of the block at start, with the matcher's candidates there
+// (relative to the block, ascending). False once the run is cancelled.
+bool ExtractRun::offerRange(std::uint64_t start, const unsigned char* data, std::uint32_t begin, std::uint32_t end,
+                            const SignatureMatcher::Candidate* next, const SignatureMatcher::Candidate* last) {
+    while (next != last && next->position < begin) ++next;
+    if (!everyPosition.empty()) {
+        for (std::uint32_t p = begin; p < end; ++p) {
+            const SignatureMatcher::Candidate* here = next;
+            while (next != last && next->position == p) ++next;
+            if (!advanceTo(start + p)) return false;
+            offer(start + p, data + p, here, next);
+            if (!advanceTo(start + p + 1)) return false;
+        }
+        return true;
+    }
+    while (next != last && next->position < end) {
+        const SignatureMatcher::Candidate* here = next;
+        const std::uint32_t p = here->position;
+        while (next != last && next->position == p) ++next;
+        if (!advanceTo(start + p)) return false;
+        offer(start + p, data + p, here, next);
+        if (!advanceTo(start + p + 1)) return false;
+    }
+    return true;
 }
 
 // Moves the scan to position, telling "PROCESSING" at every multiple of the refill step it passes

@@ -56,6 +56,8 @@ private:
     void declareSignatures(std::uint32_t slot);
     void scanInput(const std::string& path);
     void scanFile(std::uint64_t size);
+    bool offerRange(std::uint64_t start, const unsigned char* data, std::uint32_t begin, std::uint32_t end,
+                    const SignatureMatcher::Candidate* next, const SignatureMatcher::Candidate* last);
     void offer(std::uint64_t position, const unsigned char* window,
                const SignatureMatcher::Candidate* matched, const SignatureMatcher::Candidate* end);
     bool advanceTo(std::uint64_t position);

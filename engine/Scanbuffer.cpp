@@ -7,8 +7,16 @@
 #include <cstring>
 #include <utility>
 
-ScanBuffer::ScanBuffer(IMemory* memory, IMemory* ahead, IRandomAccessFile* file)
-    : memory(memory), ahead(ahead), file(file) {}
+namespace {
+
+// A block keeps at most about this many candidates from its readers; the rest of it is matched
+// by the run when it gets there.
+constexpr std::size_t heldCandidates = 64 * 1024;
+
+}  // namespace
+
+ScanBuffer::ScanBuffer(std::function<IMemory*()> makeMemory, std::function<IRandomAccessFile*()> makeFile)
+    : makeMemory(std::move(makeMemory)), makeFile(std::move(makeFile)) {}
 
 ScanBuffer::~ScanBuffer() {
     {
@@ -16,16 +24,41 @@ ScanBuffer::~ScanBuffer() {
         stopping = true;
     }
     changed.notify_all();
-    if (reader.joinable()) reader.join();
+    for (std::thread& reader : readers) reader.join();
 }
 
-void ScanBuffer::reserve(std::uint32_t positionsPerBlock, std::uint32_t windowSize) {
+unsigned ScanBuffer::readerThreads() {
+    const unsigned processors = std::thread::hardware_concurrency();
+    return std::clamp(processors > 1 ? processors - 1 : 1u, 1u, 4u);
+}
+
+void ScanBuffer::reserve(std::uint32_t positionsPerBlock, std::uint32_t windowSize, std::uint64_t budget,
+                         const SignatureMatcher* signatureMatcher) {
     settle();
     blockPositions = positionsPerBlock;
     window = windowSize;
-    memory->setSize(blockPositions + window);
-    ahead->setSize(blockPositions + window);
-    bytes = memory->getPointer();
+    matcher = signatureMatcher != nullptr && !signatureMatcher->empty() ? signatureMatcher : nullptr;
+    const std::uint64_t slotSize = std::uint64_t{blockPositions} + window;
+    // One block is the run's, the others are read ahead; two at the least, whatever the window.
+    const unsigned wanted = readerThreads() + 2;
+    const auto fitting = static_cast<unsigned>(std::min<std::uint64_t>(budget / slotSize, wanted));
+    const unsigned slotCount = std::max(2u, fitting);
+    const unsigned readerCount = slotCount - 1 < readerThreads() ? slotCount - 1 : readerThreads();
+
+    if (file == nullptr) file = makeFile();
+    while (slots.size() < slotCount) {
+        slots.emplace_back();
+        slots.back().memory = makeMemory();
+    }
+    for (Slot& slot : slots) slot.memory->setSize(static_cast<std::uint32_t>(slotSize));
+    while (readerFiles.size() < readerCount && readers.empty()) readerFiles.push_back(makeFile());
+    scratch = matcher != nullptr ? matcher->makeScratch() : nullptr;
+    readerScratch.clear();
+    for (std::size_t i = 0; i < readerFiles.size(); ++i) {
+        readerScratch.push_back(matcher != nullptr ? matcher->makeScratch() : nullptr);
+    }
+    current = slots.size();
+    bytes = slots.front().memory->getPointer();
     count = 0;
     blockStart = 0;
     heldBytes = 0;
@@ -38,86 +71,156 @@ void ScanBuffer::open(IResource* input, std::uint64_t inputSize) {
     count = 0;
     blockStart = 0;
     heldBytes = 0;
+    // Only an input of several blocks is read ahead; each reader opens it for itself, here, so
+    // that a failure to open is the caller's at once and the readers only ever read.
+    const std::uint64_t blocks = blockPositions == 0 ? 0 : (size + blockPositions - 1) / blockPositions;
+    const auto ahead = static_cast<unsigned>(std::min<std::uint64_t>(readerFiles.size(), blocks > 1 ? blocks - 1 : 0));
+    for (unsigned reader = 0; reader < ahead; ++reader) readerFiles[reader]->setFile(input);
+    const std::lock_guard<std::mutex> lock(mutex);
+    readersOpen = ahead;
 }
 
-void ScanBuffer::readBlock(IMemory* target, std::uint64_t start, std::int32_t& got) {
-    file->seek(static_cast<std::int32_t>(start >> 32), static_cast<std::uint32_t>(start));
-    got = file->read(target);
+void ScanBuffer::fill(Slot& slot, IRandomAccessFile* source, SignatureMatcher::Scratch* matcherScratch) {
+    slot.failure = nullptr;
+    slot.candidates.clear();
+    slot.positions = 0;
+    slot.held = 0;
+    slot.matched = 0;
+    try {
+        source->seek(static_cast<std::int32_t>(slot.start >> 32), static_cast<std::uint32_t>(slot.start));
+        const std::int32_t got = source->read(slot.memory);
+        unsigned char* target = slot.memory->getPointer();
+        const std::uint64_t left = size > slot.start ? size - slot.start : 0;
+        slot.positions = static_cast<std::uint32_t>(std::min<std::uint64_t>(left, blockPositions));
+        // A file that grew since its size was taken shows no more than that size.
+        const std::uint64_t valid = std::min<std::uint64_t>(got > 0 ? static_cast<std::uint64_t>(got) : 0, left);
+        const std::uint32_t total = slot.memory->getSize();
+        slot.held = static_cast<std::uint32_t>(std::min<std::uint64_t>(valid, total));
+        if (slot.held < total) std::memset(target + slot.held, 0, total - slot.held);
+        if (matcher == nullptr) {
+            slot.matched = slot.positions;
+            return;
+        }
+        while (slot.matched < slot.positions && slot.candidates.size() < heldCandidates) {
+            const std::uint32_t length = std::min(matchPositions, slot.positions - slot.matched);
+            const std::size_t before = slot.candidates.size();
+            matcher->find(target + slot.matched, length, slot.candidates, matcherScratch);
+            for (std::size_t i = before; i < slot.candidates.size(); ++i) slot.candidates[i].position += slot.matched;
+            slot.matched += length;
+        }
+    } catch (...) {
+        slot.failure = std::current_exception();
+    }
 }
 
 void ScanBuffer::load(std::uint64_t start) {
     // Until the block is in, nothing in memory may be taken for the input's bytes.
     heldBytes = 0;
-    std::int32_t got = 0;
-    bool fetched = false;
-    {
-        std::unique_lock<std::mutex> lock(mutex);
-        if (state != Ahead::none && aheadStart == start) {
-            changed.wait(lock, [this] { return state == Ahead::done; });
-            state = Ahead::none;
-            fetched = true;
-            got = aheadGot;
-            std::swap(memory, ahead);
-            if (aheadFailure) std::rethrow_exception(std::exchange(aheadFailure, nullptr));
-        }
+    std::unique_lock<std::mutex> lock(mutex);
+    if (current < slots.size()) slots[current].state = State::free;
+    current = slots.size();
+    std::size_t found = slots.size();
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        if (slots[i].state != State::free && slots[i].start == start) found = i;
     }
-    if (!fetched) {
-        settle();
-        readBlock(memory, start, got);
+    if (found == slots.size()) {
+        // Nothing was read ahead for it (the input's first block): read it here.
+        settleLocked(lock);
+        found = 0;
+        slots[found].start = start;
     }
-    unsigned char* target = memory->getPointer();
-    bytes = target;
-    const std::uint64_t left = size > start ? size - start : 0;
-    count = static_cast<std::uint32_t>(std::min<std::uint64_t>(left, blockPositions));
-    // A file that grew since its size was taken shows no more than that size.
-    const std::uint64_t valid =
-        std::min<std::uint64_t>(got > 0 ? static_cast<std::uint64_t>(got) : 0, left);
-    const std::uint32_t total = memory->getSize();
-    blockStart = start;
-    heldBytes = static_cast<std::uint32_t>(std::min<std::uint64_t>(valid, total));
-    if (valid < total) {
-        std::memset(target + valid, 0, total - static_cast<std::size_t>(valid));
+    Slot& slot = slots[found];
+    if (slot.state == State::free || slot.state == State::wanted) {
+        // No reader has taken it yet: reading it here is sooner than waiting for one.
+        slot.state = State::working;
+        lock.unlock();
+        fill(slot, file, scratch.get());
+        lock.lock();
+        slot.state = State::done;
+    } else {
+        changed.wait(lock, [&slot] { return slot.state == State::done; });
     }
-    if (left > blockPositions) readAhead(start + blockPositions);
+    current = found;
+    bytes = slot.memory->getPointer();
+    count = slot.positions;
+    blockStart = slot.start;
+    heldBytes = slot.held;
+    if (slot.failure) {
+        heldBytes = 0;
+        std::rethrow_exception(std::exchange(slot.failure, nullptr));
+    }
+    scheduleAfter(start);
+    lock.unlock();
+    changed.notify_all();
 }
 
-void ScanBuffer::readAhead(std::uint64_t start) {
-    {
-        const std::lock_guard<std::mutex> lock(mutex);
-        if (!reader.joinable()) reader = std::thread([this] { readerLoop(); });
-        aheadStart = start;
-        aheadFailure = nullptr;
-        state = Ahead::wanted;
+// Under mutex: the blocks after start that no slot holds yet go to the free slots, nearest first.
+void ScanBuffer::scheduleAfter(std::uint64_t start) {
+    if (readersOpen == 0) return;
+    for (std::size_t ahead = 1; ahead < slots.size(); ++ahead) {
+        const std::uint64_t next = start + ahead * blockPositions;
+        if (next >= size) break;
+        bool held = false;
+        std::size_t free = slots.size();
+        for (std::size_t i = 0; i < slots.size(); ++i) {
+            if (slots[i].state != State::free && slots[i].start == next) held = true;
+            if (slots[i].state == State::free && i != current && free == slots.size()) free = i;
+        }
+        if (held) continue;
+        if (free == slots.size()) break;
+        slots[free].state = State::wanted;
+        slots[free].start = next;
     }
-    changed.notify_all();
+    if (readers.empty()) {
+        for (unsigned reader = 0; reader < readerFiles.size(); ++reader) {
+            readers.emplace_back([this, reader] { readerLoop(reader); });
+        }
+    }
 }
 
 void ScanBuffer::settle() {
     std::unique_lock<std::mutex> lock(mutex);
-    changed.wait(lock, [this] { return state != Ahead::wanted; });
-    state = Ahead::none;
-    aheadFailure = nullptr;
+    settleLocked(lock);
+    current = slots.size();
+    heldBytes = 0;
 }
 
-void ScanBuffer::readerLoop() {
+void ScanBuffer::settleLocked(std::unique_lock<std::mutex>& lock) {
+    for (Slot& slot : slots) {
+        if (slot.state == State::wanted) slot.state = State::free;
+    }
+    changed.wait(lock, [this] {
+        return std::none_of(slots.begin(), slots.end(), [](const Slot& slot) { return slot.state == State::working; });
+    });
+    for (Slot& slot : slots) slot.state = State::free;
+}
+
+const std::vector<SignatureMatcher::Candidate>& ScanBuffer::candidates() const {
+    static const std::vector<SignatureMatcher::Candidate> none;
+    return current < slots.size() ? slots[current].candidates : none;
+}
+
+std::uint32_t ScanBuffer::matchedUpTo() const { return current < slots.size() ? slots[current].matched : 0; }
+
+void ScanBuffer::readerLoop(unsigned reader) {
     std::unique_lock<std::mutex> lock(mutex);
     for (;;) {
-        changed.wait(lock, [this] { return stopping || state == Ahead::wanted; });
+        Slot* next = nullptr;
+        changed.wait(lock, [&] {
+            next = nullptr;
+            if (stopping) return true;
+            if (reader >= readersOpen) return false;
+            for (Slot& slot : slots) {
+                if (slot.state == State::wanted && (next == nullptr || slot.start < next->start)) next = &slot;
+            }
+            return next != nullptr;
+        });
         if (stopping) return;
-        const std::uint64_t start = aheadStart;
-        IMemory* target = ahead;
+        next->state = State::working;
         lock.unlock();
-        std::int32_t got = 0;
-        std::exception_ptr failure;
-        try {
-            readBlock(target, start, got);
-        } catch (...) {
-            failure = std::current_exception();
-        }
+        fill(*next, readerFiles[reader], readerScratch[reader].get());
         lock.lock();
-        aheadGot = got;
-        aheadFailure = failure;
-        state = Ahead::done;
+        next->state = State::done;
         changed.notify_all();
     }
 }

@@ -1,10 +1,15 @@
 #pragma once
 
+#include "engine/Signaturematcher.h"
+
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 class IMemory;
 class IRandomAccessFile;
@@ -15,29 +20,39 @@ class IResource;
 // sees its whole window. Bytes past the end of the input read as zero, never as what an earlier
 // block or input left there.
 //
-// While the run scans one block, a reader thread of the buffer's own reads the next one into a
-// second memory block, so that the copy out of the system's file cache (or the wait for a disk)
-// overlaps the scan instead of adding to it. A read that fails there fails the load of that block,
-// as a read made at the load would: the run sees the same positions and the same errors.
+// While the run asks the plug-ins over one block, reader threads of the buffer's own read the
+// blocks that follow, each with a file of its own, and run the matcher over them: the copy out of
+// the system's file cache and the search for signatures, the two costs that grow with every byte,
+// overlap the run's own work and each other instead of adding to it. A read that fails there fails
+// the load of that block, as a read made at the load would: the run sees the same positions, the
+// same candidates and the same errors as one that reads and matches each block when it gets there.
 //
-// The memory is two blocks of fixed size for the whole run (positions per block + window each),
-// however large the inputs and however few positions a block ends up with.
+// The memory is a fixed number of blocks for the whole run (positions per block + window each),
+// as many as fit the budget, however large the inputs and however few positions a block ends up
+// with. The candidates of a block are kept up to a bound; past it the run matches the rest of the
+// block itself, so that data on which a pattern matches at every byte costs no more memory.
 class ScanBuffer {
 public:
-    // All three belong to the run's factory.
-    ScanBuffer(IMemory* memory, IMemory* ahead, IRandomAccessFile* file);
+    // makeMemory and makeFile give objects of the run's factory, which outlive the buffer.
+    ScanBuffer(std::function<IMemory*()> makeMemory, std::function<IRandomAccessFile*()> makeFile);
     ~ScanBuffer();
     ScanBuffer(const ScanBuffer&) = delete;
     ScanBuffer& operator=(const ScanBuffer&) = delete;
 
-    // Sizes the memory; OutOfMemoryException when it cannot be had.
-    void reserve(std::uint32_t blockPositions, std::uint32_t window);
+    // Sizes the memory within budget bytes; OutOfMemoryException when it cannot be had. matcher,
+    // prepared already, finds the candidates of every block (none when it is null or empty); it
+    // must outlive the buffer.
+    void reserve(std::uint32_t blockPositions, std::uint32_t window, std::uint64_t budget,
+                 const SignatureMatcher* matcher);
     // Opens the input (IOException when it is no file or cannot be opened); size is the number
     // of positions it is scanned over.
     void open(IResource* input, std::uint64_t size);
     // Reads the block whose first position is start, below the size; IOException when the input
     // cannot be read there.
     void load(std::uint64_t start);
+    // Stops the reading ahead for the current input and waits for it: afterwards nothing of the
+    // buffer runs beside the caller.
+    void settle();
 
     // The block's first byte, followed by positions() + window bytes.
     const unsigned char* data() const { return bytes; }
@@ -46,24 +61,57 @@ public:
     // rest, up to positions() + window, are the zeros past its end). Both 0 before a load.
     std::uint64_t first() const { return blockStart; }
     std::uint32_t held() const { return heldBytes; }
+    // The matcher's candidates at the block's positions below matchedUpTo(), relative to data(),
+    // as SignatureMatcher::find gives them; the positions from there on are not matched yet.
+    const std::vector<SignatureMatcher::Candidate>& candidates() const;
+    std::uint32_t matchedUpTo() const;
+
+    // The matcher is run over this many positions at a time, so that its list of candidates
+    // stays small even where a pattern matches at every byte.
+    static constexpr std::uint32_t matchPositions = 64 * 1024;
+
+    // How many threads read ahead: one fewer than the machine's processors, at least one, at
+    // most four (the matcher rarely needs more to keep ahead of the run).
+    static unsigned readerThreads();
 
 private:
-    // The state of the read ahead, shared with the reader thread under mutex.
-    enum class Ahead { none, wanted, done };
+    enum class State { free, wanted, working, done };
 
-    void readBlock(IMemory* target, std::uint64_t start, std::int32_t& got);
-    void readAhead(std::uint64_t start);
-    // Waits until the reader holds no request: afterwards the file and both blocks are the
-    // caller's alone.
-    void settle();
-    void readerLoop();
+    struct Slot {
+        IMemory* memory = nullptr;
+        State state = State::free;
+        std::uint64_t start = 0;
+        std::uint32_t positions = 0;
+        std::uint32_t held = 0;
+        std::uint32_t matched = 0;
+        std::vector<SignatureMatcher::Candidate> candidates;
+        std::exception_ptr failure;
+    };
 
-    IMemory* memory;
-    IMemory* ahead;
-    IRandomAccessFile* file;
+    // Reads and matches the block of slot, with file and scratch, on whatever thread calls it.
+    void fill(Slot& slot, IRandomAccessFile* source, SignatureMatcher::Scratch* scratch);
+    void scheduleAfter(std::uint64_t start);
+    void readerLoop(unsigned reader);
+    void settleLocked(std::unique_lock<std::mutex>& lock);
+
+    std::function<IMemory*()> makeMemory;
+    std::function<IRandomAccessFile*()> makeFile;
+    const SignatureMatcher* matcher = nullptr;
     std::uint32_t blockPositions = 0;
     std::uint32_t window = 0;
     std::uint64_t size = 0;
+
+    // The caller's file and scratch, for the blocks it reads itself.
+    IRandomAccessFile* file = nullptr;
+    SignatureMatcher::ScratchHandle scratch;
+    std::vector<IRandomAccessFile*> readerFiles;
+    std::vector<SignatureMatcher::ScratchHandle> readerScratch;
+    // How many readers have the current input open.
+    unsigned readersOpen = 0;
+
+    std::vector<Slot> slots;
+    // The slot of the current block; slots.size() before the first load.
+    std::size_t current = 0;
     const unsigned char* bytes = nullptr;
     std::uint32_t count = 0;
     std::uint64_t blockStart = 0;
@@ -71,10 +119,6 @@ private:
 
     std::mutex mutex;
     std::condition_variable changed;
-    Ahead state = Ahead::none;
     bool stopping = false;
-    std::uint64_t aheadStart = 0;
-    std::int32_t aheadGot = 0;
-    std::exception_ptr aheadFailure;
-    std::thread reader;
+    std::vector<std::thread> readers;
 };

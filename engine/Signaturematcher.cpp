@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 
 namespace {
@@ -53,6 +54,24 @@ struct SignatureMatcher::Compiled {
         if (database != nullptr) hs_free_database(database);
     }
 };
+
+class SignatureMatcher::Scratch {
+public:
+    hs_scratch_t* scratch = nullptr;
+    ~Scratch() {
+        if (scratch != nullptr) hs_free_scratch(scratch);
+    }
+};
+
+void SignatureMatcher::ScratchDeleter::operator()(Scratch* scratch) const { delete scratch; }
+
+SignatureMatcher::ScratchHandle SignatureMatcher::makeScratch() const {
+    prepare();
+    if (!compiled) return nullptr;
+    ScratchHandle made(new Scratch);
+    if (hs_clone_scratch(compiled->scratch, &made->scratch) != HS_SUCCESS) throw std::bad_alloc();
+    return made;
+}
 
 SignatureMatcher::SignatureMatcher(bool compiledWanted)
     : pairList(65536, 0), compiledWanted(compiledWanted) {}
@@ -149,10 +168,10 @@ void SignatureMatcher::check(const std::vector<std::uint32_t>& patternIndices,
 }
 
 void SignatureMatcher::find(const unsigned char* data, std::size_t count,
-                            std::vector<Candidate>& out) const {
+                            std::vector<Candidate>& out, Scratch* scratch) const {
     const std::size_t first = out.size();
     if (count == 0 || patterns.empty()) return;
-    if (!findCompiled(data, count, out)) findByPairs(data, count, out);
+    if (!findCompiled(data, count, out, scratch)) findByPairs(data, count, out);
 
     // Patterns anchored at different depths report out of order, and several patterns of one
     // plug-in may match at one position.
@@ -194,7 +213,7 @@ void SignatureMatcher::prepare() const {
 }
 
 bool SignatureMatcher::findCompiled(const unsigned char* data, std::size_t count,
-                                    std::vector<Candidate>& out) const {
+                                    std::vector<Candidate>& out, Scratch* scratch) const {
     if (!compiledWanted) return false;
     prepare();
     if (!compiled) return false;
@@ -218,7 +237,8 @@ bool SignatureMatcher::findCompiled(const unsigned char* data, std::size_t count
     // A window that begins below count lies wholly within count + reach bytes; one that begins
     // before data was found by the scan of the bytes before.
     return hs_scan(compiled->database, reinterpret_cast<const char*>(data),
-                   static_cast<unsigned>(count + span), 0, compiled->scratch, onMatch,
+                   static_cast<unsigned>(count + span), 0,
+                   scratch != nullptr ? scratch->scratch : compiled->scratch, onMatch,
                    &context) == HS_SUCCESS;
 }
 

@@ -47,10 +47,21 @@ public:
     // database), so that its cost falls where the caller wants it.
     void prepare() const;
 
+    // The working memory of one find at a time. find without one uses the matcher's own, so
+    // finds on several threads at once each need one of their own.
+    class Scratch;
+    struct ScratchDeleter {
+        void operator()(Scratch* scratch) const;
+    };
+    using ScratchHandle = std::unique_ptr<Scratch, ScratchDeleter>;
+    // After prepare; null when the matcher needs none (the table of byte pairs keeps no state).
+    ScratchHandle makeScratch() const;
+
     // Appends to out every (position, slot) with position below count at which some pattern of
     // slot matches data + position: in ascending position, and at one position in ascending slot,
     // each pair once.
-    void find(const unsigned char* data, std::size_t count, std::vector<Candidate>& out) const;
+    void find(const unsigned char* data, std::size_t count, std::vector<Candidate>& out,
+              Scratch* scratch = nullptr) const;
 
 private:
     struct Compiled;
@@ -69,7 +80,8 @@ private:
                std::size_t at, std::size_t count, std::vector<Candidate>& out) const;
     void findByPairs(const unsigned char* data, std::size_t count, std::vector<Candidate>& out) const;
     // False when Vectorscan cannot take the patterns.
-    bool findCompiled(const unsigned char* data, std::size_t count, std::vector<Candidate>& out) const;
+    bool findCompiled(const unsigned char* data, std::size_t count, std::vector<Candidate>& out,
+                      Scratch* scratch) const;
 
     std::vector<Pattern> patterns;
     std::array<std::uint64_t, 65536 / 64> pairBits{};
