@@ -55,6 +55,7 @@ extern "C" const ExtractPluginExtension* _getExtractPluginExtension() {
         },
         nullptr,
         nullptr,
+        0,
     };
     return &table;
 }

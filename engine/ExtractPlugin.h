@@ -283,7 +283,21 @@ typedef struct ExtractPluginExtension {
      * host the object reads the size window through IExtractConfig and is never cancelled.
      */
     void (*setHost)(IExtractPlugin* plugin, const ExtractHost* host);
+
+    /*
+     * What the library's extract promises, as EXTRACT_PROMISE_ bits; 0 promises nothing. Read at
+     * every run; the program relies on every bit set.
+     */
+    unsigned promises;
 } ExtractPluginExtension;
+
+/*
+ * An extract that returns 0 has left nothing at outputPath: it creates the file only for a find
+ * it writes whole, and removes what it began when writing fails or is cancelled. The program then
+ * has nothing to remove after a failed attempt, which saves a look at the file system for every
+ * candidate rejected.
+ */
+#define EXTRACT_PROMISE_NO_LEFTOVERS 1u
 
 typedef const ExtractPluginExtension* (*GetExtractPluginExtensionFunction)(void);
 

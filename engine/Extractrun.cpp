@@ -347,7 +347,7 @@ bool ExtractRun::extractAt(ActivePlugin& plugin, std::uint64_t position) {
     if (result == 0 && failure == EXTRACT_OUTPUT_FAILED && !checked) {
         // The folder was taken as made from an earlier find; it may have gone since. Made anew,
         // the find gets its second chance, as it would have had with the folder looked at first.
-        discard(outputName);
+        if (!plugin.extension.leavesNothingOnFailure()) discard(outputName);
         forgetFolders();
         lostFolder.clear();
         folder = knownFolder(kind, lostFolder, checked);
@@ -385,7 +385,7 @@ bool ExtractRun::extractAt(ActivePlugin& plugin, std::uint64_t position) {
     // again before its next attempt.
     if (!plugin.extension.reportsFailures() || failure == EXTRACT_OUTPUT_FAILED) forgetFolders();
     if (plugin.usable) reportFailure(failure, message, outputName, folder, lostFolder);
-    discard(outputName);
+    if (!plugin.extension.leavesNothingOnFailure()) discard(outputName);
     return false;
 }
 

@@ -44,3 +44,7 @@ bool PluginExtension::takesHost() const {
 void PluginExtension::setHost(IExtractPlugin* plugin, const ExtractHost* host) const {
     if (takesHost()) table->setHost(plugin, host);
 }
+
+bool PluginExtension::leavesNothingOnFailure() const {
+    return holds(FIELD_END(promises)) && (table->promises & EXTRACT_PROMISE_NO_LEFTOVERS) != 0;
+}

@@ -20,6 +20,8 @@ public:
     int getExtractFailure(IExtractPlugin* plugin, std::string& message) const;
     bool takesHost() const;
     void setHost(IExtractPlugin* plugin, const ExtractHost* host) const;
+    // Whether a failed extract leaves nothing at its output path (EXTRACT_PROMISE_NO_LEFTOVERS).
+    bool leavesNothingOnFailure() const;
 
 private:
     // Whether the table, as the library built it, reaches past the field at fieldEnd.

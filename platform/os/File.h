@@ -41,6 +41,11 @@ private:
     explicit File(int descriptor);
 
     int descriptor = -1;
+    // A stretch of the file known to hold data (no hole), from the last time the file system
+    // was asked: a file system that answers by walking its pages (tmpfs) would otherwise walk
+    // from every read to the end of the data, again and again.
+    std::int64_t dataFrom = 0;
+    std::int64_t dataTo = 0;
 };
 
 }  // namespace os

@@ -17,12 +17,17 @@ File::File(int descriptor) : descriptor(descriptor) {}
 
 File::~File() { close(); }
 
-File::File(File&& other) noexcept : descriptor(std::exchange(other.descriptor, -1)) {}
+File::File(File&& other) noexcept
+    : descriptor(std::exchange(other.descriptor, -1)),
+      dataFrom(std::exchange(other.dataFrom, 0)),
+      dataTo(std::exchange(other.dataTo, 0)) {}
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
         close();
         descriptor = std::exchange(other.descriptor, -1);
+        dataFrom = std::exchange(other.dataFrom, 0);
+        dataTo = std::exchange(other.dataTo, 0);
     }
     return *this;
 }
@@ -74,27 +79,39 @@ std::int64_t readPlain(int descriptor, char* bytes, std::size_t count) {
 // cleared here instead of read: the kernel would fill page after page of its cache with zeros
 // for them, at a fraction of the speed of clearing the caller's buffer. Leaves the position
 // where a plain read would. -2 when the file system cannot tell its holes: read plainly then.
-std::int64_t readAroundHoles(int descriptor, char* bytes, std::size_t count) {
+// [dataFrom, dataTo) is known to hold data and is read without asking; what the file system
+// tells of the data at the read's position is kept there. A stretch that was data stays safe to
+// read plainly whatever happens to the file, so the knowledge never goes stale.
+std::int64_t readAroundHoles(int descriptor, char* bytes, std::size_t count, std::int64_t& dataFrom,
+                             std::int64_t& dataTo) {
     const off_t start = ::lseek(descriptor, 0, SEEK_CUR);
     struct stat status;
     if (start < 0 || ::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) return -2;
     const off_t end = std::min<off_t>(status.st_size, start + static_cast<off_t>(count));
     off_t at = start;
     while (at < end) {
-        off_t data = ::lseek(descriptor, at, SEEK_DATA);
-        if (data < 0) {
-            if (errno != ENXIO) return at == start ? -2 : -1;
-            data = end;  // A hole up to the end of the file.
+        off_t hole;
+        if (at >= dataFrom && at < dataTo) {
+            hole = std::min<off_t>(dataTo, end);
+        } else {
+            off_t data = ::lseek(descriptor, at, SEEK_DATA);
+            if (data < 0) {
+                if (errno != ENXIO) return at == start ? -2 : -1;
+                data = end;  // A hole up to the end of the file.
+            }
+            data = std::min(data, end);
+            if (data > at) {
+                std::memset(bytes + (at - start), 0, static_cast<std::size_t>(data - at));
+                at = data;
+                continue;
+            }
+            hole = ::lseek(descriptor, at, SEEK_HOLE);
+            if (hole < 0) return at == start ? -2 : -1;
+            hole = std::max(hole, at + 1);
+            dataFrom = at;
+            dataTo = hole;
+            hole = std::min(hole, end);
         }
-        data = std::min(data, end);
-        if (data > at) {
-            std::memset(bytes + (at - start), 0, static_cast<std::size_t>(data - at));
-            at = data;
-            continue;
-        }
-        off_t hole = ::lseek(descriptor, at, SEEK_HOLE);
-        if (hole < 0) return at == start ? -2 : -1;
-        hole = std::min(std::max(hole, at + 1), end);
         if (::lseek(descriptor, at, SEEK_SET) < 0) return -1;
         const off_t wanted = hole - at;
         const std::int64_t got = readPlain(descriptor, bytes + (at - start), static_cast<std::size_t>(wanted));
@@ -120,7 +137,7 @@ std::int64_t File::read(void* buffer, std::size_t count) {
     if (descriptor < 0) return -1;
     auto* bytes = static_cast<char*>(buffer);
     if (count >= holeAwareSize) {
-        const std::int64_t got = readAroundHoles(descriptor, bytes, count);
+        const std::int64_t got = readAroundHoles(descriptor, bytes, count, dataFrom, dataTo);
         if (got != -2) return got;
     }
     return readPlain(descriptor, bytes, count);
@@ -160,6 +177,8 @@ void File::close() {
         ::close(descriptor);
         descriptor = -1;
     }
+    dataFrom = 0;
+    dataTo = 0;
 }
 
 }  // namespace os

@@ -277,6 +277,8 @@ const ExtractPluginExtension* PluginBase::extension()
         &PluginBase::extensionSignatures,
         &PluginBase::extensionFailure,
         &PluginBase::extensionHost,
+        // extract measures before it writes, and removes a file it could not finish.
+        EXTRACT_PROMISE_NO_LEFTOVERS,
     };
     return &table;
 }

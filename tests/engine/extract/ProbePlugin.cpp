@@ -19,6 +19,8 @@
 //   checked  "true": extract writes in blocks and checks every write and the close, as a real
 //            plug-in does; a failed one makes the result 0 and the failure 1, with the message
 //            "テスト：<output>：<the system's reason>", and leaves what was written in place
+//   promise  "true": the library promises that a failed extract leaves nothing behind (whatever
+//            it really leaves), from the load that reads it on
 // The same source is built under several identifiers, so that a test can have two at once.
 
 #include "engine/ExtractPlugin.h"
@@ -42,6 +44,9 @@
 #endif
 
 namespace {
+
+// The library's one table of optional operations; its promises follow the last configuration.
+ExtractPluginExtension& extensionTable();
 
 class ProbePlugin final : public IExtractPlugin {
 public:
@@ -129,6 +134,7 @@ public:
         failure = std::atoi(property(config, "failure", "0").c_str());
         declared = property(config, "declare", "false") == "true";
         checked = property(config, "checked", "false") == "true";
+        extensionTable().promises = property(config, "promise", "false") == "true" ? EXTRACT_PROMISE_NO_LEFTOVERS : 0;
         signature = ExtractSignature{0, static_cast<unsigned>(magic.size()),
                                      reinterpret_cast<const unsigned char*>(magic.data()), nullptr};
     }
@@ -228,7 +234,13 @@ extern "C" IExtractPlugin* _createExtractPlugin() {
 }
 
 extern "C" const ExtractPluginExtension* _getExtractPluginExtension() {
-    static const ExtractPluginExtension table = {
+    return &extensionTable();
+}
+
+namespace {
+
+ExtractPluginExtension& extensionTable() {
+    static ExtractPluginExtension table = {
         sizeof(ExtractPluginExtension),
         [](IExtractPlugin* plugin, const ExtractSignature** signatures) {
             return static_cast<ProbePlugin*>(plugin)->signatures(signatures);
@@ -239,9 +251,12 @@ extern "C" const ExtractPluginExtension* _getExtractPluginExtension() {
         [](IExtractPlugin* plugin, const ExtractHost* host) {
             static_cast<ProbePlugin*>(plugin)->setHost(host);
         },
+        0,
     };
-    return &table;
+    return table;
 }
+
+}  // namespace
 
 extern "C" int _releaseExtractPlugin(IExtractPlugin* plugin) {
     auto* probe = static_cast<ProbePlugin*>(plugin);
