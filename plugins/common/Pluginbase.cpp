@@ -306,5 +306,14 @@ int PluginBase::extensionFailure(IExtractPlugin* plugin, const char** message)
 
 void PluginBase::extensionHost(IExtractPlugin* plugin, const ExtractHost* host)
 {
-    static_cast<PluginBase*>(plugin)->host = host;
+    PluginBase* self = static_cast<PluginBase*>(plugin);
+    self->host = host;
+    try {
+        self->hostChanged(host != nullptr);
+    } catch (...) {
+    }
+}
+
+void PluginBase::hostChanged(bool)
+{
 }

@@ -56,6 +56,11 @@ protected:
     // plug-in is then offered every position. The set must outlive the run.
     virtual const SignatureSet* signatures();
 
+    // A run begins (inRun) or ends. The settings do not change while a run goes on, so a plug-in
+    // may take what it reads of them here instead of at every candidate: each reading walks the
+    // settings document.
+    virtual void hostChanged(bool inRun);
+
     // The empty text while no configuration has been handed over.
     std::string readProperty(const char* key) const;
     void writeProperty(const char* key, const std::string& value) const;

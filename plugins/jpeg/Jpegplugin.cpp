@@ -43,8 +43,17 @@ void JpegPlugin::showProperty(void* parent)
 
 std::uint64_t JpegPlugin::measure(ByteCursor& input)
 {
-    JpegParser parser(readPixels(minimumWidthKey), readPixels(minimumHeightKey));
+    JpegParser parser(inRun ? runWidth : readPixels(minimumWidthKey), inRun ? runHeight : readPixels(minimumHeightKey));
     return parser.measure(input);
+}
+
+void JpegPlugin::hostChanged(bool running)
+{
+    inRun = running;
+    if (running) {
+        runWidth = readPixels(minimumWidthKey);
+        runHeight = readPixels(minimumHeightKey);
+    }
 }
 
 const SignatureSet* JpegPlugin::signatures()

@@ -21,7 +21,13 @@ public:
 protected:
     std::uint64_t measure(ByteCursor& input) override;
     const SignatureSet* signatures() override;
+    void hostChanged(bool inRun) override;
 
 private:
     std::uint32_t readPixels(const char* key) const;
+
+    // The bounds as the run began; outside a run they are read at every candidate.
+    bool inRun = false;
+    std::uint32_t runWidth = 0;
+    std::uint32_t runHeight = 0;
 };

@@ -231,6 +231,20 @@ TEST_F(ScanTest, AskingOnlyWhereSignaturesMatchChangesNothingButTheTime) {
               static_cast<long>(fs::file_size(inputs[0]) / (999ull * window)));
 }
 
+// Data on which a signature matches at every other byte, over more than one block: the readers
+// ahead keep only so many candidates of a block, and the run matches the rest itself.
+TEST_F(ScanTest, ASignatureMatchingEverywhereChangesNothingButTheTime) {
+    Bytes dense(2 * 1024 * 1024 + 7);
+    for (std::size_t i = 0; i < dense.size(); ++i) dense[i] = i % 2 == 0 ? 0xFF : 0xD8;
+    const std::string input = folder->write("dense.img", dense);
+    const std::vector<Notification> everywhere = runInto("dense-everywhere", false, {input});
+    const std::vector<Notification> matched = runInto("dense-matched", true, {input});
+    EXPECT_EQ(matched, everywhere);
+    EXPECT_EQ(filesBelow(folder->path() / "dense-matched"), filesBelow(folder->path() / "dense-everywhere"));
+    ASSERT_FALSE(matched.empty());
+    EXPECT_EQ(matched.back().status, "COMPLETED");
+}
+
 // Every sample plug-in declares patterns, and its own samples match them; the plug-in in plain C
 // declares none and is offered every position.
 TEST_F(ScanTest, SamplePluginsDeclareSignaturesThatTheirFilesMatch) {
