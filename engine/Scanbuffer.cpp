@@ -29,7 +29,7 @@ ScanBuffer::~ScanBuffer() {
 
 unsigned ScanBuffer::readerThreads() {
     const unsigned processors = std::thread::hardware_concurrency();
-    return std::clamp(processors > 1 ? processors - 1 : 1u, 1u, 4u);
+    return std::clamp(processors > 1 ? processors - 1 : 1u, 1u, 8u);
 }
 
 void ScanBuffer::reserve(std::uint32_t positionsPerBlock, std::uint32_t windowSize, std::uint64_t budget,
