@@ -17,19 +17,15 @@ ZipKind::ZipKind(Layout layout) : layout(std::move(layout))
     if (!this->layout.mimetype.empty()) {
         this->layout.firstEntries = {mimetypeEntry};
     }
-    // The local header's signature, its name length and the name; the fields between are free.
+    // The entry's name where a local header holds it; detect looks at the header's signature and
+    // name length. The header's fields before the name are left out of the pattern: a pattern
+    // with a run of free bytes between fixed ones costs Vectorscan's compiler about 3 MiB for
+    // each such kind (21 MiB for the thirteen kinds side by side), a plain string next to nothing,
+    // and random data meets a name of eight bytes or more as seldom as the whole header.
     for (const std::string& name : this->layout.firstEntries) {
-        std::vector<unsigned char> bytes(ZipParser::localHeaderSize + name.size(), 0);
-        std::vector<unsigned char> mask(bytes.size(), 0);
-        const unsigned char signature[] = {'P', 'K', 3, 4};
-        std::memcpy(bytes.data(), signature, sizeof signature);
-        bytes[26] = static_cast<unsigned char>(name.size());
-        bytes[27] = static_cast<unsigned char>(name.size() >> 8);
-        std::memcpy(bytes.data() + ZipParser::localHeaderSize, name.data(), name.size());
-        for (std::size_t i = 0; i < mask.size(); ++i) {
-            mask[i] = i < 4 || i == 26 || i == 27 || i >= ZipParser::localHeaderSize ? 0xFF : 0;
-        }
-        set.add(0, std::move(bytes), std::move(mask));
+        set.add(ZipParser::localHeaderSize,
+                std::vector<unsigned char>(name.begin(), name.end()),
+                std::vector<unsigned char>(name.size(), 0xFF));
     }
 }
 
