@@ -21,6 +21,8 @@ packages=(
   # Writes the JPEG-LS files the JPEG plug-in's tests read.
   libcharls-dev
   foremost
+  # Measures the peak memory of glintfetch-cli for the extraction benchmark.
+  time
 )
 
 SUDO=""

@@ -17,19 +17,16 @@ ZipKind::ZipKind(Layout layout) : layout(std::move(layout))
     if (!this->layout.mimetype.empty()) {
         this->layout.firstEntries = {mimetypeEntry};
     }
-    // The local header's signature, its name length and the name; the fields between are free.
+    // The entry's name where a local header holds it; detect looks at the header's signature and
+    // name length. The header's fields before the name are left out of the pattern: patterns with
+    // runs of free bytes between fixed ones are costly for Vectorscan's compiler (the 17 of these
+    // kinds took 21 MiB at the start of every run, the five of apk alone 15 MiB), plain strings
+    // next to nothing, and random data meets a name of eight bytes or more as seldom as the
+    // whole header.
     for (const std::string& name : this->layout.firstEntries) {
-        std::vector<unsigned char> bytes(ZipParser::localHeaderSize + name.size(), 0);
-        std::vector<unsigned char> mask(bytes.size(), 0);
-        const unsigned char signature[] = {'P', 'K', 3, 4};
-        std::memcpy(bytes.data(), signature, sizeof signature);
-        bytes[26] = static_cast<unsigned char>(name.size());
-        bytes[27] = static_cast<unsigned char>(name.size() >> 8);
-        std::memcpy(bytes.data() + ZipParser::localHeaderSize, name.data(), name.size());
-        for (std::size_t i = 0; i < mask.size(); ++i) {
-            mask[i] = i < 4 || i == 26 || i == 27 || i >= ZipParser::localHeaderSize ? 0xFF : 0;
-        }
-        set.add(0, std::move(bytes), std::move(mask));
+        set.add(ZipParser::localHeaderSize,
+                std::vector<unsigned char>(name.begin(), name.end()),
+                std::vector<unsigned char>(name.size(), 0xFF));
     }
 }
 
