@@ -46,7 +46,21 @@ std::string expression(const std::vector<unsigned char>& bytes, const std::vecto
 
 }  // namespace
 
+// Vectorscan's compiler takes long and much memory for bytes that count for nothing (a RIFF
+// header's size between "RIFF" and "WAVE", say): a pattern with such bytes is handed over as its
+// longest run of whole bytes alone, and the rest is checked where that run turns up.
+constexpr std::size_t shortestLiteral = 3;
+
 struct SignatureMatcher::Compiled {
+    // By expression: the pattern, and where the bytes handed to Vectorscan begin in it.
+    struct Part {
+        std::uint32_t pattern;
+        std::uint32_t from;
+        std::uint32_t length;
+        // Whether the pattern holds more than those bytes, to be checked at a match.
+        bool partial;
+    };
+    std::vector<Part> parts;
     hs_database_t* database = nullptr;
     hs_scratch_t* scratch = nullptr;
     ~Compiled() {
@@ -194,12 +208,42 @@ void SignatureMatcher::prepare() const {
         std::vector<const char*> expressions;
         std::vector<unsigned> flags(patterns.size(), HS_FLAG_DOTALL);
         std::vector<unsigned> ids;
-        for (const Pattern& pattern : patterns) texts.push_back(expression(pattern.bytes, pattern.mask));
+        auto made = std::make_unique<Compiled>();
+        for (std::uint32_t index = 0; index < patterns.size(); ++index) {
+            const Pattern& pattern = patterns[index];
+            const std::size_t length = pattern.bytes.size();
+            // The longest run of bytes that count in full.
+            std::size_t bestFrom = 0;
+            std::size_t bestLength = 0;
+            for (std::size_t from = 0; from < length;) {
+                if (pattern.mask[from] != 0xFF) {
+                    ++from;
+                    continue;
+                }
+                std::size_t to = from;
+                while (to < length && pattern.mask[to] == 0xFF) ++to;
+                if (to - from > bestLength) {
+                    bestFrom = from;
+                    bestLength = to - from;
+                }
+                from = to;
+            }
+            Compiled::Part part{index, 0, static_cast<std::uint32_t>(length), false};
+            if (bestLength >= shortestLiteral && bestLength < length) {
+                part = Compiled::Part{index, static_cast<std::uint32_t>(bestFrom), static_cast<std::uint32_t>(bestLength),
+                                      true};
+            }
+            const auto begin = pattern.bytes.begin() + part.from;
+            const auto maskBegin = pattern.mask.begin() + part.from;
+            texts.push_back(expression(std::vector<unsigned char>(begin, begin + part.length),
+                                       std::vector<unsigned char>(maskBegin, maskBegin + part.length)));
+            made->parts.push_back(part);
+        }
+        flags.assign(texts.size(), HS_FLAG_DOTALL);
         for (std::size_t i = 0; i < texts.size(); ++i) {
             expressions.push_back(texts[i].c_str());
             ids.push_back(static_cast<unsigned>(i));
         }
-        auto made = std::make_unique<Compiled>();
         hs_compile_error_t* error = nullptr;
         if (hs_compile_multi(expressions.data(), flags.data(), ids.data(),
                              static_cast<unsigned>(expressions.size()), HS_MODE_BLOCK, nullptr,
@@ -220,18 +264,22 @@ bool SignatureMatcher::findCompiled(const unsigned char* data, std::size_t count
 
     struct Context {
         const SignatureMatcher* matcher;
+        const unsigned char* data;
         std::size_t count;
         std::vector<Candidate>* out;
-    } context{this, count, &out};
-    // Every pattern has a fixed length, so where a match ends tells where its window begins.
+    } context{this, data, count, &out};
+    // Every expression has a fixed length, so where a match ends tells where its window begins.
     const auto onMatch = [](unsigned id, unsigned long long, unsigned long long to, unsigned,
                             void* opaque) -> int {
         auto* c = static_cast<Context*>(opaque);
-        const Pattern& pattern = c->matcher->patterns[id];
-        const unsigned long long start = to - pattern.bytes.size();
-        if (start >= pattern.offset && start - pattern.offset < c->count) {
-            c->out->push_back(Candidate{static_cast<std::uint32_t>(start - pattern.offset), pattern.slot});
-        }
+        const Compiled::Part& part = c->matcher->compiled->parts[id];
+        const Pattern& pattern = c->matcher->patterns[part.pattern];
+        const unsigned long long start = to - part.length;
+        const unsigned long long before = std::uint64_t{pattern.offset} + part.from;
+        if (start < before || start - before >= c->count) return 0;
+        const std::size_t window = static_cast<std::size_t>(start - before);
+        if (part.partial && !c->matcher->matchesAt(pattern, c->data + window)) return 0;
+        c->out->push_back(Candidate{static_cast<std::uint32_t>(window), pattern.slot});
         return 0;
     };
     // A window that begins below count lies wholly within count + reach bytes; one that begins

@@ -24,8 +24,9 @@ bool matches(const ExtractSignature& s, const unsigned char* window) {
 } // namespace
 
 // Both ways of matching find exactly the positions a check of every pattern at every position
-// finds: patterns at an offset in the window, partly masked, of one byte, without a whole byte,
-// several per plug-in, over data that reaches into the next block.
+// finds: patterns at an offset in the window, partly masked, with free bytes before, between or
+// after their whole ones, of one byte, without a whole byte, several per plug-in, over data that
+// reaches into the next block.
 TEST(SignatureMatcherTest, BothMatchersFindWhatACheckAtEveryPositionFinds) {
     const unsigned char png[] = {0x89, 'P', 'N', 'G'};
     const unsigned char riff[] = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
@@ -35,10 +36,13 @@ TEST(SignatureMatcherTest, BothMatchersFindWhatACheckAtEveryPositionFinds) {
     const unsigned char one[] = {0x1F};
     const unsigned char nibble[] = {0x40, 0x04};
     const unsigned char nibbleMask[] = {0xF0, 0x0F};
+    // Its whole bytes come last, behind a partly masked one and a free one.
+    const unsigned char box[] = {0x12, 0x00, 'f', 't', 'y', 'p'};
+    const unsigned char boxMask[] = {0xF0, 0x00, 255, 255, 255, 255};
     const std::vector<Declared> declared = {
         {0, {0, 4, png, nullptr}},      {1, {0, 12, riff, riffMask}}, {1, {2, 3, jpeg, nullptr}},
         {2, {257, 5, deep, nullptr}},   {3, {1, 1, one, nullptr}},    {4, {0, 2, nibble, nibbleMask}},
-        {5, {0, 3, jpeg, nullptr}},
+        {5, {0, 3, jpeg, nullptr}},     {6, {4, 6, box, boxMask}},
     };
     const unsigned reach = 262;
 
@@ -55,7 +59,7 @@ TEST(SignatureMatcherTest, BothMatchersFindWhatACheckAtEveryPositionFinds) {
     std::vector<SignatureMatcher::Candidate> expected;
     const std::size_t count = data.size() - reach;
     for (std::size_t position = 0; position < count; ++position) {
-        for (std::uint32_t slot = 0; slot < 6; ++slot) {
+        for (std::uint32_t slot = 0; slot < 7; ++slot) {
             bool any = false;
             for (const Declared& d : declared) any = any || (d.slot == slot && matches(d.signature, &data[position]));
             if (any) expected.push_back({static_cast<std::uint32_t>(position), slot});
