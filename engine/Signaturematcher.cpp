@@ -212,24 +212,31 @@ void SignatureMatcher::prepare() const {
         for (std::uint32_t index = 0; index < patterns.size(); ++index) {
             const Pattern& pattern = patterns[index];
             const std::size_t length = pattern.bytes.size();
-            // The longest run of bytes that count in full.
+            // The run of bytes that count in full that random data and disk images meet least
+            // often: zeros and 0xFF fill whole regions of an image, so they weigh little.
             std::size_t bestFrom = 0;
             std::size_t bestLength = 0;
+            unsigned bestWeight = 0;
             for (std::size_t from = 0; from < length;) {
                 if (pattern.mask[from] != 0xFF) {
                     ++from;
                     continue;
                 }
                 std::size_t to = from;
-                while (to < length && pattern.mask[to] == 0xFF) ++to;
-                if (to - from > bestLength) {
+                unsigned weight = 0;
+                for (; to < length && pattern.mask[to] == 0xFF; ++to) {
+                    weight += pattern.bytes[to] == 0x00 || pattern.bytes[to] == 0xFF ? 1 : 4;
+                }
+                if (weight > bestWeight) {
                     bestFrom = from;
                     bestLength = to - from;
+                    bestWeight = weight;
                 }
                 from = to;
             }
             Compiled::Part part{index, 0, static_cast<std::uint32_t>(length), false};
-            if (bestLength >= shortestLiteral && bestLength < length) {
+            // A run of zeros or 0xFF alone would match at every byte of an empty region.
+            if (bestLength >= shortestLiteral && bestWeight >= 4 * shortestLiteral && bestLength < length) {
                 part = Compiled::Part{index, static_cast<std::uint32_t>(bestFrom), static_cast<std::uint32_t>(bestLength),
                                       true};
             }
