@@ -327,3 +327,39 @@ TEST_F(ExtractFailureTest, ADiskThatFillsDuringACopyLosesOnlyWhatDidNotFitAndSay
         EXPECT_EQ(readFile(name), content.substr(smallAt[i], small)) << name;
     }
 }
+
+// The run remembers the folders it has made sure of; a folder removed while the run goes on is
+// made again, and the find whose write it broke is written all the same.
+TEST_F(ExtractFailureTest, AFolderRemovedDuringTheRunIsMadeAgainForTheNextFind) {
+    probe("probe_a", "checked", "true");
+    config->setCreateDirPerData(true);
+    const std::string kindFolder = output + "/aaa";
+    int found = 0;
+    recorder->onEvent = [&](const Event& event) {
+        if (event.status == "FOUND" && ++found < 3) fs::remove_all(kindFolder);
+    };
+    runExtraction({threeFinds()});
+
+    EXPECT_TRUE(errorLines(recorder->events()).empty());
+    EXPECT_EQ(model->getExtractedCount(), 3u);
+    EXPECT_EQ(model->getUnwrittenCount(), 0u);
+    // Each find but the last went with its folder; the last one's is there.
+    EXPECT_EQ(outputFiles(), (std::vector<std::string>{"aaa/aaa00002.aaa"}));
+    EXPECT_EQ(recorder->events().back().log, "抽出完了. 3 件のファイルを抽出しました（aaa 3 件）。");
+}
+
+// What a failed attempt leaves is removed, unless the library promises that it leaves nothing:
+// the run then trusts it and saves the look at the file system.
+TEST_F(ExtractFailureTest, OnlyALibraryThatPromisesNoLeftoversIsSparedTheRemoval) {
+    probe("probe_a", "result", "0");
+    const std::string input = writeFile("input", "..@@..");
+    for (const bool promised : {false, true}) {
+        SCOPED_TRACE(promised ? "promised" : "not promised");
+        useOutput(promised ? "promised" : "plain");
+        probe("probe_a", "promise", promised ? "true" : "false");
+        runExtraction({input});
+        EXPECT_EQ(model->getExtractedCount(), 0u);
+        // The probe leaves a file and says nothing was found; only a promise keeps it there.
+        EXPECT_EQ(outputFiles(), promised ? std::vector<std::string>{"aaa00000.aaa"} : std::vector<std::string>{});
+    }
+}
