@@ -257,6 +257,75 @@ TEST_P(SizeWindowTest, TheWholeWindowOfTheHostOutranksTheIntView)
     EXPECT_EQ(extract(plugin.get(), candidate, folder.file("int.bin")), size);
 }
 
+namespace {
+
+// The program's side of the input reads: bytes in memory, as the run's block holds them, and a
+// count of the reads; failing makes every read fail, as a bad sector would.
+struct MemoryInput {
+    Bytes bytes;
+    unsigned reads = 0;
+    bool failing = false;
+
+    static std::uint64_t size(void* context) { return static_cast<MemoryInput*>(context)->bytes.size(); }
+    static std::int64_t read(void* context, std::uint64_t offset, unsigned char* target, std::uint32_t count)
+    {
+        auto* self = static_cast<MemoryInput*>(context);
+        ++self->reads;
+        if (self->failing) {
+            return -1;
+        }
+        if (offset >= self->bytes.size()) {
+            return 0;
+        }
+        const std::size_t copied = std::min<std::size_t>(count, self->bytes.size() - offset);
+        std::copy_n(self->bytes.begin() + static_cast<std::ptrdiff_t>(offset), copied, target);
+        return static_cast<std::int64_t>(copied);
+    }
+    static void window(void*, std::uint64_t* minimum, std::uint64_t* maximum)
+    {
+        *minimum = 0;
+        *maximum = UINT64_MAX;
+    }
+    static int notCancelled(void*) { return 0; }
+};
+
+}  // namespace
+
+// With a host that serves the input, a plug-in reads it there and never opens the path it is
+// handed; a read the host cannot serve is the input's failure, not "nothing here".
+TEST_P(SizeWindowTest, ThePluginReadsTheInputThroughTheHost)
+{
+    TemporaryFolder folder;
+    FakeExtractConfig config;
+    LoadedPlugin plugin(GetParam());
+    plugin->setConfig(&config);
+    const ExtractPluginExtension* extension = extensionOf(GetParam());
+    ASSERT_NE(extension, nullptr);
+    const Bytes file = sampleOf(GetParam());
+    MemoryInput input;
+    input.bytes = SampleFiles::random(7, 99);
+    input.bytes.insert(input.bytes.end(), file.begin(), file.end());
+    const ExtractHost host{sizeof(ExtractHost), &input, &MemoryInput::window, &MemoryInput::notCancelled,
+                           &MemoryInput::size, &MemoryInput::read};
+    extension->setHost(plugin.get(), &host);
+    const std::string missing = folder.file("no such input");
+    const std::string output = folder.file("out.bin");
+
+    EXPECT_EQ(plugin->extract(missing.c_str(), 0, 7, output.c_str()), file.size());
+    EXPECT_EQ(TemporaryFolder::read(output), file);
+    EXPECT_GT(input.reads, 0u);
+    std::filesystem::remove(output);
+
+    input.failing = true;
+    EXPECT_EQ(plugin->extract(missing.c_str(), 0, 7, output.c_str()), 0u);
+    EXPECT_FALSE(std::filesystem::exists(output));
+    const char* message = nullptr;
+    EXPECT_EQ(extension->getExtractFailure(plugin.get(), &message), EXTRACT_INPUT_FAILED);
+    ASSERT_NE(message, nullptr);
+    EXPECT_NE(std::string(message).find(missing), std::string::npos) << message;
+    extension->setHost(plugin.get(), nullptr);
+}
+
 INSTANTIATE_TEST_SUITE_P(Samples, SizeWindowTest, ::testing::ValuesIn(folders),
                          [](const auto& info) { return std::string(info.param); });
 
