@@ -23,7 +23,8 @@ ScanBuffer::~ScanBuffer() {
         const std::lock_guard<std::mutex> lock(mutex);
         stopping = true;
     }
-    changed.notify_all();
+    work.notify_all();
+    finished.notify_all();
     for (std::thread& reader : readers) reader.join();
 }
 
@@ -138,7 +139,7 @@ void ScanBuffer::load(std::uint64_t start) {
         lock.lock();
         slot.state = State::done;
     } else {
-        changed.wait(lock, [&slot] { return slot.state == State::done; });
+        finished.wait(lock, [&slot] { return slot.state == State::done; });
     }
     current = found;
     bytes = slot.memory->getPointer();
@@ -149,14 +150,21 @@ void ScanBuffer::load(std::uint64_t start) {
         heldBytes = 0;
         std::rethrow_exception(std::exchange(slot.failure, nullptr));
     }
-    scheduleAfter(start);
+    const unsigned asked = scheduleAfter(start);
+    // A reader that has not the input open would take the one wake-up and leave the block.
+    const bool everyReaderOpen = readersOpen == readers.size();
     lock.unlock();
-    changed.notify_all();
+    if (asked == 1 && everyReaderOpen) {
+        work.notify_one();
+    } else if (asked > 1) {
+        work.notify_all();
+    }
 }
 
 // Under mutex: the blocks after start that no slot holds yet go to the free slots, nearest first.
-void ScanBuffer::scheduleAfter(std::uint64_t start) {
-    if (readersOpen == 0) return;
+unsigned ScanBuffer::scheduleAfter(std::uint64_t start) {
+    if (readersOpen == 0) return 0;
+    unsigned asked = 0;
     for (std::size_t ahead = 1; ahead < slots.size(); ++ahead) {
         const std::uint64_t next = start + ahead * blockPositions;
         if (next >= size) break;
@@ -170,12 +178,14 @@ void ScanBuffer::scheduleAfter(std::uint64_t start) {
         if (free == slots.size()) break;
         slots[free].state = State::wanted;
         slots[free].start = next;
+        ++asked;
     }
     if (readers.empty()) {
         for (unsigned reader = 0; reader < readerFiles.size(); ++reader) {
             readers.emplace_back([this, reader] { readerLoop(reader); });
         }
     }
+    return asked;
 }
 
 void ScanBuffer::settle() {
@@ -189,7 +199,7 @@ void ScanBuffer::settleLocked(std::unique_lock<std::mutex>& lock) {
     for (Slot& slot : slots) {
         if (slot.state == State::wanted) slot.state = State::free;
     }
-    changed.wait(lock, [this] {
+    finished.wait(lock, [this] {
         return std::none_of(slots.begin(), slots.end(), [](const Slot& slot) { return slot.state == State::working; });
     });
     for (Slot& slot : slots) slot.state = State::free;
@@ -206,7 +216,7 @@ void ScanBuffer::readerLoop(unsigned reader) {
     std::unique_lock<std::mutex> lock(mutex);
     for (;;) {
         Slot* next = nullptr;
-        changed.wait(lock, [&] {
+        work.wait(lock, [&] {
             next = nullptr;
             if (stopping) return true;
             if (reader >= readersOpen) return false;
@@ -221,6 +231,6 @@ void ScanBuffer::readerLoop(unsigned reader) {
         fill(*next, readerFiles[reader], readerScratch[reader].get());
         lock.lock();
         next->state = State::done;
-        changed.notify_all();
+        finished.notify_all();
     }
 }

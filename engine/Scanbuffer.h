@@ -90,7 +90,8 @@ private:
 
     // Reads and matches the block of slot, with file and scratch, on whatever thread calls it.
     void fill(Slot& slot, IRandomAccessFile* source, SignatureMatcher::Scratch* scratch);
-    void scheduleAfter(std::uint64_t start);
+    // Returns how many blocks it asked for.
+    unsigned scheduleAfter(std::uint64_t start);
     void readerLoop(unsigned reader);
     void settleLocked(std::unique_lock<std::mutex>& lock);
 
@@ -118,7 +119,10 @@ private:
     std::uint32_t heldBytes = 0;
 
     std::mutex mutex;
-    std::condition_variable changed;
+    // Readers wait for work, the caller for a block: apart, so that a block done wakes no reader
+    // and a block wanted wakes one.
+    std::condition_variable work;
+    std::condition_variable finished;
     bool stopping = false;
     std::vector<std::thread> readers;
 };
