@@ -200,15 +200,25 @@ const ExtractPluginExtension* extensionOf(const std::string& folder)
 
 }  // namespace
 
-// With the program's services, the whole 64-bit window counts, bounds past the largest int
-// included, and the int view of the settings no longer does; withdrawn, the int view counts again.
-TEST_P(SizeWindowTest, TheWholeWindowOfTheHostOutranksTheIntView)
-{
+// A sample plug-in with settings of its own and its table of optional operations, to be handed
+// the program's services.
+class HostTest : public ::testing::TestWithParam<const char*> {
+protected:
+    HostTest() : plugin(GetParam()), extension(extensionOf(GetParam()))
+    {
+        plugin->setConfig(&config);
+    }
+
     TemporaryFolder folder;
     FakeExtractConfig config;
-    LoadedPlugin plugin(GetParam());
-    plugin->setConfig(&config);
-    const ExtractPluginExtension* extension = extensionOf(GetParam());
+    LoadedPlugin plugin;
+    const ExtractPluginExtension* extension;
+};
+
+// With the program's services, the whole 64-bit window counts, bounds past the largest int
+// included, and the int view of the settings no longer does; withdrawn, the int view counts again.
+TEST_P(HostTest, TheWholeWindowOfTheHostOutranksTheIntView)
+{
     ASSERT_NE(extension, nullptr);
     ASSERT_GE(extension->size, offsetof(ExtractPluginExtension, setHost) + sizeof extension->setHost);
     ASSERT_NE(extension->setHost, nullptr);
@@ -293,13 +303,8 @@ struct MemoryInput {
 
 // With a host that serves the input, a plug-in reads it there and never opens the path it is
 // handed; a read the host cannot serve is the input's failure, not "nothing here".
-TEST_P(SizeWindowTest, ThePluginReadsTheInputThroughTheHost)
+TEST_P(HostTest, ThePluginReadsTheInputThroughTheHost)
 {
-    TemporaryFolder folder;
-    FakeExtractConfig config;
-    LoadedPlugin plugin(GetParam());
-    plugin->setConfig(&config);
-    const ExtractPluginExtension* extension = extensionOf(GetParam());
     ASSERT_NE(extension, nullptr);
     const Bytes file = sampleOf(GetParam());
     MemoryInput input;
@@ -327,6 +332,8 @@ TEST_P(SizeWindowTest, ThePluginReadsTheInputThroughTheHost)
 }
 
 INSTANTIATE_TEST_SUITE_P(Samples, SizeWindowTest, ::testing::ValuesIn(folders),
+                         [](const auto& info) { return std::string(info.param); });
+INSTANTIATE_TEST_SUITE_P(Samples, HostTest, ::testing::ValuesIn(folders),
                          [](const auto& info) { return std::string(info.param); });
 
 TEST(CorruptCandidate, IsNotExtracted)
