@@ -18,7 +18,8 @@ const SignatureSet& OrfParser::signatures()
     static const SignatureSet set = SignatureSet()
                                         .add(0, {'I', 'I', 'R', 'O'})
                                         .add(0, {'M', 'M', 'O', 'R'})
-                                        .add(0, {'I', 'I', 'R', 'S'});
+                                        .add(0, {'I', 'I', 'R', 'S'})
+                                        .add(0, {'M', 'M', 'S', 'R'});
     return set;
 }
 
