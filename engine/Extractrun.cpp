@@ -266,10 +266,9 @@ void ExtractRun::scanFile(std::uint64_t size) {
 }
 
 // The positions from begin to end of the block at start, with the matcher's candidates there
-// (relative to the block, ascending). False once the run is cancelled.
+// (relative to the block, ascending, none before begin). False once the run is cancelled.
 bool ExtractRun::offerRange(std::uint64_t start, const unsigned char* data, std::uint32_t begin, std::uint32_t end,
                             const SignatureMatcher::Candidate* next, const SignatureMatcher::Candidate* last) {
-    while (next != last && next->position < begin) ++next;
     if (!everyPosition.empty()) {
         for (std::uint32_t p = begin; p < end; ++p) {
             const SignatureMatcher::Candidate* here = next;
@@ -330,36 +329,25 @@ bool ExtractRun::extractAt(ActivePlugin& plugin, std::uint64_t position) {
     const char* kindText = nullptr;
     if (!guarded(plugin, "getKind", [&] { return plugin.plugin->getKind(); }, kindText)) return false;
     const std::string kind = pluginText(kindText);
-    std::string lostFolder;
-    bool checked = false;
-    std::string folder = knownFolder(kind, lostFolder, checked);
-    std::string outputName = claimOutputName(folder, kind);
     const std::string inputPath = inputEntry->getPath();
-
-    unsigned result = callExtract(plugin, position, inputPath, outputName);
+    std::string lostFolder;
+    std::string folder;
+    std::string outputName;
+    unsigned result = 0;
     int failure = EXTRACT_NOTHING_FOUND;
     std::string message;
-    if (result == 0 && plugin.usable && plugin.extension.reportsFailures() &&
-        !guarded(plugin, "getExtractFailure",
-                 [&] { return plugin.extension.getExtractFailure(plugin.plugin, message); }, failure)) {
-        failure = EXTRACT_NOTHING_FOUND;
-    }
-    if (result == 0 && failure == EXTRACT_OUTPUT_FAILED && !checked) {
-        // The folder was taken as made from an earlier find; it may have gone since. Made anew,
-        // the find gets its second chance, as it would have had with the folder looked at first.
-        if (!plugin.extension.leavesNothingOnFailure()) discard(outputName);
-        forgetFolders();
-        lostFolder.clear();
+    for (;;) {
+        bool checked = false;
         folder = knownFolder(kind, lostFolder, checked);
         outputName = claimOutputName(folder, kind);
         result = callExtract(plugin, position, inputPath, outputName);
-        failure = EXTRACT_NOTHING_FOUND;
-        message.clear();
-        if (result == 0 && plugin.usable &&
-            !guarded(plugin, "getExtractFailure",
-                     [&] { return plugin.extension.getExtractFailure(plugin.plugin, message); }, failure)) {
-            failure = EXTRACT_NOTHING_FOUND;
-        }
+        failure = result == 0 ? failureOf(plugin, message) : EXTRACT_NOTHING_FOUND;
+        if (result > 0 || failure != EXTRACT_OUTPUT_FAILED || checked) break;
+        // The folder was taken as made from an earlier find; it may have gone since. Made anew,
+        // the find gets its second chance, as it would have had with the folder looked at first.
+        discard(plugin, outputName);
+        forgetFolders();
+        lostFolder.clear();
     }
     if (result > 0) {
         model.extractedCount.store(model.extractedCount.load(relaxed) + 1, relaxed);
@@ -385,7 +373,7 @@ bool ExtractRun::extractAt(ActivePlugin& plugin, std::uint64_t position) {
     // again before its next attempt.
     if (!plugin.extension.reportsFailures() || failure == EXTRACT_OUTPUT_FAILED) forgetFolders();
     if (plugin.usable) reportFailure(failure, message, outputName, folder, lostFolder);
-    if (!plugin.extension.leavesNothingOnFailure()) discard(outputName);
+    discard(plugin, outputName);
     return false;
 }
 
@@ -403,8 +391,22 @@ unsigned ExtractRun::callExtract(ActivePlugin& plugin, std::uint64_t position, c
     return result;
 }
 
-// The name was free before the attempt, so whatever lies there now is the attempt's own.
-void ExtractRun::discard(const std::string& outputName) {
+// Why the plug-in's last extract returned 0, as far as it can tell.
+int ExtractRun::failureOf(ActivePlugin& plugin, std::string& message) {
+    message.clear();
+    int failure = EXTRACT_NOTHING_FOUND;
+    if (!plugin.usable || !plugin.extension.reportsFailures() ||
+        !guarded(plugin, "getExtractFailure",
+                 [&] { return plugin.extension.getExtractFailure(plugin.plugin, message); }, failure)) {
+        return EXTRACT_NOTHING_FOUND;
+    }
+    return failure;
+}
+
+// The name was free before the attempt, so whatever lies there now is the attempt's own; a
+// library that promises to leave nothing is taken at its word.
+void ExtractRun::discard(const ActivePlugin& plugin, const std::string& outputName) {
+    if (plugin.extension.leavesNothingOnFailure()) return;
     outputEntry->setPath(outputName);
     if (!outputEntry->remove() && outputEntry->exists()) freeName.clear();
 }

@@ -75,7 +75,8 @@ private:
     std::string claimOutputName(const std::string& folder, const std::string& kind);
     void reportFailure(int failure, std::string message, const std::string& outputName,
                        const std::string& folder, const std::string& lostFolder);
-    void discard(const std::string& outputName);
+    int failureOf(ActivePlugin& active, std::string& message);
+    void discard(const ActivePlugin& active, const std::string& outputName);
 
     // Runs call on the plug-in; false, with the plug-in left out, when it threw.
     template <class Result, class Call>

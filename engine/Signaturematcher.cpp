@@ -44,12 +44,38 @@ std::string expression(const std::vector<unsigned char>& bytes, const std::vecto
     return text;
 }
 
-}  // namespace
-
 // Vectorscan's compiler takes long and much memory for bytes that count for nothing (a RIFF
 // header's size between "RIFF" and "WAVE", say): a pattern with such bytes is handed over as its
-// longest run of whole bytes alone, and the rest is checked where that run turns up.
+// rarest run of whole bytes alone, and the rest is checked where that run turns up.
 constexpr std::size_t shortestLiteral = 3;
+
+// The run of bytes that count in full that random data and disk images meet least often, its
+// length, and where it begins (from); 0 when no run will do. Zeros and 0xFF fill whole regions of
+// an image, so they weigh little: a run of them alone would match at every byte of such a region.
+std::size_t rarestWholeRun(const std::vector<unsigned char>& bytes, const std::vector<unsigned char>& mask,
+                           std::size_t& from) {
+    const std::size_t length = bytes.size();
+    std::size_t bestLength = 0;
+    unsigned bestWeight = 0;
+    for (std::size_t at = 0; at < length;) {
+        if (mask[at] != 0xFF) {
+            ++at;
+            continue;
+        }
+        std::size_t to = at;
+        unsigned weight = 0;
+        for (; to < length && mask[to] == 0xFF; ++to) weight += bytes[to] == 0x00 || bytes[to] == 0xFF ? 1 : 4;
+        if (weight > bestWeight) {
+            from = at;
+            bestLength = to - at;
+            bestWeight = weight;
+        }
+        at = to;
+    }
+    return bestLength >= shortestLiteral && bestWeight >= 4 * shortestLiteral ? bestLength : 0;
+}
+
+}  // namespace
 
 struct SignatureMatcher::Compiled {
     // By expression: the pattern, and where the bytes handed to Vectorscan begin in it.
@@ -212,33 +238,11 @@ void SignatureMatcher::prepare() const {
         for (std::uint32_t index = 0; index < patterns.size(); ++index) {
             const Pattern& pattern = patterns[index];
             const std::size_t length = pattern.bytes.size();
-            // The run of bytes that count in full that random data and disk images meet least
-            // often: zeros and 0xFF fill whole regions of an image, so they weigh little.
-            std::size_t bestFrom = 0;
-            std::size_t bestLength = 0;
-            unsigned bestWeight = 0;
-            for (std::size_t from = 0; from < length;) {
-                if (pattern.mask[from] != 0xFF) {
-                    ++from;
-                    continue;
-                }
-                std::size_t to = from;
-                unsigned weight = 0;
-                for (; to < length && pattern.mask[to] == 0xFF; ++to) {
-                    weight += pattern.bytes[to] == 0x00 || pattern.bytes[to] == 0xFF ? 1 : 4;
-                }
-                if (weight > bestWeight) {
-                    bestFrom = from;
-                    bestLength = to - from;
-                    bestWeight = weight;
-                }
-                from = to;
-            }
             Compiled::Part part{index, 0, static_cast<std::uint32_t>(length), false};
-            // A run of zeros or 0xFF alone would match at every byte of an empty region.
-            if (bestLength >= shortestLiteral && bestWeight >= 4 * shortestLiteral && bestLength < length) {
-                part = Compiled::Part{index, static_cast<std::uint32_t>(bestFrom), static_cast<std::uint32_t>(bestLength),
-                                      true};
+            std::size_t from = 0;
+            const std::size_t run = rarestWholeRun(pattern.bytes, pattern.mask, from);
+            if (run > 0 && run < length) {
+                part = Compiled::Part{index, static_cast<std::uint32_t>(from), static_cast<std::uint32_t>(run), true};
             }
             const auto begin = pattern.bytes.begin() + part.from;
             const auto maskBegin = pattern.mask.begin() + part.from;
@@ -246,7 +250,6 @@ void SignatureMatcher::prepare() const {
                                        std::vector<unsigned char>(maskBegin, maskBegin + part.length)));
             made->parts.push_back(part);
         }
-        flags.assign(texts.size(), HS_FLAG_DOTALL);
         for (std::size_t i = 0; i < texts.size(); ++i) {
             expressions.push_back(texts[i].c_str());
             ids.push_back(static_cast<unsigned>(i));
