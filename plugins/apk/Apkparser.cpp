@@ -33,3 +33,8 @@ const std::vector<std::uint64_t>& ApkParser::members() const
 {
     return zip.members();
 }
+
+const std::vector<std::uint64_t>& ApkParser::refused() const
+{
+    return zip.refused();
+}

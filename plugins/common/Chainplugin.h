@@ -1,22 +1,30 @@
 #pragma once
 
+#include "plugins/common/Bytecursor.h"
+#include "plugins/common/Chainmemory.h"
 #include "plugins/common/Formatplugin.h"
 
 #include <cstdint>
-#include <set>
 #include <string>
+#include <type_traits>
+#include <utility>
+#include <vector>
 
 // A plug-in for archives whose later members are starting points of their own: a tar file's
 // second header begins a valid tar file of the entries that follow, a gzip file's second member a
 // valid gzip file, a ZIP file's second local header a chain that leads to the same central
 // directory. Once a find is made, where its members begin is remembered, so that the rest of the
 // same archive is neither walked again at each member (which costs the square of its length) nor
-// extracted as a find of its own. Data inside a member (a ZIP file stored in a ZIP file) is not a
-// member: it is offered as before.
+// extracted as a find of its own. The same holds for a walk that failed: a cut or damaged archive
+// is refused from each of its later members for the same reason, so those are remembered too. Data
+// inside a member (a ZIP file stored in a ZIP file) is not a member: it is offered as before.
 //
 // Parser adds to FormatPlugin's needs members(): after a measure that found a file, the positions
 // of its members after the first, relative to its start; after one that found none, the positions
 // (if any) that it proved to be members of a file that begins before the cursor's first byte.
+// A Parser may also offer refused(): after a measure that found none, the positions after the
+// first from which a walk over the same bytes, ending where this one's cursor ended, is bound to
+// fail as well.
 template <class Parser>
 class ChainPlugin : public FormatPlugin<Parser> {
 public:
@@ -27,20 +35,25 @@ public:
     {
         origin = std::uint64_t{offsetHigh} << 32 | offsetLow;
         known = false;
+        refusals.clear();
         // Every try must leave the plug-in consistent, whatever it meets: a failure here only costs
         // a walk that the memory would have saved.
         try {
-            if (inputPath == nullptr || memoryPath != inputPath) {
-                members.clear();
-                memoryPath = inputPath != nullptr ? inputPath : "";
-            }
-            // The scan only moves forward in an input, so members behind it are no longer needed.
-            members.erase(members.begin(), members.lower_bound(origin));
-            known = members.count(origin) > 0;
+            path = inputPath != nullptr ? inputPath : "";
+            known = memory.knows(path, origin);
         } catch (...) {
-            members.clear();
+            memory.clear();
         }
-        return PluginBase::extract(inputPath, offsetHigh, offsetLow, outputPath);
+        const unsigned result = PluginBase::extract(inputPath, offsetHigh, offsetLow, outputPath);
+        // A walk that could not read the input, or was cancelled, proves nothing about the rest.
+        if (result == 0 && this->failure() == EXTRACT_NOTHING_FOUND) {
+            try {
+                memory.remember(path, origin, refusals);
+            } catch (...) {
+                memory.clear();
+            }
+        }
+        return result;
     }
 
 protected:
@@ -51,15 +64,31 @@ protected:
         }
         Parser parser;
         std::uint64_t length = parser.measure(input);
-        for (std::uint64_t member : parser.members()) {
-            members.insert(origin + member);
+        memory.remember(path, origin, parser.members());
+        // A later origin reaches further when the size window, not the input's end, stopped this
+        // walk; only a walk stopped by the input's end proves anything about the later members.
+        if (length == 0 && input.limit() == input.inputLength()) {
+            takeRefusals(parser, 0);
         }
         return length;
     }
 
 private:
-    std::string memoryPath;
-    std::set<std::uint64_t> members;
+    template <class P>
+    auto takeRefusals(const P& parser, int) -> decltype(parser.refused(), void())
+    {
+        refusals = parser.refused();
+    }
+    template <class P>
+    void takeRefusals(const P&, long)
+    {
+    }
+
+    ChainMemory memory;
+    // The call now running: its input, its origin, whether the memory knows it, and what its walk
+    // proved refused.
+    std::string path;
     std::uint64_t origin = 0;
     bool known = false;
+    std::vector<std::uint64_t> refusals;
 };

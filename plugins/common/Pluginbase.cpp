@@ -198,6 +198,11 @@ void PluginBase::fail(int failure, std::string message)
     failureMessage = std::move(message);
 }
 
+int PluginBase::failure() const
+{
+    return lastFailure;
+}
+
 void PluginBase::sizeWindow(std::uint64_t& minimum, std::uint64_t& maximum) const
 {
     minimum = 0;

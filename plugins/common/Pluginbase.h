@@ -67,6 +67,8 @@ protected:
     // The size window in bytes: from the program's services when it offers them, else from the
     // settings' int view. maximum is UINT64_MAX when unbounded.
     void sizeWindow(std::uint64_t& minimum, std::uint64_t& maximum) const;
+    // Why the last extract returned 0: one of enum ExtractFailure.
+    int failure() const;
 
 private:
     static int extensionSignatures(IExtractPlugin* plugin, const ExtractSignature** signatures);

@@ -33,3 +33,8 @@ const std::vector<std::uint64_t>& DocxParser::members() const
 {
     return zip.members();
 }
+
+const std::vector<std::uint64_t>& DocxParser::refused() const
+{
+    return zip.refused();
+}

@@ -33,3 +33,8 @@ const std::vector<std::uint64_t>& EpubParser::members() const
 {
     return zip.members();
 }
+
+const std::vector<std::uint64_t>& EpubParser::refused() const
+{
+    return zip.refused();
+}

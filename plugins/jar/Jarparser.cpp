@@ -33,3 +33,8 @@ const std::vector<std::uint64_t>& JarParser::members() const
 {
     return zip.members();
 }
+
+const std::vector<std::uint64_t>& JarParser::refused() const
+{
+    return zip.refused();
+}

@@ -33,3 +33,8 @@ const std::vector<std::uint64_t>& OdpParser::members() const
 {
     return zip.members();
 }
+
+const std::vector<std::uint64_t>& OdpParser::refused() const
+{
+    return zip.refused();
+}

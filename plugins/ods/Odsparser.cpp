@@ -33,3 +33,8 @@ const std::vector<std::uint64_t>& OdsParser::members() const
 {
     return zip.members();
 }
+
+const std::vector<std::uint64_t>& OdsParser::refused() const
+{
+    return zip.refused();
+}

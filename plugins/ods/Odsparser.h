@@ -19,6 +19,7 @@ public:
     static const SignatureSet& signatures();
     std::uint64_t measure(ByteCursor& input);
     const std::vector<std::uint64_t>& members() const;
+    const std::vector<std::uint64_t>& refused() const;
 
 private:
     ZipParser zip;

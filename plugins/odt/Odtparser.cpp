@@ -33,3 +33,8 @@ const std::vector<std::uint64_t>& OdtParser::members() const
 {
     return zip.members();
 }
+
+const std::vector<std::uint64_t>& OdtParser::refused() const
+{
+    return zip.refused();
+}

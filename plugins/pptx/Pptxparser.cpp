@@ -33,3 +33,8 @@ const std::vector<std::uint64_t>& PptxParser::members() const
 {
     return zip.members();
 }
+
+const std::vector<std::uint64_t>& PptxParser::refused() const
+{
+    return zip.refused();
+}

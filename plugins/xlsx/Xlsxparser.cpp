@@ -33,3 +33,8 @@ const std::vector<std::uint64_t>& XlsxParser::members() const
 {
     return zip.members();
 }
+
+const std::vector<std::uint64_t>& XlsxParser::refused() const
+{
+    return zip.refused();
+}

@@ -112,15 +112,23 @@ std::uint64_t ZipParser::measure(ByteCursor& input, const NameVisitor& visitor)
 {
     entries.clear();
     laterHeaders.clear();
+    refusedHeaders.clear();
     std::uint32_t signature = 0;
     for (;;) {
+        const std::uint64_t at = input.position();
         if (!input.readLittleEndian32(signature)) {
+            refuseWalked(noCentralDirectory);
             return 0;
         }
         if (signature != localHeaderSignature) {
             break;
         }
         if (!walkEntry(input, visitor)) {
+            refuseWalked(noCentralDirectory);
+            // The header that could not be walked cannot be walked from itself either.
+            if (at > 0) {
+                refusedHeaders.push_back(at);
+            }
             return 0;
         }
     }
@@ -128,12 +136,14 @@ std::uint64_t ZipParser::measure(ByteCursor& input, const NameVisitor& visitor)
         return 0;
     }
     if (signature != centralHeaderSignature && !skipSigningBlock(input, signature)) {
+        refuseWalked(noCentralDirectory);
         return 0;
     }
     std::uint64_t centralStart = input.position() - 4;
     input.seek(centralStart);
-    std::uint64_t count = 0;
+    std::uint64_t count = noCentralDirectory;
     if (!walkCentralDirectory(input, count)) {
+        refuseWalked(count);
         return 0;
     }
     laterHeaders.clear();
@@ -145,8 +155,24 @@ std::uint64_t ZipParser::measure(ByteCursor& input, const NameVisitor& visitor)
     std::uint64_t end = walkEnd(input, centralStart, input.position(), count);
     if (end == 0) {
         laterHeaders.clear();
+        refuseWalked(count);
     }
     return end;
+}
+
+const std::vector<std::uint64_t>& ZipParser::refused() const
+{
+    return refusedHeaders;
+}
+
+void ZipParser::refuseWalked(std::uint64_t listed)
+{
+    // From entries[i] on, a walk finds the entries.size() - i entries that follow.
+    for (std::size_t i = 1; i < entries.size(); ++i) {
+        if (entries.size() - i != listed) {
+            refusedHeaders.push_back(entries[i].offset);
+        }
+    }
 }
 
 bool ZipParser::skipSigningBlock(ByteCursor& input, std::uint32_t& signature)

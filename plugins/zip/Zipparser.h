@@ -33,6 +33,11 @@ public:
     // when it has found the entries walked to be the later entries of an archive that begins
     // before the cursor's first byte, where they all begin.
     const std::vector<std::uint64_t>& members() const;
+    // Once measure has found no archive: the local headers after the first from which a walk is
+    // bound to fail as well. Every walk from a later header of the chain reads the same entries
+    // and stops where this one stopped; it could still succeed only where the central directory
+    // lists exactly the entries left from there, so such a header is left out.
+    const std::vector<std::uint64_t>& refused() const;
 
 private:
     struct Entry {
@@ -52,7 +57,13 @@ private:
     bool matchListed(std::vector<Entry>& listed, std::uint64_t shift);
     std::uint64_t walkEnd(ByteCursor& input, std::uint64_t centralStart, std::uint64_t centralEnd,
                           std::uint64_t count);
+    // Refuses the walked entries from which listed central directory entries could not all
+    // match; noCentralDirectory for a walk that found none.
+    void refuseWalked(std::uint64_t listed);
+
+    static constexpr std::uint64_t noCentralDirectory = UINT64_MAX;
 
     std::vector<Entry> entries;
     std::vector<std::uint64_t> laterHeaders;
+    std::vector<std::uint64_t> refusedHeaders;
 };
