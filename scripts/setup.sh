@@ -23,6 +23,9 @@ packages=(
   foremost
   # Measures the peak memory of glintfetch-cli for the extraction benchmark.
   time
+  # The reference tools that the real-data test checks every find with (beside ImageMagick,
+  # ffmpeg, the archivers and sqlite3 above).
+  poppler-utils binutils dcraw libarchive-tools python3-olefile python3-pefile python3-mido
 )
 
 SUDO=""
