@@ -26,6 +26,12 @@ packages=(
   # The reference tools that the real-data test checks every find with (beside ImageMagick,
   # ffmpeg, the archivers and sqlite3 above).
   poppler-utils binutils dcraw libarchive-tools python3-olefile python3-pefile python3-mido
+  # Reads the partition tables and file systems found on inputs (names, folders, FAT chains).
+  libtsk-dev
+  # Make the disk and card images the file-system tests read, without mounting them; the other
+  # recoverers the card benchmark compares with.
+  dosfstools mtools exfatprogs e2fsprogs ntfs-3g genisoimage fdisk gdisk
+  sleuthkit testdisk
 )
 
 SUDO=""
