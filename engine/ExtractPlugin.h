@@ -71,7 +71,9 @@ public:
 // Threads: loading, getID, setConfig and release run on the user-interface thread or, at the
 // start of a run, on the worker; getKind, getWindowSize, detect, extract and isEnabled on the
 // worker during a run; getID to getVendor and hasProperty to setEnabled from the settings dialog.
-// Never two threads at once, so a plug-in needs no lock.
+// Never two threads at once, so a plug-in needs no lock; only a library that promises
+// EXTRACT_PROMISE_CONCURRENT (the optional additions at the end) has calls of its extractCall
+// run beside each other and beside the worker's calls.
 //
 // Texts returned are owned by the plug-in; the program copies them at once.
 class IExtractPlugin {
@@ -187,7 +189,7 @@ __attribute__((visibility("default"))) int _releaseExtractPlugin(IExtractPlugin*
  * (its size field tells), or no export at all means that the plug-in does not offer it, and the
  * program then works as the first contract describes. The table stays valid while the library is
  * loaded. Each operation takes the plug-in object as its first argument, on the threads given
- * for it below, never two at once.
+ * for it below, never two at once but where an operation says otherwise.
  */
 
 /*
@@ -248,6 +250,37 @@ typedef struct ExtractHost {
     int64_t (*readInput)(void* context, uint64_t offset, unsigned char* target, uint32_t count);
 } ExtractHost;
 
+/*
+ * One extract with everything it needs and everything it answers in the call itself, so that
+ * calls on several threads at once share nothing through the object (extractCall, below). The
+ * program fills the fields up to result and sets the rest to zero and null before the call;
+ * fields past size are absent.
+ */
+typedef struct ExtractCall {
+    /* sizeof(ExtractCall) as the program was built. */
+    unsigned size;
+    const char* inputPath;
+    uint64_t offset;
+    /* A name of the program's own choosing, in the output folder or one below it: the program
+     * gives the find its numbered name once it knows the find stands. */
+    const char* outputPath;
+    /* This call's services, in place of the ones setHost handed over: readInput reads this
+     * call's input, on the thread of the call; never null. */
+    const ExtractHost* host;
+
+    /* As extract's result: non-zero means a find was written to outputPath. */
+    unsigned result;
+    /* When result is 0: one of enum ExtractFailure, as getExtractFailure would answer. */
+    int failure;
+    /* The program's buffer of messageCapacity bytes: for a failure other than
+     * EXTRACT_NOTHING_FOUND, the text getExtractFailure would give, zero-terminated, cut at a
+     * character's start when it is longer. */
+    char* message;
+    unsigned messageCapacity;
+    /* The plug-in's own, from extractCall to settleCall; null at first. */
+    void* note;
+} ExtractCall;
+
 typedef struct ExtractPluginExtension {
     /* sizeof(ExtractPluginExtension) as the plug-in was built. */
     unsigned size;
@@ -289,6 +322,35 @@ typedef struct ExtractPluginExtension {
      * every run; the program relies on every bit set.
      */
     unsigned promises;
+
+    /*
+     * The extract of a library that promises EXTRACT_PROMISE_CONCURRENT, its answers in the call:
+     * result (also returned), failure, message and note. It may run on several threads of the
+     * program at once, and beside detect, getKind and settleCall on the run's own thread; the
+     * program then calls neither extract nor getExtractFailure of the object.
+     */
+    unsigned (*extractCall)(IExtractPlugin* plugin, ExtractCall* call);
+
+    /*
+     * Called on the run's thread once for every call that extractCall answered, in the order in
+     * which a run on one thread would have made those calls, before the program counts or names
+     * the find. Whatever the object learns from its calls that later ones depend on (where the
+     * members of an archive found begin, how far the frames of a stream found reach) it takes
+     * here, so that calls checked side by side answer as calls made one after another would.
+     *
+     * taken non-zero: a run on one thread would have made this call here, after every call
+     * settled before it. The object may withdraw a find (result 0, failure EXTRACT_NOTHING_FOUND)
+     * that what it learned from those calls makes none, the tail of a find already made, say; the
+     * program then removes outputPath. A non-zero return says the call's answer rested on a
+     * guess that those calls do not bear out: the program then makes the call again, on this
+     * thread, and settles that answer in its place.
+     * taken zero: a run on one thread would not have made this call (a plug-in earlier in the
+     * order found data at the same position); the object forgets it, and the return is ignored.
+     *
+     * Either way the object releases the call's note. extractCall may look at what the settled
+     * calls taught the object, under its own lock, to skip work that they make needless.
+     */
+    int (*settleCall)(IExtractPlugin* plugin, ExtractCall* call, int taken);
 } ExtractPluginExtension;
 
 /*
@@ -298,6 +360,13 @@ typedef struct ExtractPluginExtension {
  * candidate rejected.
  */
 #define EXTRACT_PROMISE_NO_LEFTOVERS 1u
+
+/*
+ * The library's extractCall and settleCall keep the contract given for them above: the program
+ * then checks the object's candidates on several threads at once. Without this bit, or without
+ * either operation, every call of the object comes from one thread, as the first contract says.
+ */
+#define EXTRACT_PROMISE_CONCURRENT 2u
 
 typedef const ExtractPluginExtension* (*GetExtractPluginExtensionFunction)(void);
 

@@ -48,3 +48,16 @@ void PluginExtension::setHost(IExtractPlugin* plugin, const ExtractHost* host) c
 bool PluginExtension::leavesNothingOnFailure() const {
     return holds(FIELD_END(promises)) && (table->promises & EXTRACT_PROMISE_NO_LEFTOVERS) != 0;
 }
+
+bool PluginExtension::checksConcurrently() const {
+    return holds(FIELD_END(settleCall)) && (table->promises & EXTRACT_PROMISE_CONCURRENT) != 0 &&
+           table->extractCall != nullptr && table->settleCall != nullptr;
+}
+
+unsigned PluginExtension::extractCall(IExtractPlugin* plugin, ExtractCall* call) const {
+    return table->extractCall(plugin, call);
+}
+
+int PluginExtension::settleCall(IExtractPlugin* plugin, ExtractCall* call, bool taken) const {
+    return table->settleCall(plugin, call, taken ? 1 : 0);
+}

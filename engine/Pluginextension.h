@@ -22,6 +22,12 @@ public:
     void setHost(IExtractPlugin* plugin, const ExtractHost* host) const;
     // Whether a failed extract leaves nothing at its output path (EXTRACT_PROMISE_NO_LEFTOVERS).
     bool leavesNothingOnFailure() const;
+    // Whether the object's candidates may be checked on several threads at once: the promise and
+    // both of its operations are there.
+    bool checksConcurrently() const;
+    // Only where checksConcurrently holds.
+    unsigned extractCall(IExtractPlugin* plugin, ExtractCall* call) const;
+    int settleCall(IExtractPlugin* plugin, ExtractCall* call, bool taken) const;
 
 private:
     // Whether the table, as the library built it, reaches past the field at fieldEnd.

@@ -14,6 +14,12 @@ bool ChainMemory::knows(const std::string& path, std::uint64_t position)
     return !positions.empty() && *positions.begin() == position;
 }
 
+bool ChainMemory::holds(const std::string& path, std::uint64_t position)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return path == inputPath && position >= lastAsked && positions.count(position) > 0;
+}
+
 void ChainMemory::remember(const std::string& path, std::uint64_t origin, const std::vector<std::uint64_t>& offsets)
 {
     if (offsets.empty()) {

@@ -18,6 +18,8 @@ class ChainMemory {
 public:
     // Whether position of the input at path is known; forgets what lies before it.
     bool knows(const std::string& path, std::uint64_t position);
+    // What knows would answer now, for a call beside the scan's order: changes nothing.
+    bool holds(const std::string& path, std::uint64_t position);
     // Adds origin + offset for each offset given, for the input at path.
     void remember(const std::string& path, std::uint64_t origin, const std::vector<std::uint64_t>& offsets);
     void clear();

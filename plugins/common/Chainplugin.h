@@ -5,6 +5,7 @@
 #include "plugins/common/Formatplugin.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -25,10 +26,20 @@
 // A Parser may also offer refused(): after a measure that found none, the positions after the
 // first from which a walk over the same bytes, ending where this one's cursor ended, is bound to
 // fail as well.
+//
+// Checked side by side, a call leaves what its walk proved in its note, and settle takes it into
+// the memory in the order of the scan; a call whose position the memory holds already skips its
+// walk, and settle has it made again should the memory, settled further, not bear that out.
 template <class Parser>
 class ChainPlugin : public FormatPlugin<Parser> {
+    using Attempt = typename PluginBase::Attempt;
+    using CallNote = typename PluginBase::CallNote;
+    using Settled = typename PluginBase::Settled;
+
 public:
     using FormatPlugin<Parser>::FormatPlugin;
+
+    static constexpr bool callsConcurrently = true;
 
     unsigned extract(const char* inputPath, unsigned offsetHigh, unsigned offsetLow,
                      const char* outputPath) override
@@ -68,25 +79,74 @@ protected:
         // A later origin reaches further when the size window, not the input's end, stopped this
         // walk; only a walk stopped by the input's end proves anything about the later members.
         if (length == 0 && input.limit() == input.inputLength()) {
-            takeRefusals(parser, 0);
+            takeRefusals(parser, refusals, 0);
         }
         return length;
     }
 
-private:
-    template <class P>
-    auto takeRefusals(const P& parser, int) -> decltype(parser.refused(), void())
+    std::uint64_t measureCall(ByteCursor& input, Attempt& attempt) override
     {
-        refusals = parser.refused();
+        auto note = std::make_unique<Note>();
+        note->skipped = memory.holds(attempt.inputPath, attempt.offset);
+        std::uint64_t length = 0;
+        if (!note->skipped) {
+            Parser parser;
+            length = parser.measure(input);
+            note->members = parser.members();
+            if (length == 0 && input.limit() == input.inputLength()) {
+                takeRefusals(parser, note->refusals, 0);
+            }
+        }
+        attempt.note = std::move(note);
+        return length;
+    }
+
+    Settled settle(const ExtractCall& call, unsigned result, CallNote* callNote) override
+    {
+        const auto* note = static_cast<const Note*>(callNote);
+        if (note == nullptr) {
+            return Settled::stands;
+        }
+        try {
+            const std::string input = call.inputPath != nullptr ? call.inputPath : "";
+            if (memory.knows(input, call.offset)) {
+                // The one-thread run would not have walked here, and would have found nothing.
+                return note->skipped ? Settled::stands : Settled::withdrawn;
+            }
+            if (note->skipped) {
+                return Settled::again;
+            }
+            memory.remember(input, call.offset, note->members);
+            if (result == 0 && call.failure == EXTRACT_NOTHING_FOUND) {
+                memory.remember(input, call.offset, note->refusals);
+            }
+        } catch (...) {
+            memory.clear();
+        }
+        return Settled::stands;
+    }
+
+private:
+    struct Note : CallNote {
+        bool skipped = false;
+        std::vector<std::uint64_t> members;
+        std::vector<std::uint64_t> refusals;
+    };
+
+    template <class P>
+    static auto takeRefusals(const P& parser, std::vector<std::uint64_t>& into, int)
+        -> decltype(parser.refused(), void())
+    {
+        into = parser.refused();
     }
     template <class P>
-    void takeRefusals(const P&, long)
+    static void takeRefusals(const P&, std::vector<std::uint64_t>&, long)
     {
     }
 
     ChainMemory memory;
-    // The call now running: its input, its origin, whether the memory knows it, and what its walk
-    // proved refused.
+    // The call now running one after another: its input, its origin, whether the memory knows
+    // it, and what its walk proved refused.
     std::string path;
     std::uint64_t origin = 0;
     bool known = false;

@@ -5,7 +5,8 @@
 
 // A plug-in whose detector and parser come whole from Parser: its static windowSize, its static
 // signatures() (the patterns its detect needs) and detect(const unsigned char*), and
-// measure(ByteCursor&) on a fresh parser for every candidate.
+// measure(ByteCursor&) on a fresh parser for every candidate, which keeps nothing in the object, so
+// its candidates may be checked side by side.
 template <class Parser>
 class FormatPlugin : public PluginBase {
 public:
@@ -13,6 +14,8 @@ public:
         : PluginBase(Identity{id, name, kind, Parser::windowSize})
     {
     }
+
+    static constexpr bool callsConcurrently = true;
 
     bool detect(const unsigned char* data) override
     {

@@ -4,6 +4,7 @@
 #include "plugins/common/Filesource.h"
 #include "plugins/common/Signatureset.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <cstdio>
@@ -91,73 +92,91 @@ unsigned PluginBase::getWindowSize()
 unsigned PluginBase::extract(const char* inputPath, unsigned offsetHigh, unsigned offsetLow,
                              const char* outputPath)
 {
-    lastFailure = EXTRACT_NOTHING_FOUND;
-    failureMessage.clear();
+    Attempt attempt;
+    attempt.inputPath = inputPath;
+    attempt.offset = std::uint64_t{offsetHigh} << 32 | offsetLow;
+    attempt.outputPath = outputPath;
+    attempt.host = host;
+    const unsigned result = attemptExtract(attempt, false);
+    lastFailure = attempt.failure;
+    failureMessage = std::move(attempt.message);
+    return result;
+}
+
+unsigned PluginBase::attemptExtract(Attempt& attempt, bool concurrent)
+{
     // Nothing may leave a plug-in call, whatever the input holds.
     try {
-        if (inputPath == nullptr || outputPath == nullptr) {
+        if (attempt.inputPath == nullptr || attempt.outputPath == nullptr) {
             return 0;
         }
-        return extractFrom(inputPath, std::uint64_t{offsetHigh} << 32 | offsetLow, outputPath);
+        return extractFrom(attempt, concurrent);
     } catch (const std::bad_alloc&) {
-        fail(EXTRACT_OUTPUT_FAILED, std::string("出力ファイル「") + outputPath +
-                                        "」を書き込めません：メモリが足りません。");
-        std::remove(outputPath);
+        attempt.failure = EXTRACT_OUTPUT_FAILED;
+        attempt.message = std::string("出力ファイル「") + attempt.outputPath + "」を書き込めません：メモリが足りません。";
+        std::remove(attempt.outputPath);
         return 0;
     } catch (...) {
-        std::remove(outputPath);
+        attempt.failure = EXTRACT_NOTHING_FOUND;
+        attempt.message.clear();
+        std::remove(attempt.outputPath);
         return 0;
     }
 }
 
-unsigned PluginBase::extractFrom(const char* inputPath, std::uint64_t offset, const char* outputPath)
+unsigned PluginBase::extractFrom(Attempt& attempt, bool concurrent)
 {
     std::uint64_t minimum = 0;
     std::uint64_t maximum = 0;
-    sizeWindow(minimum, maximum);
-    FileSource input(inputPath, host);
+    sizeWindow(attempt.host, minimum, maximum);
+    FileSource input(attempt.inputPath, attempt.host);
     if (!input.isOpen()) {
-        fail(EXTRACT_INPUT_FAILED, std::string("入力ファイル「") + inputPath + "」を開けません。");
+        attempt.failure = EXTRACT_INPUT_FAILED;
+        attempt.message = std::string("入力ファイル「") + attempt.inputPath + "」を開けません。";
         return 0;
     }
     std::uint64_t length = 0;
     {
-        ByteCursor cursor(input, offset, maximum);
-        length = measure(cursor);
+        ByteCursor cursor(input, attempt.offset, maximum);
+        length = concurrent ? measureCall(cursor, attempt) : measure(cursor);
     }
     if (input.wasCancelled()) {
-        fail(EXTRACT_CANCELLED, "抽出はキャンセルされました。");
+        attempt.failure = EXTRACT_CANCELLED;
+        attempt.message = "抽出はキャンセルされました。";
         return 0;
     }
     if (length == 0 && input.hadReadError()) {
-        fail(EXTRACT_INPUT_FAILED, std::string("入力ファイル「") + inputPath + "」の " +
-                                       std::to_string(offset) + " バイト目からを読み込めません。");
+        attempt.failure = EXTRACT_INPUT_FAILED;
+        attempt.message = std::string("入力ファイル「") + attempt.inputPath + "」の " +
+                          std::to_string(attempt.offset) + " バイト目からを読み込めません。";
         return 0;
     }
     if (length == 0 || length < minimum || length > maximum) {
         return 0;
     }
-    if (!copy(input, inputPath, offset, length, outputPath)) {
+    if (!copy(input, attempt, length)) {
         return 0;
     }
     return length > std::numeric_limits<unsigned>::max() ? std::numeric_limits<unsigned>::max()
                                                         : static_cast<unsigned>(length);
 }
 
-bool PluginBase::copy(FileSource& input, const char* inputPath, std::uint64_t offset, std::uint64_t length,
-                      const char* outputPath)
+bool PluginBase::copy(FileSource& input, Attempt& attempt, std::uint64_t length)
 {
-    std::vector<unsigned char> block(copyBlockSize);
+    const char* outputPath = attempt.outputPath;
+    const std::uint64_t offset = attempt.offset;
+    std::vector<unsigned char> block(static_cast<std::size_t>(std::min<std::uint64_t>(length, copyBlockSize)));
     std::FILE* output = std::fopen(outputPath, "wb");
     if (output == nullptr) {
-        fail(EXTRACT_OUTPUT_FAILED, std::string("出力ファイル「") + outputPath + "」を書き込めません：" +
-                                        writeFailureReason(errno) + "。");
+        attempt.failure = EXTRACT_OUTPUT_FAILED;
+        attempt.message = std::string("出力ファイル「") + outputPath + "」を書き込めません：" +
+                          writeFailureReason(errno) + "。";
         return false;
     }
     std::uint64_t done = 0;
     while (done < length) {
         std::uint64_t left = length - done;
-        std::size_t wanted = left < copyBlockSize ? static_cast<std::size_t>(left) : copyBlockSize;
+        std::size_t wanted = left < block.size() ? static_cast<std::size_t>(left) : block.size();
         if (input.readAt(offset + done, block.data(), wanted) != wanted) {
             break;
         }
@@ -166,8 +185,9 @@ bool PluginBase::copy(FileSource& input, const char* inputPath, std::uint64_t of
             int error = errno;
             std::fclose(output);
             std::remove(outputPath);
-            fail(EXTRACT_OUTPUT_FAILED, std::string("出力ファイル「") + outputPath + "」を書き込めません：" +
-                                            writeFailureReason(error) + "。");
+            attempt.failure = EXTRACT_OUTPUT_FAILED;
+            attempt.message = std::string("出力ファイル「") + outputPath + "」を書き込めません：" +
+                              writeFailureReason(error) + "。";
             return false;
         }
         done += wanted;
@@ -181,21 +201,23 @@ bool PluginBase::copy(FileSource& input, const char* inputPath, std::uint64_t of
     }
     std::remove(outputPath);
     if (input.wasCancelled()) {
-        fail(EXTRACT_CANCELLED, "抽出はキャンセルされました。");
+        attempt.failure = EXTRACT_CANCELLED;
+        attempt.message = "抽出はキャンセルされました。";
     } else if (done < length) {
-        fail(EXTRACT_INPUT_FAILED, std::string("入力ファイル「") + inputPath + "」の " +
-                                       std::to_string(offset + done) + " バイト目からを読み込めません。");
+        attempt.failure = EXTRACT_INPUT_FAILED;
+        attempt.message = std::string("入力ファイル「") + attempt.inputPath + "」の " +
+                          std::to_string(offset + done) + " バイト目からを読み込めません。";
     } else {
-        fail(EXTRACT_OUTPUT_FAILED, std::string("出力ファイル「") + outputPath + "」を書き込めません：" +
-                                        writeFailureReason(closeError) + "。");
+        attempt.failure = EXTRACT_OUTPUT_FAILED;
+        attempt.message = std::string("出力ファイル「") + outputPath + "」を書き込めません：" +
+                          writeFailureReason(closeError) + "。";
     }
     return false;
 }
 
-void PluginBase::fail(int failure, std::string message)
+void PluginBase::sizeWindow(std::uint64_t& minimum, std::uint64_t& maximum) const
 {
-    lastFailure = failure;
-    failureMessage = std::move(message);
+    sizeWindow(host, minimum, maximum);
 }
 
 int PluginBase::failure() const
@@ -203,12 +225,12 @@ int PluginBase::failure() const
     return lastFailure;
 }
 
-void PluginBase::sizeWindow(std::uint64_t& minimum, std::uint64_t& maximum) const
+void PluginBase::sizeWindow(const ExtractHost* from, std::uint64_t& minimum, std::uint64_t& maximum) const
 {
     minimum = 0;
     maximum = std::numeric_limits<std::uint64_t>::max();
-    if (hostGivesSizeWindow(host)) {
-        host->getExtractSizeWindow(host->context, &minimum, &maximum);
+    if (hostGivesSizeWindow(from)) {
+        from->getExtractSizeWindow(from->context, &minimum, &maximum);
         return;
     }
     if (config != nullptr) {
@@ -221,6 +243,16 @@ void PluginBase::sizeWindow(std::uint64_t& minimum, std::uint64_t& maximum) cons
             maximum = static_cast<std::uint64_t>(high);
         }
     }
+}
+
+std::uint64_t PluginBase::measureCall(ByteCursor& input, Attempt&)
+{
+    return measure(input);
+}
+
+PluginBase::Settled PluginBase::settle(const ExtractCall&, unsigned, CallNote*)
+{
+    return Settled::stands;
 }
 
 const SignatureSet* PluginBase::signatures()
@@ -275,17 +307,28 @@ void PluginBase::writeProperty(const char* key, const std::string& value) const
     }
 }
 
-const ExtractPluginExtension* PluginBase::extension()
+const ExtractPluginExtension* PluginBase::extension(bool concurrent)
 {
-    static const ExtractPluginExtension table = {
+    // extract measures before it writes, and removes a file it could not finish.
+    static const ExtractPluginExtension alone = {
         sizeof(ExtractPluginExtension),
         &PluginBase::extensionSignatures,
         &PluginBase::extensionFailure,
         &PluginBase::extensionHost,
-        // extract measures before it writes, and removes a file it could not finish.
         EXTRACT_PROMISE_NO_LEFTOVERS,
+        nullptr,
+        nullptr,
     };
-    return &table;
+    static const ExtractPluginExtension beside = {
+        sizeof(ExtractPluginExtension),
+        &PluginBase::extensionSignatures,
+        &PluginBase::extensionFailure,
+        &PluginBase::extensionHost,
+        EXTRACT_PROMISE_NO_LEFTOVERS | EXTRACT_PROMISE_CONCURRENT,
+        &PluginBase::extensionCall,
+        &PluginBase::extensionSettle,
+    };
+    return concurrent ? &beside : &alone;
 }
 
 int PluginBase::extensionSignatures(IExtractPlugin* plugin, const ExtractSignature** signatures)
@@ -321,4 +364,60 @@ void PluginBase::extensionHost(IExtractPlugin* plugin, const ExtractHost* host)
 
 void PluginBase::hostChanged(bool)
 {
+}
+
+unsigned PluginBase::extensionCall(IExtractPlugin* plugin, ExtractCall* call)
+{
+    PluginBase* self = static_cast<PluginBase*>(plugin);
+    call->result = 0;
+    call->failure = EXTRACT_NOTHING_FOUND;
+    call->note = nullptr;
+    if (call->message != nullptr && call->messageCapacity > 0) {
+        call->message[0] = '\0';
+    }
+    Attempt attempt;
+    attempt.inputPath = call->inputPath;
+    attempt.offset = call->offset;
+    attempt.outputPath = call->outputPath;
+    attempt.host = call->host;
+    call->result = self->attemptExtract(attempt, true);
+    if (call->result == 0) {
+        call->failure = attempt.failure;
+        if (call->message != nullptr && call->messageCapacity > 0) {
+            // Cut before a character's first byte, never inside one.
+            std::size_t length = std::min<std::size_t>(attempt.message.size(), call->messageCapacity - 1);
+            while (length > 0 && length < attempt.message.size() &&
+                   (static_cast<unsigned char>(attempt.message[length]) & 0xC0) == 0x80) {
+                --length;
+            }
+            attempt.message.copy(call->message, length);
+            call->message[length] = '\0';
+        }
+    }
+    call->note = attempt.note.release();
+    return call->result;
+}
+
+int PluginBase::extensionSettle(IExtractPlugin* plugin, ExtractCall* call, int taken)
+{
+    PluginBase* self = static_cast<PluginBase*>(plugin);
+    std::unique_ptr<CallNote> note(static_cast<CallNote*>(call->note));
+    call->note = nullptr;
+    if (taken == 0) {
+        return 0;
+    }
+    Settled settled = Settled::stands;
+    try {
+        settled = self->settle(*call, call->result, note.get());
+    } catch (...) {
+        // Only what the object learned is lost: the answer is as good as before.
+    }
+    if (settled == Settled::withdrawn) {
+        call->result = 0;
+        call->failure = EXTRACT_NOTHING_FOUND;
+        if (call->message != nullptr && call->messageCapacity > 0) {
+            call->message[0] = '\0';
+        }
+    }
+    return settled == Settled::again ? 1 : 0;
 }

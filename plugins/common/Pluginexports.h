@@ -21,5 +21,5 @@
     }                                                                          \
     extern "C" const ExtractPluginExtension* _getExtractPluginExtension()      \
     {                                                                          \
-        return PluginBase::extension();                                        \
+        return PluginBase::extension(PluginClass::callsConcurrently);          \
     }

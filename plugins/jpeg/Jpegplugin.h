@@ -12,6 +12,9 @@ public:
     static constexpr const char* minimumWidthKey = "min_width";
     static constexpr const char* minimumHeightKey = "min_height";
 
+    // A run's calls read the bounds taken at its start and nothing else of the object.
+    static constexpr bool callsConcurrently = true;
+
     JpegPlugin();
 
     bool detect(const unsigned char* data) override;

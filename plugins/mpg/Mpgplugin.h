@@ -3,14 +3,19 @@
 #include "plugins/common/Formatplugin.h"
 #include "plugins/mpg/Mpgparser.h"
 
+#include <cstdint>
+#include <mutex>
 #include <string>
 
 // Every pack of a program stream that repeats the system header (a DVD's navigation packs do,
 // twice a second) starts a valid stream of its own, to the same end. The plug-in remembers the
 // last stream it found in an input and takes no candidate inside it, so that one recording gives
-// one find rather than one per pack.
+// one find rather than one per pack. Checked side by side, a call inside the last find settled so
+// far skips its walk; settle tells whether the finds settled since bear that out.
 class MpgPlugin final : public FormatPlugin<MpgParser> {
 public:
+    static constexpr bool callsConcurrently = true;
+
     MpgPlugin();
 
     unsigned extract(const char* inputPath, unsigned offsetHigh, unsigned offsetLow,
@@ -18,12 +23,25 @@ public:
 
 protected:
     std::uint64_t measure(ByteCursor& input) override;
+    std::uint64_t measureCall(ByteCursor& input, Attempt& attempt) override;
+    Settled settle(const ExtractCall& call, unsigned result, CallNote* note) override;
 
 private:
-    std::string candidatePath;
-    std::uint64_t candidateOffset = 0;
-    std::uint64_t measured = 0;
+    struct Note : CallNote {
+        bool skipped = false;
+        std::uint64_t measured = 0;
+    };
+
+    // Under memoryMutex.
+    bool insideFound(const char* inputPath, std::uint64_t offset) const;
+    void remember(const char* inputPath, std::uint64_t offset, std::uint64_t length);
+
+    // Written on the run's thread, read by the calls beside it.
+    std::mutex memoryMutex;
     std::string foundPath;
     std::uint64_t foundStart = 0;
     std::uint64_t foundEnd = 0;
+    // The extract running now, one after another.
+    bool candidateInside = false;
+    std::uint64_t measured = 0;
 };

@@ -10,6 +10,8 @@
 // The plug-in of the kinds the user defines: each rule of its property dialog is a kind of its
 // own, and the plug-in names, at every detection, the kind of the rule that matched. The rules
 // live in the plug-in's properties (UserRuleStore) and are read again at every load.
+//
+// Its extract follows the rule that the detect before it saw, so its calls come one after another.
 class UserDefinedPlugin final : public PluginBase {
 public:
     UserDefinedPlugin();

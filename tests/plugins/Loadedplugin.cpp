@@ -45,6 +45,12 @@ IExtractPlugin* LoadedPlugin::get() const
     return plugin;
 }
 
+const ExtractPluginExtension* LoadedPlugin::extension() const
+{
+    auto get = reinterpret_cast<GetExtractPluginExtensionFunction>(dlsym(handle, "_getExtractPluginExtension"));
+    return get != nullptr ? get() : nullptr;
+}
+
 int LoadedPlugin::release()
 {
     if (plugin == nullptr) {

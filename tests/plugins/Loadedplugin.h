@@ -19,6 +19,8 @@ public:
 
     IExtractPlugin* operator->() const;
     IExtractPlugin* get() const;
+    // The library's table of optional operations; null when it exports none.
+    const ExtractPluginExtension* extension() const;
     // The result of _releaseExtractPlugin; the object is gone afterwards.
     int release();
 
