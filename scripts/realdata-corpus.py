@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Builds the real-data corpus: the system's own files back to back, as a disk holds them.
 
 The regular files under /usr/bin, /usr/lib and /usr/share that belong to the Debian packages

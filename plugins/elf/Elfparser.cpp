@@ -14,6 +14,8 @@ constexpr unsigned char dataBigEndian = 2;
 // Sections of these types take no file space, whatever their offset and size say.
 constexpr std::uint32_t sectionNull = 0;
 constexpr std::uint32_t sectionNoBits = 8;
+constexpr std::uint32_t sectionAddendRelocations = 4;
+constexpr std::uint32_t sectionRelocations = 9;
 // Marks a count or index kept in section 0 instead of in the header.
 constexpr std::uint16_t extendedNumbering = 0xFFFF;
 
@@ -181,6 +183,15 @@ std::uint64_t ElfParser::measure(ByteCursor& input)
             const std::uint32_t type = word(entry.data() + 4);
             const std::uint64_t offset = address(entry.data() + (wide ? 24 : 16));
             const std::uint64_t size = address(entry.data() + (wide ? 32 : 20));
+            // A section names another by its index (the string table of a symbol table, the
+            // section that relocations apply to): an index past the table is no linker's work, and
+            // a common sign of a chance ELF header in other data.
+            const std::uint32_t link = word(entry.data() + (wide ? 40 : 24));
+            const std::uint32_t info = word(entry.data() + (wide ? 44 : 28));
+            if (link >= sectionCount ||
+                ((type == sectionRelocations || type == sectionAddendRelocations) && info >= sectionCount)) {
+                return 0;
+            }
             if (type != sectionNull && type != sectionNoBits && size != 0 && !reach(end, offset, size)) {
                 return 0;
             }

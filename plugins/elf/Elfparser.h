@@ -9,6 +9,7 @@ class SignatureSet;
 // core dumps. It ends where the farthest of its parts ends: the ELF header, the program header
 // table and the segments it lists, the section header table and the sections that occupy file
 // space. Counts too large for the header's fields (extended numbering) are read from section 0.
+// A section that links to a section past the table refuses the file.
 class ElfParser {
 public:
     // The identification bytes, the object type, the machine and the version.

@@ -4,6 +4,7 @@
 #include "plugins/common/Bytes.h"
 #include "plugins/common/Signatureset.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -67,6 +68,9 @@ bool Mp3Parser::readHeader(const unsigned char* data, Frame& frame)
     frame.sampleRate = sampleRates[versionBits][sampleIndex];
     frame.mono = (data[3] >> 6) == 3;
     frame.protectedByCrc = (data[1] & 1) == 0;
+    frame.fixedBits = (data[1] & 1u) << 8 | (data[3] & 0xCFu);
+    frame.mainDataBegin = 0;
+    frame.samples = frame.layer == 1 ? 384 : frame.layer == 3 && versionBits != 3 ? 576 : 1152;
     const unsigned bitRate = bitRates[versionBits == 3 ? 0 : 1][frame.layer - 1][rateIndex] * 1000;
     const unsigned padding = data[2] >> 1 & 1;
     if (frame.layer == 1) {
@@ -173,13 +177,66 @@ bool Mp3Parser::checkSideInformation(const unsigned char* data, unsigned availab
     return true;
 }
 
+bool Mp3Parser::checkLayerOne(const unsigned char* data, unsigned available, const Frame& frame)
+{
+    const unsigned start = 4 + (frame.protectedByCrc ? 2 : 0);
+    const unsigned availableBits = available > start ? (available - start) * 8 : 0;
+    unsigned position = 0;
+    auto bits = [&](unsigned count) {
+        unsigned value = 0;
+        for (unsigned i = 0; i < count; ++i, ++position) {
+            value = value << 1 | (data[start + position / 8] >> (7 - position % 8) & 1);
+        }
+        return value;
+    };
+    const unsigned channels = frame.mono ? 1 : 2;
+    // In joint stereo the subbands from the bound up share one allocation.
+    const bool joint = (frame.fixedBits & 0xC0) == 0x40;
+    const unsigned bound = joint ? 4 * ((data[3] >> 4 & 3) + 1) : 32;
+    unsigned allocations[32][2] = {};
+    for (unsigned subband = 0; subband < 32; ++subband) {
+        for (unsigned channel = 0; channel < (subband < bound ? channels : 1); ++channel) {
+            if (position + 4 > availableBits) {
+                return true;
+            }
+            allocations[subband][channel] = bits(4);
+            if (allocations[subband][channel] == 15) {
+                return false;
+            }
+            if (subband >= bound) {
+                allocations[subband][1] = allocations[subband][0];
+            }
+        }
+    }
+    for (unsigned subband = 0; subband < 32; ++subband) {
+        for (unsigned channel = 0; channel < channels; ++channel) {
+            if (allocations[subband][channel] == 0) {
+                continue;
+            }
+            if (position + 6 > availableBits) {
+                return true;
+            }
+            if (bits(6) == 63) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 bool Mp3Parser::detect(const unsigned char* data)
 {
     if (isId3Header(data)) {
         return true;
     }
     Frame frame;
-    return readHeader(data, frame) && (frame.layer != 3 || checkSideInformation(data, windowSize, frame));
+    if (!readHeader(data, frame)) {
+        return false;
+    }
+    if (frame.layer == 1) {
+        return checkLayerOne(data, windowSize, frame);
+    }
+    return frame.layer != 3 || checkSideInformation(data, windowSize, frame);
 }
 
 std::uint64_t Mp3Parser::framesStart() const
@@ -231,17 +288,35 @@ std::uint64_t Mp3Parser::skipTrailingTags(ByteCursor& input, std::uint64_t posit
     return position;
 }
 
-bool Mp3Parser::checkFrame(ByteCursor& input, std::uint64_t position, const Frame& frame)
+unsigned Mp3Parser::mainDataLength(const Frame& frame)
 {
-    if (frame.layer != 3) {
+    const unsigned sideInformation = frame.version == 3 ? (frame.mono ? 17 : 32) : (frame.mono ? 9 : 17);
+    const unsigned overhead = 4 + (frame.protectedByCrc ? 2 : 0) + sideInformation;
+    return frame.length > overhead ? frame.length - overhead : 0;
+}
+
+bool Mp3Parser::checkFrame(ByteCursor& input, std::uint64_t position, Frame& frame)
+{
+    if (frame.layer == 2) {
         return true;
     }
-    // The side information, and the place of a Xing header after it, as far as the frame goes.
-    unsigned char data[42] = {};
+    // Layer I's allocations and scale factors, or layer III's side information and the place of a
+    // Xing header after it, as far as the frame goes.
+    unsigned char data[96] = {};
     const unsigned needed = frame.length < sizeof data ? frame.length : sizeof data;
+    if (!input.seek(position) || !input.read(data, needed)) {
+        return false;
+    }
+    if (frame.layer == 1) {
+        return checkLayerOne(data, needed, frame);
+    }
+    const unsigned start = 4 + (frame.protectedByCrc ? 2 : 0);
     const unsigned sideInformation = frame.version == 3 ? (frame.mono ? 17 : 32) : (frame.mono ? 9 : 17);
-    return frame.length >= 4 + (frame.protectedByCrc ? 2 : 0) + sideInformation && input.seek(position) &&
-           input.read(data, needed) && checkSideInformation(data, needed, frame);
+    if (frame.length < start + sideInformation) {
+        return false;
+    }
+    frame.mainDataBegin = frame.version == 3 ? (unsigned{data[start]} << 1 | data[start + 1] >> 7) : data[start];
+    return checkSideInformation(data, needed, frame);
 }
 
 std::uint64_t Mp3Parser::measure(ByteCursor& input)
@@ -251,7 +326,8 @@ std::uint64_t Mp3Parser::measure(ByteCursor& input)
         return 0;
     }
     start = 0;
-    if (isId3Header(header)) {
+    const bool tagged = isId3Header(header);
+    if (tagged) {
         start = id3HeaderLength + std::uint64_t{syncSafe(header + 6)} + ((header[5] & id3Footer) != 0 ? 10 : 0);
         if (!input.seek(start) || !input.read(header, 4)) {
             return 0;
@@ -263,6 +339,12 @@ std::uint64_t Mp3Parser::measure(ByteCursor& input)
     }
     const std::uint64_t declared = declaredLength(input, start, first);
     const std::uint64_t declaredEnd = declared != 0 ? start + declared : 0;
+    // Without a tag or a length, every frame must look like the first.
+    const bool bare = !tagged && declared == 0;
+    // The bytes of main data the frames so far left for those after them; the back pointer can
+    // reach no further than 511 bytes (MPEG-1) or 255.
+    const unsigned deepestReservoir = first.version == 3 ? 511 : 255;
+    unsigned reservoir = 0;
     std::uint64_t position = start;
     unsigned frames = 0;
     for (;;) {
@@ -274,13 +356,22 @@ std::uint64_t Mp3Parser::measure(ByteCursor& input)
         if (!input.seek(position) || !input.read(bytes, sizeof bytes) || !readHeader(bytes, frame) ||
             !checkFrame(input, position, frame) ||
             frame.version != first.version || frame.layer != first.layer || frame.sampleRate != first.sampleRate ||
+            (bare && frame.fixedBits != first.fixedBits) ||
+            (frames > 0 && frame.layer == 3 && frame.mainDataBegin > reservoir) ||
             !input.hasBytes(position + frame.length)) {
             break;
+        }
+        if (frame.layer == 3) {
+            reservoir = std::min(reservoir + mainDataLength(frame), deepestReservoir);
         }
         position += frame.length;
         ++frames;
     }
     if (frames < fewestFrames || (declaredEnd != 0 && position != declaredEnd)) {
+        return 0;
+    }
+    const unsigned fewestTenths = first.layer == 1 ? fewestBareLayerOneTenths : fewestBareTenths;
+    if (bare && std::uint64_t{frames} * first.samples * 10 < std::uint64_t{fewestTenths} * first.sampleRate) {
         return 0;
     }
     return skipTrailingTags(input, position);

@@ -286,6 +286,7 @@ TEST(CorruptDocument, IsNotExtracted)
         {"elf", 1, "a section table past the file", [](Bytes& b) { b[43] ^= 0x10; }},
         {"elf", 1, "a section entry size of the other class", [](Bytes& b) { b[58] = 40; }},
         {"elf", 3, "a big-endian version word read little-endian", [](Bytes& b) { b[5] = 1; }},
+        {"elf", 1, "a section linked to one past the table", [](Bytes& b) { b[read32(b, 40) + 64 + 41] = 0xFF; }},
         {"exe", 0, "no PE signature", [](Bytes& b) { b[peHeader(b) + 1] = 'X'; }},
         {"exe", 0, "an optional header of no known kind", [](Bytes& b) { b[peHeader(b) + 25] = 0x03; }},
         {"exe", 1, "a section's data past the file", [](Bytes& b) { b[peHeader(b) + 24 + 240 + 40 + 23] = 0x10; }},

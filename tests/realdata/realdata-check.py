@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Runs glintfetch-cli over a real-data corpus and checks every find with its kind's reference tool.
 
 A find is junk when the tool made for its kind refuses it: ImageMagick's identify for pictures,
@@ -183,10 +183,16 @@ def check_sqlite(path, kind):
     return None
 
 
+# A separate debug file keeps its program's program headers, but not the interpreter's name they
+# point at: readelf says so of every whole file in /usr/lib/debug.
+READELF_DEBUG_FILE = b"Unable to find program interpreter name"
+
+
 def check_elf(path, kind):
     code, stdout, stderr = run(["readelf", "-h", "-S", "-W", path])
-    if code != 0 or stderr.strip():
-        return verdict(code or 1, stdout, stderr, "readelf -h -S")
+    complaints = b"\n".join(line for line in stderr.splitlines() if line.strip() and READELF_DEBUG_FILE not in line)
+    if code != 0 or complaints:
+        return verdict(code or 1, stdout, complaints, "readelf -h -S")
     return None
 
 
@@ -204,7 +210,22 @@ def check_exe(path, kind):
     return None
 
 
+def guarded(check):
+    """The check, with a failure of the checking itself told as such rather than ending the run."""
+    def run_check(path, kind):
+        try:
+            return check(path, kind)
+        except Exception as error:
+            return f"checking failed: {error!r}"
+    return run_check
+
+
 def checker(kind):
+    check = plain_checker(kind)
+    return guarded(check) if check else None
+
+
+def plain_checker(kind):
     if kind in PICTURE_CODERS:
         return check_picture
     if kind in RAW_KINDS or kind == "cr3":
@@ -278,9 +299,21 @@ def main():
                         help="succeed while the junk is at most this share of the checked finds")
     parser.add_argument("--most-junk-per-kind", type=int, default=-1, metavar="N",
                         help="with --allow-junk: fail when a kind has more than N junk finds")
+    parser.add_argument("--least-finds", type=int, default=0, metavar="N",
+                        help="fail when the run finds fewer than N files (a run that found nothing proves nothing)")
     parser.add_argument("--keep", metavar="DIR", help="extract into DIR (kept) instead of a temporary folder")
     arguments = parser.parse_args()
 
+    tools = ["identify", "dcraw", "exiftool", "ffprobe", "ffmpeg", "unzip", "gzip", "bzip2", "xz", "7z", "bsdtar",
+             "tar", "pdfinfo", "sqlite3", "readelf"]
+    missing = [tool for tool in tools if shutil.which(tool) is None]
+    for module in ("olefile", "pefile", "mido"):
+        try:
+            __import__(module)
+        except ImportError:
+            missing.append(f"python3-{module}")
+    if missing:
+        sys.exit(f"reference tools missing (bash scripts/setup.sh installs them): {', '.join(missing)}")
     manifest = Manifest(arguments.corpus + ".manifest")
     output = arguments.keep or tempfile.mkdtemp(prefix="glintfetch-realdata-")
     os.makedirs(output, exist_ok=True)
@@ -327,6 +360,9 @@ def main():
 
     failed = share > arguments.allow_junk if arguments.allow_junk > 0 else total[2] > 0
     if arguments.most_junk_per_kind >= 0 and any(row[2] > arguments.most_junk_per_kind for row in table.values()):
+        failed = True
+    if total[0] < arguments.least_finds:
+        print(f"only {total[0]} finds, fewer than {arguments.least_finds}")
         failed = True
     unchecked = sorted(kind for kind, row in table.items() if row[1] < row[0])
     if unchecked:
