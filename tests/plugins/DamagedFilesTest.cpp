@@ -5,7 +5,10 @@
 // byte of input, stay below a fixed bound: a walk that failed is not walked again from each later
 // member of the same file (which costs the square of the file's length).
 
+#include "tests/plugins/Archivesamples.h"
 #include "tests/plugins/Countinghost.h"
+#include "tests/plugins/Documentfiles.h"
+#include "tests/plugins/Samplefiles.h"
 #include "tests/plugins/Toolfiles.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +20,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -72,23 +76,94 @@ struct Family {
     const char* name;
     // The plug-ins offered each position, in the program's order.
     std::vector<std::string> folders;
-    // A command line for ToolFiles::make.
-    std::function<std::string()> command;
+    std::function<Bytes()> make;
 };
 
+Bytes tool(const std::string& command)
+{
+    return ToolFiles::make(command);
+}
+
+// Sounds and videos that ffmpeg writes from its own test sources, of length seconds.
+std::string ffmpeg(const std::string& codecs, int seconds)
+{
+    return "ffmpeg -v error -f lavfi -i testsrc=size=160x120:rate=25 -f lavfi -i sine=frequency=440:sample_rate=44100 -t " +
+           std::to_string(seconds) + " -map_metadata -1 -fflags +bitexact " + codecs + " {out}";
+}
+
+std::string ffmpegSound(const std::string& codecs, int seconds)
+{
+    return "ffmpeg -v error -f lavfi -i anoisesrc=sample_rate=44100:amplitude=0.3:seed=5 -t " + std::to_string(seconds) +
+           " -map_metadata -1 -fflags +bitexact " + codecs + " {out}";
+}
+
+// A RAR archive of count stored entries, built block by block.
+Bytes rar(int version, int count)
+{
+    ArchiveSamples samples(9);
+    for (int i = 0; i < count; ++i) {
+        samples.addFile("f" + std::to_string(i), SampleFiles::random(100 + static_cast<std::size_t>(i * 37 % 900), static_cast<std::uint32_t>(i)));
+    }
+    return version == 4 ? samples.rar4() : samples.rar5();
+}
+
+// A compound file of count streams, each past the mini stream's cut-off.
+Bytes compound(const std::string& first, int count)
+{
+    std::vector<std::pair<std::string, Bytes>> streams;
+    streams.emplace_back(first, SampleFiles::random(9000, 1));
+    for (int i = 0; i < count; ++i) {
+        streams.emplace_back("S" + std::to_string(i), SampleFiles::random(4200 + static_cast<std::size_t>(i % 7) * 100, static_cast<std::uint32_t>(i + 2)));
+    }
+    return DocumentFiles::compoundFile(3, streams);
+}
+
+// A PDF of many pages with count incremental updates after it, each with a cross-reference
+// section of its own.
+Bytes updatedPdf(int count)
+{
+    Bytes pdf = DocumentFiles::qtPdf(200, 3);
+    for (int i = 0; i < count; ++i) {
+        pdf = DocumentFiles::withUpdate(pdf, static_cast<std::uint32_t>(i));
+    }
+    return pdf;
+}
+
 const Family families[] = {
-    {"ZipStored", {"zip"}, [] { return contentFiles(3000, 1) + " && zip -q -r -0 -X {out}.zip d && mv {out}.zip {out}"; }},
-    {"ZipDeflated", {"zip"}, [] { return contentFiles(3000, 2) + " && zip -q -r -X {out}.zip d && mv {out}.zip {out}"; }},
-    {"ZipStreamed", {"zip"}, [] { return contentFiles(3000, 2) + " && zip -q -r -X - d > {out}"; }},
-    {"Docx", {"docx", "zip"}, [] { return zipLayout("docx", 3000, false); }},
-    {"Xlsx", {"xlsx", "zip"}, [] { return zipLayout("xlsx", 3000, true); }},
-    {"Pptx", {"pptx", "zip"}, [] { return zipLayout("pptx", 3000, false); }},
-    {"Odt", {"odt", "zip"}, [] { return zipLayout("odt", 3000, false); }},
-    {"Ods", {"ods", "zip"}, [] { return zipLayout("ods", 3000, false); }},
-    {"Odp", {"odp", "zip"}, [] { return zipLayout("odp", 3000, false); }},
-    {"Epub", {"epub", "zip"}, [] { return zipLayout("epub", 3000, false); }},
-    {"Jar", {"jar", "zip"}, [] { return zipLayout("jar", 3000, true); }},
-    {"Apk", {"apk", "jar", "zip"}, [] { return zipLayout("apk", 3000, false); }},
+    {"ZipStored", {"zip"}, [] { return tool(contentFiles(3000, 1) + " && zip -q -r -0 -X {out}.zip d && mv {out}.zip {out}"); }},
+    {"ZipDeflated", {"zip"}, [] { return tool(contentFiles(3000, 2) + " && zip -q -r -X {out}.zip d && mv {out}.zip {out}"); }},
+    {"ZipStreamed", {"zip"}, [] { return tool(contentFiles(3000, 2) + " && zip -q -r -X - d > {out}"); }},
+    {"Docx", {"docx", "zip"}, [] { return tool(zipLayout("docx", 3000, false)); }},
+    {"Xlsx", {"xlsx", "zip"}, [] { return tool(zipLayout("xlsx", 3000, true)); }},
+    {"Pptx", {"pptx", "zip"}, [] { return tool(zipLayout("pptx", 3000, false)); }},
+    {"Odt", {"odt", "zip"}, [] { return tool(zipLayout("odt", 3000, false)); }},
+    {"Ods", {"ods", "zip"}, [] { return tool(zipLayout("ods", 3000, false)); }},
+    {"Odp", {"odp", "zip"}, [] { return tool(zipLayout("odp", 3000, false)); }},
+    {"Epub", {"epub", "zip"}, [] { return tool(zipLayout("epub", 3000, false)); }},
+    {"Jar", {"jar", "zip"}, [] { return tool(zipLayout("jar", 3000, true)); }},
+    {"Apk", {"apk", "jar", "zip"}, [] { return tool(zipLayout("apk", 3000, false)); }},
+    {"Tar", {"tar"}, [] { return tool(contentFiles(3000, 5) + " && tar --format=gnu --owner=0 --group=0 --mtime=@1000000 -cf {out} d"); }},
+    {"TarPosix", {"tar"}, [] { return tool(contentFiles(3000, 5) + " && tar --format=posix --owner=0 --group=0 --mtime=@1000000 -cf {out} d"); }},
+    {"SevenZip", {"7z"}, [] { return tool(contentFiles(3000, 6) + " && 7z a -bd -y -t7z -mx=1 o.7z d && mv o.7z {out}"); }},
+    {"Rar4", {"rar"}, [] { return rar(4, 3000); }},
+    {"Rar5", {"rar"}, [] { return rar(5, 3000); }},
+    {"Gz", {"gz"}, [] { return tool(contentFiles(3000, 7) + " && for f in d/*; do gzip -c -n $f; done > {out}"); }},
+    {"Pdf", {"pdf"}, [] { return updatedPdf(300); }},
+    {"CompoundFile", {"doc", "xls", "ppt", "ole"}, [] { return compound("WordDocument", 400); }},
+    {"Sqlite", {"sqlite"}, [] { return DocumentFiles().sqlite(20000, 1024, false); }},
+    {"Ogg", {"ogg"}, [] { return tool(ffmpegSound("-c:a libvorbis -q:a 2 -f ogg", 120)); }},
+    {"Flac", {"flac"}, [] { return tool(ffmpegSound("-c:a flac -frame_size 1152 -f flac", 20)); }},
+    {"Mp3", {"mp3"}, [] { return tool(ffmpegSound("-c:a libmp3lame -b:a 128k -f mp3", 120)); }},
+    {"Mpg", {"mpg"}, [] { return tool(ffmpeg("-c:v mpeg2video -b:v 200k -c:a mp2 -f mpeg", 60)); }},
+    {"Vob", {"mpg"}, [] { return tool(ffmpeg("-c:v mpeg2video -b:v 200k -c:a mp2 -f vob", 60)); }},
+    {"Mkv", {"matroska"}, [] { return tool(ffmpeg("-c:v mpeg4 -b:v 200k -c:a flac -f matroska", 60)); }},
+    {"Webm", {"matroska"}, [] { return tool(ffmpeg("-c:v libvpx -deadline realtime -b:v 200k -c:a libopus -f webm", 60)); }},
+    {"Mp4", {"isomedia"}, [] { return tool(ffmpeg("-c:v mpeg4 -b:v 200k -c:a aac -f mp4", 60)); }},
+    {"Mp4Fragmented", {"isomedia"}, [] { return tool(ffmpeg("-c:v mpeg4 -g 5 -b:v 200k -c:a aac -movflags frag_keyframe+empty_moov -f mp4", 60)); }},
+    {"Mov", {"isomedia"}, [] { return tool(ffmpeg("-c:v mpeg4 -b:v 200k -c:a pcm_s16le -f mov", 30)); }},
+    {"Avi", {"avi"}, [] { return tool(ffmpeg("-c:v mpeg4 -b:v 200k -c:a pcm_s16le -f avi", 60)); }},
+    {"Wav", {"wav"}, [] { return tool(ffmpegSound("-c:a pcm_s16le -f wav", 20)); }},
+    {"Tif", {"tif"}, [] { return tool("convert -size 24x24 xc:red +noise Random -duplicate 999 tif:{out}"); }},
 };
 
 // Bytes read through the host per byte of input, at most: a walk of the whole file, the copy of
@@ -113,6 +188,12 @@ const Damage damages[] = {
          std::fill(damaged.begin() + static_cast<long>(file.size() / 2), damaged.begin() + static_cast<long>(file.size() / 2 + 4096), 0);
          return damaged;
      }},
+    {"64 KiB zeroed at a third", [](const Bytes& file) {
+         Bytes damaged(file);
+         const std::size_t from = file.size() / 3;
+         std::fill(damaged.begin() + static_cast<long>(from), damaged.begin() + static_cast<long>(std::min(file.size(), from + 65536)), 0);
+         return damaged;
+     }},
 };
 
 void PrintTo(const Family& family, std::ostream* out)
@@ -125,7 +206,7 @@ class DamagedFilesTest : public ::testing::TestWithParam<Family> {
 
 TEST_P(DamagedFilesTest, EachDamagedRunReadsABoundedAmountPerByte)
 {
-    const Bytes file = ToolFiles::make(GetParam().command());
+    const Bytes file = GetParam().make();
     std::uint64_t whole = 0;
     for (const Damage& damage : damages) {
         const Bytes input = damage.apply(file);
