@@ -151,6 +151,29 @@ bool IsoMediaParser::detect(const unsigned char* data)
 
 std::uint64_t IsoMediaParser::measure(ByteCursor& input)
 {
+    boxes.clear();
+    provesLater = true;
+    const std::uint64_t length = walk(input);
+    if (length > 0) {
+        laterBoxes = boxes;
+    } else if (provesLater) {
+        refusedBoxes = boxes;
+    }
+    return length;
+}
+
+const std::vector<std::uint64_t>& IsoMediaParser::members() const
+{
+    return laterBoxes;
+}
+
+const std::vector<std::uint64_t>& IsoMediaParser::refused() const
+{
+    return refusedBoxes;
+}
+
+std::uint64_t IsoMediaParser::walk(ByteCursor& input)
+{
     unsigned char window[windowSize] = {};
     const std::uint64_t available = input.inputLength() < windowSize ? input.inputLength() : windowSize;
     if (available < 16 || !input.peek(0, window, static_cast<std::size_t>(available))) {
@@ -177,6 +200,9 @@ std::uint64_t IsoMediaParser::measure(ByteCursor& input)
         if ((box.type == boxType("moov") && sawMovie) || (box.type == boxType("wide") && sawMovie && sawMedia)) {
             break;
         }
+        if (!first) {
+            boxes.push_back(position);
+        }
         if (status != IsoBox::Status::valid) {
             return 0;
         }
@@ -200,6 +226,8 @@ std::uint64_t IsoMediaParser::measure(ByteCursor& input)
             break;
         case boxType("meta"):
             if (picture && !checkMeta(input, box)) {
+                // A later box is no picture's start, and is not held to its meta box.
+                provesLater = false;
                 return 0;
             }
             sawMeta = true;
@@ -218,6 +246,9 @@ std::uint64_t IsoMediaParser::measure(ByteCursor& input)
             break;
         }
     }
+    // A later box begins a movie at best, which needs a movie box after it; where none was seen
+    // at all there is none after any of them.
+    provesLater = !sawMovie;
     if (picture ? !sawMeta : !sawMovie) {
         return 0;
     }
@@ -230,6 +261,7 @@ std::uint64_t IsoMediaParser::measure(ByteCursor& input)
             return 0;
         }
     }
+    provesLater = true;
     return input.hasBytes(position) ? position : 0;
 }
 

@@ -28,8 +28,17 @@ public:
     static const char* kindOf(const unsigned char* data);
 
     std::uint64_t measure(ByteCursor& input);
+    // Once measure has found a file: where its top-level boxes after the first begin. Each of them
+    // could only begin an old QuickTime file whose chunk offsets count from it, which those of the
+    // file found do not.
+    const std::vector<std::uint64_t>& members() const;
+    // Once measure has found none: the top-level boxes after the first that the walk passed, where
+    // a walk from any of them is bound to fail as well (it meets the same boxes, and no movie box
+    // after it where this walk saw none); empty where the failure says nothing of them.
+    const std::vector<std::uint64_t>& refused() const;
 
 private:
+    std::uint64_t walk(ByteCursor& input);
     bool checkMovie(ByteCursor& input, const IsoBox& movie);
     bool checkMeta(ByteCursor& input, const IsoBox& meta);
     bool firstChunkOf(ByteCursor& input, const IsoBox& track, std::uint64_t& offset);
@@ -38,4 +47,9 @@ private:
     bool sawChunk = false;
     std::uint64_t firstChunk = 0;
     std::vector<std::uint64_t> mediaStarts;
+    std::vector<std::uint64_t> boxes;
+    // Whether the way the walk failed holds for the boxes after the first.
+    bool provesLater = true;
+    std::vector<std::uint64_t> laterBoxes;
+    std::vector<std::uint64_t> refusedBoxes;
 };

@@ -3,7 +3,7 @@
 #include "plugins/common/Pluginexports.h"
 
 IsoMediaPlugin::IsoMediaPlugin()
-    : FormatPlugin("glintfetch.isomedia", "ISO メディアファイル（MP4・MOV・HEIC ほか）", "mp4")
+    : ChainPlugin("glintfetch.isomedia", "ISO メディアファイル（MP4・MOV・HEIC ほか）", "mp4")
 {
 }
 

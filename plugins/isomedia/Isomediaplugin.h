@@ -1,11 +1,14 @@
 #pragma once
 
-#include "plugins/common/Formatplugin.h"
+#include "plugins/common/Chainplugin.h"
 #include "plugins/isomedia/Isomediaparser.h"
 
 // One plug-in for the whole family: the boxes are walked the same way whatever the brand, and
-// the kind of each find is told by detect, which the program asks for it right after.
-class IsoMediaPlugin final : public FormatPlugin<IsoMediaParser> {
+// the kind of each find is told by detect, which the program asks for it right after. Each media
+// data box of a fragmented movie is a candidate of its own (an old QuickTime file may begin with
+// one), and each walks the boxes after it to the end: the boxes of a find, and of a walk that
+// failed for a reason that holds for them too, are remembered and not walked again.
+class IsoMediaPlugin final : public ChainPlugin<IsoMediaParser> {
 public:
     IsoMediaPlugin();
 

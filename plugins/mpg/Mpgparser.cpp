@@ -56,6 +56,21 @@ bool MpgParser::detect(const unsigned char* data)
 
 std::uint64_t MpgParser::measure(ByteCursor& input)
 {
+    packs.clear();
+    const std::uint64_t length = walk(input);
+    if (length > 0) {
+        packs.clear();
+    }
+    return length;
+}
+
+const std::vector<std::uint64_t>& MpgParser::refused() const
+{
+    return packs;
+}
+
+std::uint64_t MpgParser::walk(ByteCursor& input)
+{
     std::uint64_t position = 0;
     bool sawPacket = false;
     bool sawSystemHeader = false;
@@ -96,6 +111,9 @@ std::uint64_t MpgParser::measure(ByteCursor& input)
             }
             lastClock = clock;
             next = position + length;
+            if (position > 0) {
+                packs.push_back(position);
+            }
         } else if (code >= systemHeader && position > 0 && (code == systemHeader || sawSystemHeader)) {
             if (count < 6) {
                 return 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 class ByteCursor;
 class SignatureSet;
@@ -17,4 +18,13 @@ public:
     static const SignatureSet& signatures();
     static bool detect(const unsigned char* data);
     std::uint64_t measure(ByteCursor& input);
+    // Once measure has found no stream: the packs after the first that the walk passed. A walk
+    // from any of them meets the same packets and fails where this one failed (or sooner, at a
+    // packet before the next system header), as long as it ends where this one's cursor ended.
+    const std::vector<std::uint64_t>& refused() const;
+
+private:
+    std::uint64_t walk(ByteCursor& input);
+
+    std::vector<std::uint64_t> packs;
 };

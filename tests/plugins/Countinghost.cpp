@@ -87,6 +87,11 @@ std::uint64_t CountingHost::bytesRead() const
     return read;
 }
 
+std::uint64_t CountingHost::reads() const
+{
+    return readCalls;
+}
+
 std::uint64_t CountingHost::extractCalls() const
 {
     return calls;
@@ -111,6 +116,7 @@ std::uint64_t CountingHost::inputSize(void* context)
 std::int64_t CountingHost::readInput(void* context, std::uint64_t offset, unsigned char* target, std::uint32_t count)
 {
     auto* self = static_cast<CountingHost*>(context);
+    ++self->readCalls;
     if (offset >= self->input.size()) {
         return 0;
     }

@@ -29,6 +29,9 @@ public:
     std::vector<Find> scan(const std::vector<std::string>& folders);
 
     std::uint64_t bytesRead() const;
+    // The reads asked for: a parser that peeks at each header costs a read per header, however
+    // few bytes it takes.
+    std::uint64_t reads() const;
     std::uint64_t extractCalls() const;
 
 private:
@@ -40,6 +43,7 @@ private:
     const Bytes& input;
     ExtractHost host;
     std::uint64_t read = 0;
+    std::uint64_t readCalls = 0;
     std::uint64_t calls = 0;
     TemporaryFolder folder;
 };
