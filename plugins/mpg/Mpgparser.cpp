@@ -41,6 +41,35 @@ std::uint64_t systemClock(const unsigned char* data)
            (p[4] >> 3);
 }
 
+// Whether the system header of length bytes after its length field holds its marker and reserved
+// bits and a list of whole stream entries, each naming a stream and its buffer bound.
+bool systemHeaderHolds(ByteCursor& input, std::uint64_t position, unsigned length)
+{
+    unsigned char fields[6 + 3 * 256];
+    if (length < 6 || length > sizeof fields || !input.peek(position + 6, fields, length)) {
+        return false;
+    }
+    if ((fields[0] & 0x80) == 0 || (fields[2] & 1) == 0 || (fields[4] & 0x20) == 0 || (fields[5] & 0x7F) != 0x7F) {
+        return false;
+    }
+    for (unsigned at = 6; at < length;) {
+        // An extended stream (0xB7) carries three bytes more.
+        const unsigned entry = fields[at] == 0xB7 ? 6 : 3;
+        if (at + entry > length || fields[at] < 0xB7 || (fields[at + 1] & 0xC0) != 0xC0) {
+            return false;
+        }
+        at += entry;
+    }
+    return true;
+}
+
+// Audio, video and private stream 1 (AC-3, DVD subtitles): what a recording is made of, unlike
+// padding and the navigation data of private stream 2.
+bool isMediaStream(unsigned char code)
+{
+    return code == 0xBD || (code >= 0xC0 && code <= 0xEF);
+}
+
 }
 
 const SignatureSet& MpgParser::signatures()
@@ -118,8 +147,11 @@ std::uint64_t MpgParser::walk(ByteCursor& input)
             if (count < 6) {
                 return 0;
             }
+            if (code == systemHeader && !systemHeaderHolds(input, position, bigEndian16(header + 4))) {
+                break;
+            }
             next = position + 6 + bigEndian16(header + 4);
-            sawPacket = sawPacket || code != systemHeader;
+            sawPacket = sawPacket || isMediaStream(code);
             sawSystemHeader = true;
         } else {
             break;

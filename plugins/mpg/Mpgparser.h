@@ -10,7 +10,8 @@ class SignatureSet;
 // marker bits, the first followed by the system header, then PES packets by their lengths, up to
 // the end code 0x000001B9. Many writers leave the end code out; such a stream ends after its last
 // whole packet, before what is no start code or before a pack whose clock does not go forward,
-// the first of another stream laid right after it.
+// the first of another stream laid right after it. A system header must hold its marker bits and
+// whole stream entries, and a stream counts only with a packet of audio, video or private stream 1.
 class MpgParser {
 public:
     static constexpr unsigned windowSize = 16;

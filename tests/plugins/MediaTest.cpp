@@ -201,6 +201,8 @@ TEST_F(MediaScan, OneBrokenStructureByteLosesTheFind)
         {"flv", "a previous-tag size off by one", [](Bytes& b) { ++b[b.size() - 1]; }},
         {"flv", "a tag's data size off by one", [](Bytes& b) { ++b[13 + 3]; }},
         {"mpg", "a pack header's marker bit", [](Bytes& b) { b[4] &= 0x0F; }},
+        {"mpg", "a system header's marker bit", [](Bytes& b) { b[find(b, std::string("\x00\x00\x01\xBB", 4)) + 6] &= 0x7F; }},
+        {"mpg", "a system header's stream entry", [](Bytes& b) { b[find(b, std::string("\x00\x00\x01\xBB", 4)) + 13] &= 0x3F; }},
         {"vob", "the second pack's marker bit", [](Bytes& b) { b[find(b, std::string("\x00\x00\x01\xBA", 4), 1) + 6] &= 0xFB; }},
         {"jp2", "no codestream end", [](Bytes& b) { b[b.size() - 1] = 0xD8; }},
         {"jp2", "no header box", [](Bytes& b) { b[find(b, "jp2h") + 3] = 'x'; }},
