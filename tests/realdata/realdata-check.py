@@ -24,6 +24,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 
 MEDIA_SECONDS = 0.5
 TOOL_SECONDS = 120
@@ -318,13 +319,16 @@ def main():
     output = arguments.keep or tempfile.mkdtemp(prefix="glintfetch-realdata-")
     os.makedirs(output, exist_ok=True)
     try:
+        started = time.monotonic()
         finds = extract(arguments.cli, arguments.corpus, output, arguments.kinds)
+        extracted = time.monotonic()
         with concurrent.futures.ThreadPoolExecutor(max_workers=arguments.jobs) as pool:
             futures = []
             for find in finds:
                 check = checker(find["kind"])
                 futures.append(pool.submit(check, find["output"], find["kind"]) if check else None)
             results = [future.result() if future else "unchecked" for future in futures]
+        checked = time.monotonic()
     finally:
         if not arguments.keep:
             shutil.rmtree(output, ignore_errors=True)
@@ -354,6 +358,8 @@ def main():
         for kind in sorted(table):
             print(f"{kind:<8} {table[kind][0]:>7} {table[kind][1]:>8} {table[kind][2]:>6}")
         print(f"{'all':<8} {total[0]:>7} {total[1]:>8} {total[2]:>6}  ({share:.2f} % junk)")
+    print(f"\nglintfetch-cli took {extracted - started:.1f} s, the checks {checked - extracted:.1f} s "
+          f"({arguments.jobs} at once).\n")
     for find, why in junk:
         print(f"junk {find['kind']} at {find['offset']} ({find['size']} bytes, in {manifest.where(int(find['offset']))}): "
               f"{why}")
