@@ -100,10 +100,12 @@ public:
     virtual bool detect(const unsigned char* data) = 0;
     // Reads the input itself, by path (or through ExtractHost::readInput, when the program hands
     // out its services), from the 64-bit offset (offsetHigh << 32 | offsetLow), and
-    // writes what it finds there to outputPath. Non-zero means data was extracted, and no other
-    // plug-in is asked at this position; 0 means nothing was extracted, and the program deletes
-    // outputPath and asks the next plug-in (getExtractFailure, below, tells why). The size window
-    // of IExtractConfig is the plug-in's to apply.
+    // writes what it finds there to outputPath. outputPath names an empty file that the program
+    // made for this run alone (no other run or program can be writing there); the plug-in may
+    // write into it, truncate it or make it anew. Non-zero means data was extracted, and no other
+    // plug-in is asked at this position; 0 means nothing was extracted, and the program removes
+    // what the call left at outputPath and asks the next plug-in (getExtractFailure, below, tells
+    // why). The size window of IExtractConfig is the plug-in's to apply.
     virtual unsigned extract(const char* inputPath, unsigned offsetHigh, unsigned offsetLow,
                              const char* outputPath) = 0;
     // Whether showProperty has a dialog to show.
@@ -354,10 +356,11 @@ typedef struct ExtractPluginExtension {
 } ExtractPluginExtension;
 
 /*
- * An extract that returns 0 has left nothing at outputPath: it creates the file only for a find
- * it writes whole, and removes what it began when writing fails or is cancelled. The program then
- * has nothing to remove after a failed attempt, which saves a look at the file system for every
- * candidate rejected.
+ * An extract that returns 0 has written nothing at outputPath: it writes the file only for a find
+ * it writes whole, and removes what it began when writing fails or is cancelled. After a failure
+ * of EXTRACT_NOTHING_FOUND the program then has nothing to look at nor to remove, which saves a
+ * look at the file system for every candidate rejected (it looks after any other failure, and
+ * after a call that threw).
  */
 #define EXTRACT_PROMISE_NO_LEFTOVERS 1u
 

@@ -10,7 +10,6 @@
 #include "framework/IValueObject.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <exception>
 #include <new>
 
@@ -80,6 +79,12 @@ void ExtractRun::execute() {
     } catch (...) {
         fail("予期しないエラーが起きました。");
     }
+    // Every input gives its claims and empty folders back as it ends; here, what a run that
+    // ended early still held.
+    try {
+        if (names) names->giveBack();
+    } catch (...) {
+    }
     withdrawHost();
 }
 
@@ -105,6 +110,11 @@ void ExtractRun::perform() {
     folderPerFile = model.configModel->isCreateDirPerFile();
     folderPerKind = model.configModel->isCreateDirPerData();
     model.pluginModel->loadPlugins(model.configModel);
+    // A library left out at the load (one that threw in setConfig among them) is told as a
+    // plug-in left out in the run is.
+    for (const PluginLoadFailure& failure : model.pluginModel->getLoadFailures()) {
+        problem("load:" + failure.path, "プラグイン「" + failure.path + "」は使用しません：" + failure.reason);
+    }
     selectPlugins();
     refillStep = 999 * static_cast<std::uint64_t>(scanWindow);
 
@@ -113,6 +123,7 @@ void ExtractRun::perform() {
     folderEntry = factory->createResource();
     targetEntry = factory->createResource();
     outputEntry = factory->createResource();
+    names = std::make_unique<OutputNames>(factory->createResource(), factory->createResource());
     payload = factory->createValueObject();
     foundPayload = factory->createValueObject();
     IGlintfetchFactory* made = factory.get();
@@ -236,6 +247,8 @@ void ExtractRun::scanInput(const std::string& path) {
         model.report.addFailedInput(path, e.getMessage());
         say("PROCESSING", "エラー発生：" + e.getMessage());
     }
+    // The per-file folder and the claims in it are this input's alone.
+    names->giveBack();
 }
 
 void ExtractRun::scanFile(std::uint64_t size) {
@@ -336,23 +349,42 @@ bool ExtractRun::extractAt(ActivePlugin& plugin, std::uint64_t position) {
     unsigned result = 0;
     int failure = EXTRACT_NOTHING_FOUND;
     std::string message;
+    bool askedAgain = false;
     for (;;) {
         bool checked = false;
         folder = knownFolder(kind, lostFolder, checked);
-        outputName = claimOutputName(folder, kind);
+        outputName = names->claim(folder, kind);
+        if (outputName.empty()) {
+            if (!checked) {
+                // The folder was taken as made from an earlier find; it has gone since.
+                forgetFolders();
+                lostFolder.clear();
+                continue;
+            }
+            // The folder takes no file: the plug-in cannot write there either, and can only say
+            // why. Nothing at that name is the run's, so nothing there is removed.
+            outputName = names->unclaimed(folder, kind);
+        }
         result = callExtract(plugin, position, inputPath, outputName);
-        failure = result == 0 ? failureOf(plugin, message) : EXTRACT_NOTHING_FOUND;
-        if (result > 0 || failure != EXTRACT_OUTPUT_FAILED || checked) break;
-        // The folder was taken as made from an earlier find; it may have gone since. Made anew,
-        // the find gets its second chance, as it would have had with the folder looked at first.
-        discard(plugin, outputName);
+        if (result > 0) break;
+        failure = failureOf(plugin, message);
+        const OutputNames::Leftover left = discard(plugin, failure);
+        // A write broken by its folder's going gets a second chance in the folder made anew. A
+        // plug-in that cannot say why it failed is taken to have been writing when its claim
+        // went with the folder.
+        const bool mayHaveWritten = failure == EXTRACT_OUTPUT_FAILED ||
+                                    (plugin.usable && !plugin.extension.reportsFailures());
+        if (askedAgain || !mayHaveWritten || left != OutputNames::Leftover::gone ||
+            !isFolderMissing(folder)) {
+            break;
+        }
+        askedAgain = true;
         forgetFolders();
         lostFolder.clear();
     }
     if (result > 0) {
+        names->found();
         model.extractedCount.store(model.extractedCount.load(relaxed) + 1, relaxed);
-        ++nextNumber;
-        freeName.clear();
         model.report.addFound(kind);
         outputEntry->setPath(outputName);
         std::uint32_t high = 0;
@@ -369,11 +401,9 @@ bool ExtractRun::extractAt(ActivePlugin& plugin, std::uint64_t position) {
         model.notify(job, foundPayload, false);
         return true;
     }
-    // A plug-in that cannot say why it failed may have failed to write: the folders are looked at
-    // again before its next attempt.
-    if (!plugin.extension.reportsFailures() || failure == EXTRACT_OUTPUT_FAILED) forgetFolders();
+    // The folders are looked at again before the next attempt.
+    if (failure == EXTRACT_OUTPUT_FAILED) forgetFolders();
     if (plugin.usable) reportFailure(failure, message, outputName, folder, lostFolder);
-    discard(plugin, outputName);
     return false;
 }
 
@@ -403,12 +433,12 @@ int ExtractRun::failureOf(ActivePlugin& plugin, std::string& message) {
     return failure;
 }
 
-// The name was free before the attempt, so whatever lies there now is the attempt's own; a
-// library that promises to leave nothing is taken at its word.
-void ExtractRun::discard(const ActivePlugin& plugin, const std::string& outputName) {
-    if (plugin.extension.leavesNothingOnFailure()) return;
-    outputEntry->setPath(outputName);
-    if (!outputEntry->remove() && outputEntry->exists()) freeName.clear();
+// A library that promised to leave nothing is taken at its word, and nothing is looked at, unless
+// its call threw or it says the write failed or was cancelled: it may then have left a part, or
+// removed what it began and the run's claim with it.
+OutputNames::Leftover ExtractRun::discard(const ActivePlugin& plugin, int failure) {
+    return names->failed(plugin.usable && failure == EXTRACT_NOTHING_FOUND &&
+                         plugin.extension.leavesNothingOnFailure());
 }
 
 void ExtractRun::reportFailure(int failure, std::string message, const std::string& outputName,
@@ -471,7 +501,10 @@ std::string ExtractRun::targetFolder(const std::string& kind, std::string& lost)
 bool ExtractRun::ensureFolder(IResource* entry, std::string& lost) {
     if (entry->isDirectory()) return true;
     const std::string path = entry->getPath();
-    if (!entry->exists() && entry->createDirectory()) return true;
+    if (!entry->exists() && entry->createDirectory()) {
+        names->madeFolder(path);
+        return true;
+    }
     entry->setPath(path);
     // Made meanwhile by someone else: as good as made here.
     if (entry->isDirectory()) return true;
@@ -482,23 +515,9 @@ bool ExtractRun::ensureFolder(IResource* entry, std::string& lost) {
     return false;
 }
 
-// Names already taken (by an earlier run into the same folders) are passed over, so that a run
-// never hands a plug-in a file it did not write, nor removes one.
-std::string ExtractRun::claimOutputName(const std::string& folder, const std::string& kind) {
-    const std::string prefix = folder + "/" + kind;
-    const std::string extension = "." + kind;
-    for (;;) {
-        char number[16];
-        std::snprintf(number, sizeof number, "%05u", static_cast<unsigned>(nextNumber));
-        std::string name = prefix + number + extension;
-        if (name == freeName) return name;
-        outputEntry->setPath(name);
-        if (!outputEntry->exists()) {
-            freeName = name;
-            return name;
-        }
-        ++nextNumber;
-    }
+bool ExtractRun::isFolderMissing(const std::string& folder) {
+    folderEntry->setPath(folder);
+    return !folderEntry->isDirectory();
 }
 
 void ExtractRun::leaveOut(ActivePlugin& plugin, const char* operation, const std::string& what) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/Outputnames.h"
 #include "engine/Pluginextension.h"
 #include "engine/Runhost.h"
 #include "engine/Runinput.h"
@@ -72,11 +73,12 @@ private:
     std::string knownFolder(const std::string& kind, std::string& lost, bool& checked);
     void forgetFolders();
     bool ensureFolder(IResource* entry, std::string& lost);
-    std::string claimOutputName(const std::string& folder, const std::string& kind);
+    bool isFolderMissing(const std::string& folder);
     void reportFailure(int failure, std::string message, const std::string& outputName,
                        const std::string& folder, const std::string& lostFolder);
     int failureOf(ActivePlugin& active, std::string& message);
-    void discard(const ActivePlugin& active, const std::string& outputName);
+    // What the failed attempt left at the claimed name; see OutputNames.
+    OutputNames::Leftover discard(const ActivePlugin& active, int failure);
 
     // Runs call on the plug-in; false, with the plug-in left out, when it threw.
     template <class Result, class Call>
@@ -113,9 +115,9 @@ private:
     IResource* inputEntry = nullptr;
     IResource* folderEntry = nullptr;
     IResource* targetEntry = nullptr;
-    // Tests output names and removes what a failed extract left; one entry serves the whole run,
-    // so that memory stays flat however many candidates fail.
+    // Reads the size of a find; one entry serves the whole run.
     IResource* outputEntry = nullptr;
+    std::unique_ptr<OutputNames> names;
     IValueObject* payload = nullptr;
     IValueObject* foundPayload = nullptr;
     std::unique_ptr<ScanBuffer> buffer;
@@ -124,18 +126,12 @@ private:
     bool folderPerFile = false;
     bool folderPerKind = false;
     // The folders made sure of for the current input, by kind: a failed attempt costs no look at
-    // the file system then. Forgotten at every input and whenever a write failed, so that a
-    // folder removed meanwhile is made again.
+    // the file system then. Forgotten at every input and whenever a claim or a write failed, so
+    // that a folder removed meanwhile is made again.
     std::vector<std::pair<std::string, std::string>> knownFolders;
-    // An output name known to be free: the last one claimed, while its number stands and only
-    // attempts that left nothing (or whose leavings were removed) have used it.
-    std::string freeName;
 
     bool started = false;
     std::vector<std::string> heldLines;
-    // The number in the next output name. It runs ahead of the extracted count only when names
-    // of an earlier run are in the way.
-    std::uint32_t nextNumber = 0;
     std::uint64_t processedBefore = 0;
     std::uint64_t nextBoundary = 0;
 };

@@ -65,7 +65,10 @@ public:
     virtual void abort() = 0;
     virtual unsigned getInputFileCount() = 0;
     virtual unsigned getCurrentFileIndex() = 0;
-    // Finds written so far in the current run; also the running number of the next output file.
+    // Finds written so far in the current run. The running number of the next output file is at
+    // least this; it is ahead where names in the output folders were taken already (by an earlier
+    // run, or by one running alongside), as a run never writes over a file nor removes one that
+    // is not its own.
     virtual unsigned getExtractedCount() = 0;
     virtual void getCurrentFileSize(unsigned* high, unsigned* low) = 0;
     virtual void getCurrentPosition(unsigned* high, unsigned* low) = 0;

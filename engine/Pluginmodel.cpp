@@ -8,6 +8,9 @@
 #include "framework/IProcess.h"
 #include "framework/IResource.h"
 
+#include <algorithm>
+#include <exception>
+
 namespace {
 
 const char* const createExportName = "_createExtractPlugin";
@@ -28,13 +31,27 @@ bool isPluginFileName(const std::string& name) {
            lowered.find(".dll", 1) != std::string::npos;
 }
 
-// A framework failure of one release must not keep the others from theirs.
+// A failure of one release must not keep the others from theirs, nor leave the object listed to
+// be released again: whatever a release throws ends that release alone.
 void releaseThrough(IDynamicLinker* linker, IExtractPlugin* plugin) {
     try {
         auto release = reinterpret_cast<ReleaseExtractPluginFunction>(linker->link(releaseExportName));
         release(plugin);
-    } catch (const Exception&) {
+    } catch (...) {
     }
+}
+
+std::string thrownText(const char* operation, std::exception_ptr thrown) {
+    std::string detail;
+    try {
+        std::rethrow_exception(thrown);
+    } catch (const Exception& e) {
+        detail = e.getMessage();
+    } catch (const std::exception& e) {
+        detail = e.what();
+    } catch (...) {
+    }
+    return std::string(operation) + " で例外が発生しました" + (detail.empty() ? "" : "（" + detail + "）") + "。";
 }
 
 bool hasExport(IDynamicLinker* linker, const char* name) {
@@ -118,7 +135,35 @@ void PluginModel::loadPlugins(IExtractConfig* config) {
         enumerator->enumerate();
     }
 
-    for (IExtractPlugin* plugin : plugins) plugin->setConfig(config);
+    // The contract forbids exceptions here too; a plug-in that throws all the same is left out
+    // like one that broke the contract at its load, and the others get their settings.
+    for (std::size_t index = 0; index < plugins.size();) {
+        try {
+            plugins[index]->setConfig(config);
+            ++index;
+        } catch (...) {
+            leaveOut(index, thrownText("setConfig", std::current_exception()));
+        }
+    }
+}
+
+void PluginModel::leaveOut(std::size_t index, const std::string& reason) {
+    const auto byIndex = std::find_if(indexMap.begin(), indexMap.end(), [&](const auto& entry) {
+        return entry.second == static_cast<int>(index);
+    });
+    if (byIndex != indexMap.end()) {
+        const std::string id = byIndex->first;
+        releaseThrough(linkerMap[id], plugins[index]);
+        linkerMap.erase(id);
+        indexMap.erase(byIndex);
+    }
+    for (auto& entry : indexMap) {
+        if (entry.second > static_cast<int>(index)) --entry.second;
+    }
+    failures.push_back({paths[index], reason});
+    plugins.erase(plugins.begin() + static_cast<std::ptrdiff_t>(index));
+    extensions.erase(extensions.begin() + static_cast<std::ptrdiff_t>(index));
+    paths.erase(paths.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
 bool PluginModel::loadPlugin(std::string path) {
@@ -185,11 +230,18 @@ bool PluginModel::loadPlugin(std::string path) {
 
         // The additions are optional: a library of the first contract has no such export.
         const ExtractPluginExtension* table = nullptr;
-        try {
+        if (hasExport(linker, extensionExportName)) {
             auto getExtension =
                 reinterpret_cast<GetExtractPluginExtensionFunction>(linker->link(extensionExportName));
-            table = getExtension();
-        } catch (const RuntimeException&) {
+            try {
+                table = getExtension();
+            } catch (...) {
+                // The object made is given back before the library is refused.
+                const std::string why = thrownText(extensionExportName, std::current_exception());
+                releaseThrough(linker, plugin);
+                linker->release();
+                return refuse("関数 " + why);
+            }
         }
 
         indexMap.emplace(id, static_cast<int>(plugins.size()));

@@ -19,8 +19,9 @@ class IGlintfetchFactory;
 // first, and of two with one identifier the same one is used.
 //
 // A library that does not load, or that breaks the plug-in contract (an export missing, no
-// object, no identifier, an identifier already loaded), is left out and the walk goes on; it is
-// kept with the reason in getLoadFailures until the next load. A library without
+// object, no identifier, an identifier already loaded, an exception from any call of the load,
+// setConfig included), is left out and the walk goes on; it is kept with the reason in
+// getLoadFailures until the next load. A library without
 // _releaseExtractPlugin is not used at all, since its objects could never be given back. An
 // object made and then refused goes back to its own library at once.
 //
@@ -56,6 +57,9 @@ public:
     virtual void unloadPlugins();
 
 private:
+    // Gives the listed plug-in at index back to its library and lists it with the failures.
+    void leaveOut(std::size_t index, const std::string& reason);
+
     std::unique_ptr<IGlintfetchFactory> factory;
     std::vector<IExtractPlugin*> plugins;
     // Beside plugins, index for index.

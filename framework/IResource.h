@@ -26,10 +26,15 @@ public:
     // For a block device, the size of the device.
     virtual std::uint32_t getSizeLow() = 0;
     virtual void getSize(std::uint32_t* high, std::uint32_t* low) = 0;
+    // The device and the file's number on it, as last read (0 and 0 for an entry never found):
+    // the same two for two look-ups of a path mean the same file, not merely the same name.
+    virtual std::uint64_t getDeviceId() = 0;
+    virtual std::uint64_t getFileId() = 0;
     // Makes the folder (not its missing parents); the entry is not read again.
     virtual bool createDirectory() = 0;
-    // Makes a new empty file where the entry found nothing; fails when the path exists. On success
-    // the entry is read again.
+    // Makes a new empty file where the entry found nothing; fails when the path exists, even when
+    // it was made by someone else after the look-up (of any number making it at once, one wins).
+    // On success the entry describes the file made, read from the file itself.
     virtual bool createFile() = 0;
     // Whether the process may write the file, or make files in the folder, as the system answers
     // at this call (not from the snapshot).

@@ -38,14 +38,22 @@ void Resource::setPath(std::string newPath) {
         directory = false;
         file = false;
         kind = ResourceKind::none;
+        device = 0;
+        node = 0;
         name.clear();
         parent.clear();
         return;
     }
+    take(attributes);
+}
+
+void Resource::take(const os::FileAttributes& attributes) {
     directory = attributes.directory;
     file = !attributes.directory;
     kind = kindOf(attributes.kind);
     size = attributes.size;
+    device = attributes.device;
+    node = attributes.node;
     const std::string::size_type separator = path.rfind('/');
     if (separator == std::string::npos) {
         name = path;
@@ -75,12 +83,17 @@ void Resource::getSize(std::uint32_t* high, std::uint32_t* low) {
     *low = static_cast<std::uint32_t>(size);
 }
 
+std::uint64_t Resource::getDeviceId() { return device; }
+
+std::uint64_t Resource::getFileId() { return node; }
+
 bool Resource::createDirectory() { return os::createDirectory(path); }
 
 bool Resource::createFile() {
     if (file || directory) return false;
-    if (!os::createNewFile(path)) return false;
-    setPath(path);
+    os::FileAttributes made;
+    if (!os::createNewFile(path, made)) return false;
+    take(made);
     return true;
 }
 

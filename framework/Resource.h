@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/IResource.h"
+#include "platform/os/FileSystem.h"
 
 #include <cstdint>
 #include <string>
@@ -20,6 +21,8 @@ public:
     bool exists() override;
     std::uint32_t getSizeLow() override;
     void getSize(std::uint32_t* high, std::uint32_t* low) override;
+    std::uint64_t getDeviceId() override;
+    std::uint64_t getFileId() override;
     bool createDirectory() override;
     bool createFile() override;
     bool isWritable() override;
@@ -28,6 +31,8 @@ public:
     virtual ~Resource();
 
 private:
+    void take(const os::FileAttributes& attributes);
+
     std::string path;
     std::string name;
     std::string parent;
@@ -35,4 +40,6 @@ private:
     bool file = false;
     ResourceKind kind = ResourceKind::none;
     std::uint64_t size = 0;  // kept from the last look-up that found the entry
+    std::uint64_t device = 0;
+    std::uint64_t node = 0;
 };

@@ -15,6 +15,10 @@ struct FileAttributes {
     // For a block device, the device's size (0 when it cannot be opened); for a folder or a
     // stream, whatever the system reports.
     std::uint64_t size = 0;
+    // The device and the file's number on it: together they tell one file from another that took
+    // its name meanwhile.
+    std::uint64_t device = 0;
+    std::uint64_t node = 0;
 };
 
 // Follows symbolic links: a link to a folder is a folder, a dangling link names nothing.
@@ -25,8 +29,12 @@ bool getFileAttributes(const std::string& path, FileAttributes& attributes);
 bool measureContent(const std::string& path, std::uint64_t& size);
 // Does not make missing parents; fails when the path exists.
 bool createDirectory(const std::string& path);
-// A new empty file; fails when anything exists at the path.
+// A new empty file; fails when anything exists at the path. Atomic: of any number of processes
+// making the same path at once, exactly one succeeds.
 bool createNewFile(const std::string& path);
+// The same, with created describing the file made (from the new file itself, not from a look-up
+// of the path, which may name another file by then).
+bool createNewFile(const std::string& path, FileAttributes& created);
 // Files only, never folders.
 bool deleteFile(const std::string& path);
 // Empty folders only.

@@ -26,14 +26,20 @@ EntryKind kindOf(mode_t mode) {
     return EntryKind::other;
 }
 
+void describe(const struct stat& info, FileAttributes& attributes) {
+    attributes.kind = kindOf(info.st_mode);
+    attributes.directory = attributes.kind == EntryKind::directory;
+    attributes.size = static_cast<std::uint64_t>(info.st_size);
+    attributes.device = static_cast<std::uint64_t>(info.st_dev);
+    attributes.node = static_cast<std::uint64_t>(info.st_ino);
+}
+
 }  // namespace
 
 bool getFileAttributes(const std::string& path, FileAttributes& attributes) {
     struct stat info {};
     if (path.empty() || ::stat(path.c_str(), &info) != 0) return false;
-    attributes.kind = kindOf(info.st_mode);
-    attributes.directory = attributes.kind == EntryKind::directory;
-    attributes.size = static_cast<std::uint64_t>(info.st_size);
+    describe(info, attributes);
     // A block device's entry tells nothing of its size (0): only the device does.
     if (attributes.kind == EntryKind::blockDevice && !measureContent(path, attributes.size)) {
         attributes.size = 0;
@@ -74,9 +80,24 @@ bool createDirectory(const std::string& path) {
 }
 
 bool createNewFile(const std::string& path) {
+    FileAttributes ignored;
+    return createNewFile(path, ignored);
+}
+
+bool createNewFile(const std::string& path, FileAttributes& created) {
     if (path.empty()) return false;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    int fd;
+    do {
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+    } while (fd < 0 && errno == EINTR);
     if (fd < 0) return false;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0) {
+        describe(info, created);
+    } else {
+        // Made all the same; without its number it matches no later look-up.
+        created = FileAttributes{};
+    }
     ::close(fd);
     return true;
 }

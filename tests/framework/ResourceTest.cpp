@@ -165,3 +165,35 @@ TEST_F(ResourceTest, RemoveDeletesFilesAndEmptyFoldersAsLastRead) {
     entry.setPath(folder.path("nothing"));
     EXPECT_FALSE(entry.remove());
 }
+
+// A file made through the entry is known by its own number from then on: a later look-up of the
+// same path tells it from a file that took the name meanwhile, and the entry's name and parent are
+// those of the path.
+TEST_F(ResourceTest, AFileMadeIsToldFromAnotherThatTookItsName) {
+    const std::string path = folder.path("claimed.bin");
+    entry.setPath(path);
+    ASSERT_TRUE(entry.createFile());
+    EXPECT_TRUE(entry.isFile());
+    EXPECT_EQ(entry.getName(), "claimed.bin");
+    EXPECT_EQ(entry.getParent(), folder.path());
+    const std::uint64_t device = entry.getDeviceId();
+    const std::uint64_t made = entry.getFileId();
+    EXPECT_NE(made, 0u);
+
+    Resource look;
+    look.setPath(path);
+    EXPECT_EQ(look.getDeviceId(), device);
+    EXPECT_EQ(look.getFileId(), made);
+
+    // The first file stays alive through a second name, so its number cannot come back.
+    std::filesystem::create_hard_link(path, folder.path("kept.bin"));
+    std::filesystem::remove(path);
+    folder.file("claimed.bin", "someone else's");
+    look.setPath(path);
+    EXPECT_TRUE(look.isFile());
+    EXPECT_NE(look.getFileId(), made);
+
+    look.setPath(folder.path("nothing here"));
+    EXPECT_EQ(look.getDeviceId(), 0u);
+    EXPECT_EQ(look.getFileId(), 0u);
+}

@@ -348,18 +348,27 @@ TEST_F(ExtractFailureTest, AFolderRemovedDuringTheRunIsMadeAgainForTheNextFind) 
     EXPECT_EQ(recorder->events().back().log, "抽出完了. 3 件のファイルを抽出しました（aaa 3 件）。");
 }
 
-// What a failed attempt leaves is removed, unless the library promises that it leaves nothing:
-// the run then trusts it and saves the look at the file system.
+// What a failed attempt leaves is removed before the next attempt, unless the library promises
+// that it leaves nothing: the run then trusts it and saves the look at the file system, so the
+// next attempt at that name meets what the lying probe left. The run's claim goes at the end
+// either way, with whatever is in it.
 TEST_F(ExtractFailureTest, OnlyALibraryThatPromisesNoLeftoversIsSparedTheRemoval) {
     probe("probe_a", "result", "0");
-    const std::string input = writeFile("input", "..@@..");
+    const std::string input = writeFile("input", "..@@..@@..");
     for (const bool promised : {false, true}) {
         SCOPED_TRACE(promised ? "promised" : "not promised");
+        fs::remove(logPath);
         useOutput(promised ? "promised" : "plain");
         probe("probe_a", "promise", promised ? "true" : "false");
         runExtraction({input});
         EXPECT_EQ(model->getExtractedCount(), 0u);
+        const std::vector<ExtractCall> calls = extractCalls();
+        ASSERT_EQ(calls.size(), 2u);
+        EXPECT_EQ(calls[0].output, output + "/aaa00000.aaa");
+        EXPECT_EQ(calls[1].output, output + "/aaa00000.aaa");
+        EXPECT_EQ(calls[0].sizeBefore, 0);
         // The probe leaves a file and says nothing was found; only a promise keeps it there.
-        EXPECT_EQ(outputFiles(), promised ? std::vector<std::string>{"aaa00000.aaa"} : std::vector<std::string>{});
+        EXPECT_EQ(calls[1].sizeBefore, promised ? 2 : 0);
+        EXPECT_EQ(outputFiles(), std::vector<std::string>{});
     }
 }

@@ -223,13 +223,13 @@ protected:
         return lines;
     }
 
-    // The output paths handed to extract, in call order, each with the offset and whether the
-    // file already existed then.
+    // The output paths handed to extract, in call order, each with the offset and the size of
+    // what lay at the path then (-1: nothing; 0: the run's own empty claim).
     struct ExtractCall {
         std::string id;
         std::uint64_t offset;
         std::string output;
-        bool existed;
+        long long sizeBefore;
     };
     std::vector<ExtractCall> extractCalls() {
         std::vector<ExtractCall> calls;
@@ -240,10 +240,8 @@ protected:
             fields >> id >> what;
             if (what == "extract") {
                 ExtractCall call;
-                int existed = 0;
-                fields >> call.offset >> call.output >> existed;
+                fields >> call.offset >> call.output >> call.sizeBefore;
                 call.id = id;
-                call.existed = existed != 0;
                 calls.push_back(call);
             }
         }

@@ -8,11 +8,12 @@
 //   write    "false": extract writes no output file at all
 //   result   what extract returns (default 1)
 //   log      a file that gets one line per extract call and, at release, the number of detect
-//            calls: "extract <offset> <output> <whether the output existed before>",
+//            calls: "extract <offset> <output> <the output's size before the call, -1 for none>",
 //            "detects <count>"
 //   block    a file: extract waits (up to a minute) until it exists, or until the host cancels
 //            (unless heed is "false": then it waits as a plug-in of the first contract would)
-//   throw    "detect" or "extract": that call throws
+//   throw    "detect", "extract" or "setConfig": that call throws; "write": extract throws once
+//            it has written its output
 //   failure  what getExtractFailure reports after a result of 0 (default 0); a failure of 1 or 2
 //            comes with "テスト：<output>" as its message
 //   declare  "true": the magic at offset 0 is declared as the signature
@@ -21,6 +22,8 @@
 //            "テスト：<output>：<the system's reason>", and leaves what was written in place
 //   promise  "true": the library promises that a failed extract leaves nothing behind (whatever
 //            it really leaves), from the load that reads it on
+//   contract "first": the library's table of optional operations reaches none of them, so the
+//            program sees a library of the first contract (no failure reports, no host)
 // The same source is built under several identifiers, so that a test can have two at once.
 
 #include "engine/ExtractPlugin.h"
@@ -33,6 +36,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <sys/stat.h>
 #include <thread>
 #include <vector>
 
@@ -67,13 +71,11 @@ public:
                      const char* outputPath) override {
         const unsigned long long offset =
             (static_cast<unsigned long long>(offsetHigh) << 32) | offsetLow;
-        bool existed = false;
-        if (std::FILE* probe = std::fopen(outputPath, "rb")) {
-            existed = true;
-            std::fclose(probe);
-        }
+        struct stat before {};
+        const long long sizeBefore =
+            ::stat(outputPath, &before) == 0 ? static_cast<long long>(before.st_size) : -1;
         appendLog("extract " + std::to_string(offset) + " " + outputPath + " " +
-                  (existed ? "1" : "0"));
+                  std::to_string(sizeBefore));
         message = std::string("テスト：") + outputPath;
         callFailure = failure;
         if (throws == "extract") throw std::runtime_error("probe failure");
@@ -92,7 +94,9 @@ public:
             }
         }
         if (write && checked) {
-            return writeChecked(inputPath, offset, outputPath);
+            const unsigned written = writeChecked(inputPath, offset, outputPath);
+            if (throws == "write") throw std::runtime_error("probe failure");
+            return written;
         }
         if (write) {
             std::vector<char> bytes(length);
@@ -108,6 +112,7 @@ public:
                 std::fclose(out);
             }
         }
+        if (throws == "write") throw std::runtime_error("probe failure");
         return result;
     }
 
@@ -135,8 +140,12 @@ public:
         declared = property(config, "declare", "false") == "true";
         checked = property(config, "checked", "false") == "true";
         extensionTable().promises = property(config, "promise", "false") == "true" ? EXTRACT_PROMISE_NO_LEFTOVERS : 0;
+        extensionTable().size = property(config, "contract", "") == "first"
+                                    ? static_cast<unsigned>(sizeof(unsigned))
+                                    : static_cast<unsigned>(sizeof(ExtractPluginExtension));
         signature = ExtractSignature{0, static_cast<unsigned>(magic.size()),
                                      reinterpret_cast<const unsigned char*>(magic.data()), nullptr};
+        if (throws == "setConfig") throw std::runtime_error("probe failure");
     }
 
     int signatures(const ExtractSignature** table) {

@@ -7,6 +7,9 @@
 //   TEST_PLUGIN_NULL_OBJECT  _createExtractPlugin returns null
 //   TEST_PLUGIN_NULL_ID      getID returns null
 //   TEST_PLUGIN_THROWING_ID  getID throws
+//   TEST_PLUGIN_THROWING_CONFIG     setConfig throws
+//   TEST_PLUGIN_THROWING_RELEASE    _releaseExtractPlugin throws once it has freed the object
+//   TEST_PLUGIN_THROWING_EXTENSION  _getExtractPluginExtension throws
 #include "engine/ExtractPlugin.h"
 #include "tests/engine/plugins/Probe.h"
 
@@ -42,7 +45,12 @@ public:
     void showProperty(void*) override {}
     bool isEnabled() override { return enabled; }
     void setEnabled(bool value) override { enabled = value; }
-    void setConfig(IExtractConfig* config) override { probeRecord("setConfig", pluginTag, config); }
+    void setConfig(IExtractConfig* config) override {
+        probeRecord("setConfig", pluginTag, config);
+#ifdef TEST_PLUGIN_THROWING_CONFIG
+        throw 1;
+#endif
+    }
 
 private:
     bool enabled = true;
@@ -83,7 +91,16 @@ int _releaseExtractPlugin(IExtractPlugin* plugin) {
     TestPlugin* object = static_cast<TestPlugin*>(plugin);
     liveObjects.erase(object);
     delete object;
+#ifdef TEST_PLUGIN_THROWING_RELEASE
+    throw 1;
+#endif
     return 0;
+}
+#endif
+
+#ifdef TEST_PLUGIN_THROWING_EXTENSION
+const ExtractPluginExtension* _getExtractPluginExtension() {
+    throw 1;
 }
 #endif
 

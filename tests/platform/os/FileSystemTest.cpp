@@ -6,8 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <thread>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -49,6 +53,59 @@ TEST(FileSystemTest, CreationAndRemovalRefuseWhatIsInTheWay) {
     EXPECT_FALSE(os::deleteFile(file));
     EXPECT_TRUE(os::removeDirectory(sub));
     EXPECT_FALSE(std::filesystem::exists(sub));
+}
+
+// A file made is told by its own number: a look-up of its path finds it, and a file that took the
+// path after it was removed is told apart, whatever its size.
+TEST(FileSystemTest, AFileMadeIsKnownByItsNumberNotByItsName) {
+    TemporaryFolder folder;
+    const std::string file = folder.path("claimed");
+    os::FileAttributes made;
+    ASSERT_TRUE(os::createNewFile(file, made));
+    EXPECT_FALSE(made.directory);
+    EXPECT_EQ(made.kind, os::EntryKind::regular);
+    EXPECT_EQ(made.size, 0u);
+    EXPECT_NE(made.node, 0u);
+
+    os::FileAttributes found;
+    ASSERT_TRUE(os::getFileAttributes(file, found));
+    EXPECT_EQ(found.device, made.device);
+    EXPECT_EQ(found.node, made.node);
+
+    // Kept open, the first file keeps its number while another one takes the name.
+    std::ofstream held(file);
+    ASSERT_TRUE(os::deleteFile(file));
+    os::FileAttributes other;
+    ASSERT_TRUE(os::createNewFile(file, other));
+    ASSERT_TRUE(os::getFileAttributes(file, found));
+    EXPECT_EQ(found.node, other.node);
+    EXPECT_FALSE(found.device == made.device && found.node == made.node);
+
+    os::FileAttributes refused;
+    EXPECT_FALSE(os::createNewFile(file, refused));
+    EXPECT_FALSE(os::createNewFile(folder.path("no/such/folder/file"), refused));
+}
+
+// Threads that make the same names at once: each name is made by exactly one of them, so a name
+// that a creation gave is nobody else's.
+TEST(FileSystemTest, OfManyMakingOneNameAtOnceExactlyOneSucceeds) {
+    TemporaryFolder folder;
+    constexpr int names = 200;
+    constexpr int threads = 4;
+    std::vector<std::atomic<int>> winners(names);
+    std::atomic<bool> go{false};
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t) {
+        workers.emplace_back([&] {
+            while (!go.load()) std::this_thread::yield();
+            for (int i = 0; i < names; ++i) {
+                if (os::createNewFile(folder.path("n" + std::to_string(i)))) ++winners[i];
+            }
+        });
+    }
+    go.store(true);
+    for (std::thread& worker : workers) worker.join();
+    for (int i = 0; i < names; ++i) EXPECT_EQ(winners[i].load(), 1) << i;
 }
 
 // Asked of the system at the call, by this process's user: a read-only folder or file of an
