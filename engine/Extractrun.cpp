@@ -257,6 +257,12 @@ void ExtractRun::scanFile(std::uint64_t size) {
     nextBoundary = refillStep;
     for (std::uint64_t start = 0; start < size; start += ExtractModel::blockPositions) {
         if (cancelled()) return;
+        if (std::none_of(active.begin(), active.end(), [](const ActivePlugin& p) { return p.usable; })) {
+            // Every plug-in has been left out: the rest is walked without being read, as the
+            // scan would tell it.
+            advanceTo(size);
+            return;
+        }
         buffer->load(start);
         const unsigned char* data = buffer->data();
         const std::uint32_t count = buffer->positions();
@@ -282,16 +288,21 @@ void ExtractRun::scanFile(std::uint64_t size) {
 // (relative to the block, ascending, none before begin). False once the run is cancelled.
 bool ExtractRun::offerRange(std::uint64_t start, const unsigned char* data, std::uint32_t begin, std::uint32_t end,
                             const SignatureMatcher::Candidate* next, const SignatureMatcher::Candidate* last) {
-    if (!everyPosition.empty()) {
-        for (std::uint32_t p = begin; p < end; ++p) {
-            const SignatureMatcher::Candidate* here = next;
-            while (next != last && next->position == p) ++next;
-            if (!advanceTo(start + p)) return false;
-            offer(start + p, data + p, here, next);
-            if (!advanceTo(start + p + 1)) return false;
+    for (std::uint32_t p = begin; p < end && !everyPosition.empty(); ++p) {
+        const SignatureMatcher::Candidate* here = next;
+        while (next != last && next->position == p) ++next;
+        if (!advanceTo(start + p)) return false;
+        offer(start + p, data + p, here, next);
+        if (!advanceTo(start + p + 1)) return false;
+        // A plug-in left out costs the walk of every position no more.
+        if (leftOutSince) {
+            leftOutSince = false;
+            everyPosition.erase(std::remove_if(everyPosition.begin(), everyPosition.end(),
+                                               [this](std::uint32_t slot) { return !active[slot].usable; }),
+                                everyPosition.end());
         }
-        return true;
     }
+    // The candidates past the positions walked one by one.
     while (next != last && next->position < end) {
         const SignatureMatcher::Candidate* here = next;
         const std::uint32_t p = here->position;
@@ -522,6 +533,7 @@ bool ExtractRun::isFolderMissing(const std::string& folder) {
 
 void ExtractRun::leaveOut(ActivePlugin& plugin, const char* operation, const std::string& what) {
     plugin.usable = false;
+    leftOutSince = true;
     const std::string name = plugin.name.empty() ? "(名前なし)" : plugin.name;
     const std::string detail = what.empty() ? std::string() : "（" + what + "）";
     problem("plugin:" + name, "プラグイン「" + name + "」の " + operation + " で例外が発生しました" +

@@ -103,8 +103,9 @@ private:
     std::vector<std::string> inputs;
 
     std::vector<ActivePlugin> active;
-    // The slots offered every position, ascending.
+    // The slots offered every position, ascending; a slot left out goes at the next position.
     std::vector<std::uint32_t> everyPosition;
+    bool leftOutSince = false;
     SignatureMatcher matcher;
     std::vector<SignatureMatcher::Candidate> candidates;
     std::uint32_t scanWindow = 0;

@@ -372,3 +372,36 @@ TEST_F(ExtractFailureTest, OnlyALibraryThatPromisesNoLeftoversIsSparedTheRemoval
         EXPECT_EQ(outputFiles(), std::vector<std::string>{});
     }
 }
+
+// Once every plug-in has been left out, the rest of the inputs is not read, though the run tells
+// its progress through them as a scan would (the bytes this process read, from /proc/self/io).
+TEST_F(ExtractFailureTest, AnInputIsNotReadOnceEveryPluginHasBeenLeftOut) {
+    const auto bytesRead = [] {
+        std::ifstream io("/proc/self/io");
+        for (std::string key; io >> key;) {
+            std::uint64_t value = 0;
+            io >> value;
+            if (key == "rchar:") return value;
+        }
+        return std::uint64_t{0};
+    };
+    constexpr std::uint64_t MiB = 1u << 20;
+    constexpr std::uint64_t size = 192 * MiB;
+    {
+        // Data all through, so that every byte the run wants must come from a read.
+        std::ofstream out(scratch / "input", std::ios::binary);
+        const std::string block(MiB, '.');
+        for (std::uint64_t written = 0; written < size; written += MiB) out << block;
+    }
+    probe("probe_a", "throw", "detect");
+    const std::uint64_t before = bytesRead();
+    runExtraction({(scratch / "input").string()});
+    const std::uint64_t read = bytesRead() - before;
+
+    const std::vector<Event> events = recorder->events();
+    EXPECT_EQ(events.back().status, "COMPLETED");
+    EXPECT_EQ(events.back().processed, size);
+    EXPECT_EQ(std::count_if(events.begin(), events.end(), [](const Event& e) { return e.status == "EXTRACTED"; }), 1);
+    // What the readers had taken ahead of the scan (its budget) at most, not the whole input.
+    EXPECT_LT(read, size - 64 * MiB) << read;
+}

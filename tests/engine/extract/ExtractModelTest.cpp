@@ -41,13 +41,24 @@ protected:
         });
     }
 
+    bool hasLogLine(const std::string& what) {
+        for (const std::string& line : logLines()) {
+            if (line.find(what) != std::string::npos) return true;
+        }
+        return false;
+    }
+
     bool waitForLogLine(const std::string& what) {
-        return eventually([&] {
-            for (const std::string& line : logLines()) {
-                if (line.find(what) != std::string::npos) return true;
-            }
-            return false;
-        });
+        return eventually([&] { return hasLogLine(what); });
+    }
+
+    // The index of the first log line that holds what; the number of lines when none does.
+    std::size_t firstLogLine(const std::string& what) {
+        const std::vector<std::string> lines = logLines();
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (lines[i].find(what) != std::string::npos) return i;
+        }
+        return lines.size();
     }
 };
 
@@ -186,18 +197,28 @@ TEST_F(ExtractModelTest, AbortBeforeTheWorkerStartsKeepsTheRunSilent) {
 // A plug-in call that takes long keeps neither the cancel nor the user interface waiting: the
 // cancel is told at once, the plug-in learns of it through the host, and the worker then ends.
 TEST_F(ExtractModelTest, AbortNeverWaitsForAPluginCall) {
-    const std::string release = (scratch / "release").string();
-    probe("probe_a", "block", release);
-    fillModel({writeFile("input", "..@@..")});
-    factory->createThread(runnable())->start();
-    ASSERT_TRUE(waitForLogLine("extract"));
+    for (const bool heeds : {true, false}) {
+        SCOPED_TRACE(heeds ? "the plug-in heeds the cancel" : "the plug-in ignores the cancel");
+        recorder->clear();
+        fs::remove(logPath);
+        const std::string release = (scratch / (heeds ? "release-heeded" : "release-ignored")).string();
+        probe("probe_a", "block", release);
+        probe("probe_a", "heed", heeds ? "true" : "false");
+        fillModel({writeFile("input", "..@@..")});
+        factory->createThread(runnable())->start();
+        ASSERT_TRUE(waitForLogLine("extract"));
 
-    model->abort();
-    EXPECT_EQ(recorder->statuses().back(), "ABORTED");
-    ASSERT_TRUE(waitForWorkerEnd());
-    EXPECT_FALSE(fs::exists(release));
-    EXPECT_TRUE(waitForLogLine("cancelled"));
-    EXPECT_EQ(recorder->statuses().back(), "ABORTED");
+        model->abort();
+        EXPECT_EQ(recorder->statuses().back(), "ABORTED");
+        if (!heeds) {
+            // Nothing can end that call but its file: abort told the end while the call runs.
+            EXPECT_FALSE(hasLogLine("released"));
+            writeFile(fs::path(release).filename().string(), "");
+        }
+        ASSERT_TRUE(waitForWorkerEnd());
+        EXPECT_EQ(hasLogLine("cancelled"), heeds);
+        EXPECT_EQ(recorder->statuses().back(), "ABORTED");
+    }
 }
 
 // Abort once the run has told its end changes nothing, even while the worker is still there.
@@ -235,23 +256,34 @@ TEST_F(ExtractModelTest, ANewRunWaitsForTheCancelledOneToEnd) {
     model->clearInputFiles();
     model->addInputFile(writeFile("second", "@@"));
     model->prepare();
+    // Whatever the second run tells, it tells after the cancelled call has ended.
+    bool startedAfterTheCall = false;
+    recorder->onEvent = [&](const Event& event) {
+        if (event.status == "START") startedAfterTheCall = hasLogLine("released");
+    };
     factory->createThread(runnable())->start();
     // The plug-in settings dialog reloading the plug-ins waits as well.
-    std::atomic<bool> reloaded{false};
+    std::atomic<bool> reloading{false};
+    bool reloadedAfterTheCall = false;
     std::thread dialog([&] {
+        reloading = true;
         plugins->loadPlugins(config);
-        reloaded = true;
+        reloadedAfterTheCall = hasLogLine("released");
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ASSERT_TRUE(eventually([&] { return reloading.load(); }));
     EXPECT_TRUE(recorder->events().empty());
-    EXPECT_FALSE(reloaded);
 
     writeFile("release", "");
     dialog.join();
+    EXPECT_TRUE(reloadedAfterTheCall);
     ASSERT_TRUE(recorder->waitFor("COMPLETED"));
     ASSERT_TRUE(waitForWorkerEnd());
     const std::vector<std::string> statuses = recorder->statuses();
     EXPECT_EQ(statuses.front(), "START");
     EXPECT_EQ(statuses.back(), "COMPLETED");
     EXPECT_EQ(model->getExtractedCount(), 1u);
+    EXPECT_TRUE(startedAfterTheCall);
+    // No object of the cancelled run was released (its detect count logged) under its call.
+    EXPECT_LT(firstLogLine("released"), firstLogLine("detects"));
+    recorder->onEvent = nullptr;
 }

@@ -11,7 +11,8 @@
 //            calls: "extract <offset> <output> <the output's size before the call, -1 for none>",
 //            "detects <count>"
 //   block    a file: extract waits (up to a minute) until it exists, or until the host cancels
-//            (unless heed is "false": then it waits as a plug-in of the first contract would)
+//            (unless heed is "false": then it waits as a plug-in of the first contract would),
+//            and logs "released" when it stops waiting
 //   throw    "detect", "extract" or "setConfig": that call throws; "write": extract throws once
 //            it has written its output
 //   failure  what getExtractFailure reports after a result of 0 (default 0); a failure of 1 or 2
@@ -92,6 +93,7 @@ public:
                 }
                 std::this_thread::sleep_for(std::chrono::milliseconds(2));
             }
+            appendLog("released");
         }
         if (write && checked) {
             const unsigned written = writeChecked(inputPath, offset, outputPath);
@@ -261,6 +263,8 @@ ExtractPluginExtension& extensionTable() {
             static_cast<ProbePlugin*>(plugin)->setHost(host);
         },
         0,
+        nullptr,
+        nullptr,
     };
     return table;
 }
