@@ -289,10 +289,58 @@ def extract(cli, corpus, output, kinds):
         return list(csv.DictReader(lines))
 
 
+def self_test():
+    """Whether the checks tell real files from junk: files that the tools themselves write must pass,
+    the same files cut or broken must not. Returns the number of wrong verdicts."""
+    folder = tempfile.mkdtemp(prefix="glintfetch-realdata-self-test-")
+    try:
+        def made(name, command):
+            path = os.path.join(folder, name)
+            subprocess.run(command.format(out=path), shell=True, check=True, stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            return path
+
+        def derived(name, source, change):
+            with open(source, "rb") as original:
+                data = bytearray(original.read())
+            path = os.path.join(folder, name)
+            with open(path, "wb") as target:
+                target.write(change(data))
+            return path
+
+        tone = "ffmpeg -v error -nostdin -y -f lavfi -i sine=f=440:d={}:sample_rate=44100 -c:a libmp3lame -f mp3 {{out}}"
+        png = made("good.png", "convert -size 16x16 xc:red {out}")
+        gz = made("good.gz", "head -c 100000 /usr/bin/ls | gzip -c > {out}")
+        mp3 = made("good.mp3", tone.format(1))
+        elf = made("good.elf", "cp /usr/bin/true {out}")
+        cases = [
+            ("png", png, True),
+            ("png", derived("cut.png", png, lambda d: d[: len(d) // 2]), False),
+            ("gz", gz, True),
+            ("gz", derived("cut.gz", gz, lambda d: d[:-9]), False),
+            ("mp3", mp3, True),
+            ("mp3", made("short.mp3", tone.format(0.2)), False),
+            ("elf", elf, True),
+            ("elf", derived("cut.elf", elf, lambda d: d[:4096]), False),
+            ("zip", derived("not.zip", gz, lambda d: b"PK\3\4" + d), False),
+        ]
+        wrong = 0
+        for kind, path, real in cases:
+            why = checker(kind)(path, kind)
+            if (why is None) != real:
+                wrong += 1
+                print(f"self-test: {os.path.basename(path)} taken for {'junk' if real else 'real'}: {why}")
+        return wrong
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--cli", required=True, help="glintfetch-cli, with its plug-ins beside it")
-    parser.add_argument("--corpus", required=True, help="a corpus of scripts/realdata-corpus.py")
+    parser.add_argument("--self-test", action="store_true",
+                        help="only check that the checks take real files and refuse cut ones")
+    parser.add_argument("--cli", help="glintfetch-cli, with its plug-ins beside it")
+    parser.add_argument("--corpus", help="a corpus of scripts/realdata-corpus.py")
     parser.add_argument("--kinds", default="", help="only these plug-ins' kinds (as glintfetch-cli --kinds)")
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 4, help="checks at once")
     parser.add_argument("--markdown", action="store_true", help="print the table in Markdown")
@@ -304,6 +352,10 @@ def main():
                         help="fail when the run finds fewer than N files (a run that found nothing proves nothing)")
     parser.add_argument("--keep", metavar="DIR", help="extract into DIR (kept) instead of a temporary folder")
     arguments = parser.parse_args()
+    if arguments.self_test:
+        sys.exit(1 if self_test() else 0)
+    if not arguments.cli or not arguments.corpus:
+        parser.error("--cli and --corpus are needed")
 
     tools = ["identify", "dcraw", "exiftool", "ffprobe", "ffmpeg", "unzip", "gzip", "bzip2", "xz", "7z", "bsdtar",
              "tar", "pdfinfo", "sqlite3", "readelf"]
