@@ -74,6 +74,8 @@ bool OverridingConfig::isCreateDirPerFile() { return perInput ? *perInput : save
 void OverridingConfig::setCreateDirPerFile(bool value) { perInput = value; }
 bool OverridingConfig::isCreateDirPerData() { return perKind ? *perKind : saved->isCreateDirPerData(); }
 void OverridingConfig::setCreateDirPerData(bool value) { perKind = value; }
+bool OverridingConfig::isKeepDamaged() { return keepDamaged ? *keepDamaged : saved->isKeepDamaged(); }
+void OverridingConfig::setKeepDamaged(bool value) { keepDamaged = value; }
 
 long double OverridingConfig::getLimitFrom() { return saved->getLimitFrom(); }
 void OverridingConfig::setLimitFrom(double megabytes) { saved->setLimitFrom(megabytes); }

@@ -19,6 +19,7 @@ public:
     std::optional<bool> perKind;
     std::optional<std::uint64_t> minimumBytes;
     std::optional<std::uint64_t> maximumBytes;
+    std::optional<bool> keepDamaged;
     // By plug-in identifier: on or off for this run.
     std::map<std::string, bool> enabled;
     // False when there is no config.xml beside the program.
@@ -41,6 +42,8 @@ public:
     void setCreateDirPerFile(bool value) override;
     bool isCreateDirPerData() override;
     void setCreateDirPerData(bool value) override;
+    bool isKeepDamaged() override;
+    void setKeepDamaged(bool value) override;
     long double getLimitFrom() override;
     void setLimitFrom(double megabytes) override;
     long double getLimitTo() override;

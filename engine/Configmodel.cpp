@@ -26,6 +26,7 @@ namespace {
 
 const char* const perFileTag = "per_file";
 const char* const perDataTag = "per_data";
+const char* const keepDamagedTag = "keep_damaged";
 const char* const limitFromTag = "limit_from";
 const char* const limitToTag = "limit_to";
 const char* const pluginOptionsTag = "plugin_options";
@@ -107,6 +108,7 @@ std::vector<DefaultElement> defaultTree() {
         {"size_limit", 0, ""},
         {limitFromTag, 4, FloatToStr(0.0001)},
         {limitToTag, 4, FloatToStr(500.0)},
+        {keepDamagedTag, 0, "false"},
         {pluginOptionsTag, -1, ""},
     };
 }
@@ -185,6 +187,30 @@ bool ConfigModel::isCreateDirPerData() { return document->getBooleanByTagName(pe
 
 void ConfigModel::setCreateDirPerData(bool value) {
     document->setBooleanByTagName(perDataTag, value);
+}
+
+bool ConfigModel::isKeepDamaged() {
+    try {
+        return document->getBooleanByTagName(keepDamagedTag);
+    } catch (const XMLException&) {
+        return false;
+    }
+}
+
+void ConfigModel::setKeepDamaged(bool value) {
+    try {
+        document->setBooleanByTagName(keepDamagedTag, value);
+    } catch (const XMLException&) {
+        // Not loaded yet from a file of before the setting: made where the defaults have it.
+        try {
+            IXMLNode* options = document->getNodeByTagName("file_options");
+            IXMLElement* element = document->createElement(keepDamagedTag);
+            options->appendChild(element);
+            element->appendChild(document->createTextNode(value ? "true" : "false"));
+        } catch (const XMLException&) {
+            // No settings at all: there is nowhere to keep it.
+        }
+    }
 }
 
 long double ConfigModel::readLimit(const char* tag) {

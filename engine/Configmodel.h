@@ -37,6 +37,8 @@ public:
     void setCreateDirPerFile(bool value) override;
     bool isCreateDirPerData() override;
     void setCreateDirPerData(bool value) override;
+    bool isKeepDamaged() override;
+    void setKeepDamaged(bool value) override;
     long double getLimitFrom() override;
     void setLimitFrom(double megabytes) override;
     long double getLimitTo() override;

@@ -109,6 +109,7 @@ void ExtractRun::perform() {
     host.takeSettings();
     folderPerFile = model.configModel->isCreateDirPerFile();
     folderPerKind = model.configModel->isCreateDirPerData();
+    keepDamaged = model.configModel->isKeepDamaged();
     model.pluginModel->loadPlugins(model.configModel);
     // A library left out at the load (one that threw in setConfig among them) is told as a
     // plug-in left out in the run is.
@@ -141,7 +142,8 @@ void ExtractRun::perform() {
         finish(RunReport::Ending::failed, "有効なプラグインがないため、何も調べられません。");
         return;
     }
-    buffer->reserve(ExtractModel::blockPositions, scanWindow, ExtractModel::bufferBudget, &matcher);
+    buffer->reserve(ScanBuffer::positionsFor(ExtractModel::blockPositions, scanWindow, ExtractModel::bufferBudget),
+                    scanWindow, ExtractModel::bufferBudget, &matcher);
 
     for (std::uint32_t index = 0; index < inputs.size() && !cancelled(); ++index) {
         model.currentFileIndex.store(index, relaxed);
@@ -241,9 +243,11 @@ void ExtractRun::scanInput(const std::string& path) {
         scanFile(size);
         // No reader may still hold the input when its entry moves on to the next one.
         buffer->settle();
+        tellUnreadable(inputEntry->getPath());
         if (!cancelled()) say("EXTRACTED", "");
     } catch (const IOException& e) {
         buffer->settle();
+        tellUnreadable(inputEntry->getPath());
         model.report.addFailedInput(path, e.getMessage());
         say("PROCESSING", "エラー発生：" + e.getMessage());
     }
@@ -251,11 +255,28 @@ void ExtractRun::scanInput(const std::string& path) {
     names->giveBack();
 }
 
+void ExtractRun::tellUnreadable(const std::string& path) {
+    const UnreadableRanges unreadable = runInput->unreadable();
+    for (const ByteRange& range : unreadable.ranges()) {
+        model.report.addUnreadable(path, range.offset, range.length);
+        model.report.addProblem("unreadable:" + path);
+        const std::string offset = std::to_string(range.offset);
+        const std::string length = std::to_string(range.length);
+        foundPayload->setValue("status", "UNREADABLE");
+        foundPayload->setValue("log", "エラー発生：「" + path + "」の位置 " + offset + " から " + length +
+                                          " バイトを読み込めませんでした（ゼロとして扱い、その先を続けました）。");
+        foundPayload->setValue("inputFile", path);
+        foundPayload->setValue("offset", offset);
+        foundPayload->setValue("size", length);
+        model.notify(job, foundPayload, false);
+    }
+}
+
 void ExtractRun::scanFile(std::uint64_t size) {
     processedBefore = model.processedSize.load(relaxed);
     model.currentPosition.store(0, relaxed);
     nextBoundary = refillStep;
-    for (std::uint64_t start = 0; start < size; start += ExtractModel::blockPositions) {
+    for (std::uint64_t start = 0; start < size; start += buffer->blockSize()) {
         if (cancelled()) return;
         if (std::none_of(active.begin(), active.end(), [](const ActivePlugin& p) { return p.usable; })) {
             // Every plug-in has been left out: the rest is walked without being read, as the
@@ -393,17 +414,25 @@ bool ExtractRun::extractAt(ActivePlugin& plugin, std::uint64_t position) {
         forgetFolders();
         lostFolder.clear();
     }
+    std::uint32_t high = 0;
+    std::uint32_t low = 0;
+    bool damaged = false;
+    if (result > 0) {
+        outputEntry->setPath(outputName);
+        if (outputEntry->exists()) outputEntry->getSize(&high, &low);
+        if (!keepsFind(position, (static_cast<std::uint64_t>(high) << 32) | low, kind, outputName, damaged)) {
+            return false;
+        }
+    }
     if (result > 0) {
         names->found();
         model.extractedCount.store(model.extractedCount.load(relaxed) + 1, relaxed);
         model.report.addFound(kind);
-        outputEntry->setPath(outputName);
-        std::uint32_t high = 0;
-        std::uint32_t low = 0;
-        if (outputEntry->exists()) outputEntry->getSize(&high, &low);
         const std::string offset = std::to_string(position);
         foundPayload->setValue("status", "FOUND");
-        foundPayload->setValue("log", kind + " を抽出しました：位置 " + offset + " → " + outputName);
+        foundPayload->setValue("log", kind + " を抽出しました：位置 " + offset + " → " + outputName +
+                                          (damaged ? "（破損：読み込めない部分はゼロです）" : ""));
+        foundPayload->setValue("damaged", damaged ? "true" : "false");
         foundPayload->setValue("kind", kind);
         foundPayload->setValue("inputFile", inputPath);
         foundPayload->setValue("offset", offset);
@@ -430,6 +459,23 @@ unsigned ExtractRun::callExtract(ActivePlugin& plugin, std::uint64_t position, c
     }
     host.setInput(nullptr);
     return result;
+}
+
+bool ExtractRun::keepsFind(std::uint64_t position, std::uint64_t size, const std::string& kind,
+                           const std::string& outputName, bool& damaged) {
+    damaged = runInput->touchesUnreadable(position, size);
+    if (!damaged) return true;
+    model.report.addDamaged(keepDamaged);
+    if (keepDamaged) {
+        tell("エラー発生：位置 " + std::to_string(position) + " の " + kind +
+             " は読み込めない部分を含むため、そこをゼロで埋めて書き出しました（破損）：" + outputName);
+        return true;
+    }
+    // As for an attempt that wrote no find: what it wrote goes, while it is still the run's own.
+    names->failed(false);
+    tell("エラー発生：位置 " + std::to_string(position) + " の " + kind +
+         " は読み込めない部分を含むため、書き出しませんでした。");
+    return false;
 }
 
 // Why the plug-in's last extract returned 0, as far as it can tell.

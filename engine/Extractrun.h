@@ -79,6 +79,13 @@ private:
     int failureOf(ActivePlugin& active, std::string& message);
     // What the failed attempt left at the claimed name; see OutputNames.
     OutputNames::Leftover discard(const ActivePlugin& active, int failure);
+    // After a find written whole by the plug-in's account: true when it needed no bytes the input
+    // could not give, or is kept all the same as the settings ask (damaged then says so); false
+    // when it was removed again.
+    bool keepsFind(std::uint64_t position, std::uint64_t size, const std::string& kind,
+                   const std::string& outputName, bool& damaged);
+    // Names the stretches of the input that could not be read, once the scan of it is over.
+    void tellUnreadable(const std::string& path);
 
     // Runs call on the plug-in; false, with the plug-in left out, when it threw.
     template <class Result, class Call>
@@ -126,6 +133,7 @@ private:
     // The settings' two folder options, taken once with the settings.
     bool folderPerFile = false;
     bool folderPerKind = false;
+    bool keepDamaged = false;
     // The folders made sure of for the current input, by kind: a failed attempt costs no look at
     // the file system then. Forgotten at every input and whenever a claim or a write failed, so
     // that a folder removed meanwhile is made again.

@@ -26,6 +26,11 @@ public:
     virtual void setCreateDirPerFile(bool value) = 0;
     virtual bool isCreateDirPerData() = 0;
     virtual void setCreateDirPerData(bool value) = 0;
+    // Whether a find that needs bytes the input could not give (bad sectors) is written all the
+    // same, with zeros for them and marked as damaged, instead of being left out. In
+    // "file_options"/"keep_damaged"; off when the element is missing. Never throw.
+    virtual bool isKeepDamaged() = 0;
+    virtual void setKeepDamaged(bool value) = 0;
 
     // The size window in megabytes; negative means that side is unbounded.
     virtual long double getLimitFrom() = 0;

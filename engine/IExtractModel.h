@@ -34,6 +34,14 @@ struct ExtractFailedInput {
 //                                         read, a folder that cannot be made, a find that cannot
 //                                         be written, a plug-in that failed. Once per cause, not
 //                                         once per find.
+//   "UNREADABLE" / "エラー発生：" + text   a stretch of an input that could not be read (bad
+//                                         sectors), once per stretch, adjacent ones merged, after
+//                                         the input's scan; the run went on past it with zeros
+//                                         there. Also carries "inputFile", "offset" and "size"
+//                                         (bytes, decimal). A find that needed such bytes is left
+//                                         out with a log line or, when the settings keep damaged
+//                                         finds, written with zeros there and its "FOUND" carries
+//                                         "damaged" = "true" (otherwise "false").
 //   "EXTRACTED" / ""                      an input scanned to its end.
 // and last exactly one final status, whose log sums the run up (finds written, in all and per
 // kind; finds that could not be written; the inputs that failed):

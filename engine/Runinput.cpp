@@ -23,6 +23,25 @@ void RunInput::open(IResource* input, std::uint64_t size) {
     entry = input;
     length = size;
     fileOpen = false;
+    found.clear();
+}
+
+bool RunInput::touchesUnreadable(std::uint64_t offset, std::uint64_t count) const {
+    return found.touches(offset, count) || buffer.unreadable().touches(offset, count);
+}
+
+UnreadableRanges RunInput::unreadable() const {
+    UnreadableRanges all = buffer.unreadable();
+    all.add(found);
+    return all;
+}
+
+const ByteRange* RunInput::nextUnreadable(std::uint64_t offset) const {
+    const ByteRange* mine = found.firstEndingAfter(offset);
+    const ByteRange* scanned = buffer.unreadable().firstEndingAfter(offset);
+    if (mine == nullptr) return scanned;
+    if (scanned == nullptr) return mine;
+    return scanned->offset < mine->offset ? scanned : mine;
 }
 
 std::int64_t RunInput::read(std::uint64_t offset, unsigned char* target, std::uint32_t count) {
@@ -52,7 +71,29 @@ std::int64_t RunInput::read(std::uint64_t offset, unsigned char* target, std::ui
     return done;
 }
 
+// Around the stretches known unreadable, which read as zeros without asking the device again.
 std::int64_t RunInput::readFile(std::uint64_t offset, unsigned char* target, std::uint32_t count) {
+    std::uint32_t done = 0;
+    while (done < count) {
+        const std::uint64_t at = offset + done;
+        const ByteRange* hole = nextUnreadable(at);
+        if (hole != nullptr && hole->offset <= at) {
+            const auto piece = static_cast<std::uint32_t>(std::min<std::uint64_t>(count - done, hole->end() - at));
+            std::memset(target + done, 0, piece);
+            done += piece;
+            continue;
+        }
+        std::uint32_t piece = count - done;
+        if (hole != nullptr) piece = static_cast<std::uint32_t>(std::min<std::uint64_t>(piece, hole->offset - at));
+        const std::int64_t got = readDevice(at, target + done, piece);
+        if (got < 0) return -1;
+        done += static_cast<std::uint32_t>(got);
+        if (static_cast<std::uint32_t>(got) < piece) break;
+    }
+    return done;
+}
+
+std::int64_t RunInput::readDevice(std::uint64_t offset, unsigned char* target, std::uint32_t count) {
     try {
         if (!fileOpen) {
             file->setFile(entry);
@@ -64,7 +105,9 @@ std::int64_t RunInput::readFile(std::uint64_t offset, unsigned char* target, std
             const std::uint32_t piece = std::min(count - done, spillSize);
             // The file reads as much as the block holds.
             if (spill->getSize() != piece) spill->setSize(piece);
-            const std::int32_t got = file->read(spill);
+            newlyFound.clear();
+            const std::int32_t got = file->readSalvaging(spill, newlyFound);
+            found.add(newlyFound);
             if (got <= 0) break;
             std::memcpy(target + done, spill->getPointer(), static_cast<std::size_t>(got));
             done += static_cast<std::uint32_t>(got);

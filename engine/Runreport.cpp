@@ -19,7 +19,25 @@ void RunReport::clear() {
     found = 0;
     unwritten = 0;
     failed.clear();
+    unreadable.clear();
+    damagedKept = 0;
+    damagedLeftOut = 0;
     causes.clear();
+}
+
+void RunReport::addUnreadable(const std::string& path, std::uint64_t offset, std::uint64_t length) {
+    const std::lock_guard<std::mutex> hold(lock);
+    unreadable.push_back(Unreadable{path, offset, length});
+}
+
+void RunReport::addDamaged(bool kept) {
+    const std::lock_guard<std::mutex> hold(lock);
+    ++(kept ? damagedKept : damagedLeftOut);
+}
+
+std::vector<RunReport::Unreadable> RunReport::unreadableRanges() {
+    const std::lock_guard<std::mutex> hold(lock);
+    return unreadable;
 }
 
 void RunReport::addFound(const std::string& kind) {
@@ -68,7 +86,7 @@ std::map<std::string, unsigned> RunReport::countsByKind() {
 
 std::string RunReport::summary(Ending ending, const std::string& cause) {
     const std::lock_guard<std::mutex> hold(lock);
-    const bool clean = causes.empty() && unwritten == 0 && failed.empty();
+    const bool clean = causes.empty() && unwritten == 0 && failed.empty() && unreadable.empty();
     std::string line;
     switch (ending) {
     case Ending::completed:
@@ -107,7 +125,25 @@ std::string RunReport::summary(Ending ending, const std::string& cause) {
         }
         line += "。";
     }
-    if (!causes.empty() && unwritten == 0 && failed.empty()) {
+    if (damagedKept > 0) {
+        line += "読み込めない部分をゼロで埋めて書き出したもの（破損）" + std::to_string(damagedKept) + " 件。";
+    }
+    if (damagedLeftOut > 0) {
+        line += "読み込めない部分を含むため書き出さなかったもの " + std::to_string(damagedLeftOut) + " 件。";
+    }
+    if (!unreadable.empty()) {
+        // A worn device can have thousands: the log and the report name them all.
+        constexpr std::size_t named = 10;
+        line += "読み込めなかった範囲 " + std::to_string(unreadable.size()) + " か所：";
+        for (std::size_t i = 0; i < unreadable.size() && i < named; ++i) {
+            if (i > 0) line += "、";
+            line += unreadable[i].path + "（位置 " + std::to_string(unreadable[i].offset) + " から " +
+                    std::to_string(unreadable[i].length) + " バイト）";
+        }
+        if (unreadable.size() > named) line += "ほか " + std::to_string(unreadable.size() - named) + " か所";
+        line += "。";
+    }
+    if (!causes.empty() && unwritten == 0 && failed.empty() && unreadable.empty()) {
         line += "ログのエラーを確認して下さい。";
     }
     return line;

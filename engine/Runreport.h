@@ -2,6 +2,7 @@
 
 #include "engine/IExtractModel.h"
 
+#include <cstdint>
 #include <map>
 #include <mutex>
 #include <set>
@@ -25,11 +26,21 @@ public:
     bool addProblem(const std::string& cause);
     // Once per path and reason.
     void addFailedInput(const std::string& path, const std::string& reason);
+    // A stretch of an input that could not be read; the run gives each once, merged.
+    void addUnreadable(const std::string& path, std::uint64_t offset, std::uint64_t length);
+    // A find that needed unreadable bytes: written with zeros there (kept), or left out.
+    void addDamaged(bool kept);
 
     unsigned foundCount();
     unsigned unwrittenCount();
     std::vector<ExtractFailedInput> failedInputs();
     std::map<std::string, unsigned> countsByKind();
+    struct Unreadable {
+        std::string path;
+        std::uint64_t offset;
+        std::uint64_t length;
+    };
+    std::vector<Unreadable> unreadableRanges();
 
     // The final line of the run. cause says why a failed run could not go on.
     std::string summary(Ending ending, const std::string& cause = std::string());
@@ -40,5 +51,8 @@ private:
     unsigned found = 0;
     unsigned unwritten = 0;
     std::vector<ExtractFailedInput> failed;
+    std::vector<Unreadable> unreadable;
+    unsigned damagedKept = 0;
+    unsigned damagedLeftOut = 0;
     std::set<std::string> causes;
 };

@@ -24,6 +24,7 @@ ScanBuffer::~ScanBuffer() {
         stopping = true;
     }
     work.notify_all();
+    idle.notify_all();
     finished.notify_all();
     for (std::thread& reader : readers) reader.join();
 }
@@ -31,6 +32,19 @@ ScanBuffer::~ScanBuffer() {
 unsigned ScanBuffer::readerThreads() {
     const unsigned processors = std::thread::hardware_concurrency();
     return std::clamp(processors > 1 ? processors - 1 : 1u, 1u, 8u);
+}
+
+std::uint32_t ScanBuffer::positionsFor(std::uint32_t least, std::uint32_t window, std::uint64_t budget) {
+    // Every block reads its window again after its positions: the fewer positions a block has,
+    // the more of the reading is windows.
+    const std::uint64_t smallest = std::uint64_t{least} + window;
+    for (unsigned blocks = readerThreads() + 2;; --blocks) {
+        const std::uint64_t share = budget / blocks;
+        if (share >= smallest) {
+            return static_cast<std::uint32_t>(std::min<std::uint64_t>(share - window, UINT32_MAX - window));
+        }
+        if (blocks == 2) return least;
+    }
 }
 
 void ScanBuffer::reserve(std::uint32_t positionsPerBlock, std::uint32_t windowSize, std::uint64_t budget,
@@ -72,13 +86,19 @@ void ScanBuffer::open(IResource* input, std::uint64_t inputSize) {
     count = 0;
     blockStart = 0;
     heldBytes = 0;
+    unreadableSeen.clear();
     // Only an input of several blocks is read ahead; each reader opens it for itself, here, so
     // that a failure to open is the caller's at once and the readers only ever read.
     const std::uint64_t blocks = blockPositions == 0 ? 0 : (size + blockPositions - 1) / blockPositions;
     const auto ahead = static_cast<unsigned>(std::min<std::uint64_t>(readerFiles.size(), blocks > 1 ? blocks - 1 : 0));
     for (unsigned reader = 0; reader < ahead; ++reader) readerFiles[reader]->setFile(input);
-    const std::lock_guard<std::mutex> lock(mutex);
-    readersOpen = ahead;
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        readersOpen = ahead;
+    }
+    // Readers that had the last input open and not this one go over to waiting for an input.
+    work.notify_all();
+    idle.notify_all();
 }
 
 void ScanBuffer::fill(Slot& slot, IRandomAccessFile* source, SignatureMatcher::Scratch* matcherScratch) {
@@ -87,9 +107,10 @@ void ScanBuffer::fill(Slot& slot, IRandomAccessFile* source, SignatureMatcher::S
     slot.positions = 0;
     slot.held = 0;
     slot.matched = 0;
+    slot.unreadable.clear();
     try {
         source->seek(static_cast<std::int32_t>(slot.start >> 32), static_cast<std::uint32_t>(slot.start));
-        const std::int32_t got = source->read(slot.memory);
+        const std::int32_t got = source->readSalvaging(slot.memory, slot.unreadable);
         unsigned char* target = slot.memory->getPointer();
         const std::uint64_t left = size > slot.start ? size - slot.start : 0;
         slot.positions = static_cast<std::uint32_t>(std::min<std::uint64_t>(left, blockPositions));
@@ -98,6 +119,12 @@ void ScanBuffer::fill(Slot& slot, IRandomAccessFile* source, SignatureMatcher::S
         const std::uint32_t total = slot.memory->getSize();
         slot.held = static_cast<std::uint32_t>(std::min<std::uint64_t>(valid, total));
         if (slot.held < total) std::memset(target + slot.held, 0, total - slot.held);
+        // What lies past the input's size is no part of it, readable or not.
+        const std::uint64_t inputEnd = slot.start + slot.held;
+        while (!slot.unreadable.empty() && slot.unreadable.back().offset >= inputEnd) slot.unreadable.pop_back();
+        if (!slot.unreadable.empty() && slot.unreadable.back().end() > inputEnd) {
+            slot.unreadable.back().length = inputEnd - slot.unreadable.back().offset;
+        }
         if (matcher == nullptr) {
             slot.matched = slot.positions;
             return;
@@ -150,11 +177,11 @@ void ScanBuffer::load(std::uint64_t start) {
         heldBytes = 0;
         std::rethrow_exception(std::exchange(slot.failure, nullptr));
     }
+    unreadableSeen.add(slot.unreadable);
     const unsigned asked = scheduleAfter(start);
-    // A reader that has not the input open would take the one wake-up and leave the block.
-    const bool everyReaderOpen = readersOpen == readers.size();
     lock.unlock();
-    if (asked == 1 && everyReaderOpen) {
+    // Only readers that have the input open wait on work, so the one woken can take the block.
+    if (asked == 1) {
         work.notify_one();
     } else if (asked > 1) {
         work.notify_all();
@@ -215,17 +242,19 @@ std::uint32_t ScanBuffer::matchedUpTo() const { return current < slots.size() ? 
 void ScanBuffer::readerLoop(unsigned reader) {
     std::unique_lock<std::mutex> lock(mutex);
     for (;;) {
-        Slot* next = nullptr;
-        work.wait(lock, [&] {
-            next = nullptr;
-            if (stopping) return true;
-            if (reader >= readersOpen) return false;
-            for (Slot& slot : slots) {
-                if (slot.state == State::wanted && (next == nullptr || slot.start < next->start)) next = &slot;
-            }
-            return next != nullptr;
-        });
         if (stopping) return;
+        if (reader >= readersOpen) {
+            idle.wait(lock);
+            continue;
+        }
+        Slot* next = nullptr;
+        for (Slot& slot : slots) {
+            if (slot.state == State::wanted && (next == nullptr || slot.start < next->start)) next = &slot;
+        }
+        if (next == nullptr) {
+            work.wait(lock);
+            continue;
+        }
         next->state = State::working;
         lock.unlock();
         fill(*next, readerFiles[reader], readerScratch[reader].get());

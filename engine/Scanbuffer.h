@@ -1,6 +1,8 @@
 #pragma once
 
 #include "engine/Signaturematcher.h"
+#include "engine/Unreadableranges.h"
+#include "framework/ByteRange.h"
 
 #include <condition_variable>
 #include <cstdint>
@@ -26,6 +28,8 @@ class IResource;
 // overlap the run's own work and each other instead of adding to it. A read that fails there fails
 // the load of that block, as a read made at the load would: the run sees the same positions, the
 // same candidates and the same errors as one that reads and matches each block when it gets there.
+// Sectors that the device cannot read fail nothing: they read as zeros, wherever the block was
+// read, and the buffer keeps the stretches of every block it has loaded.
 //
 // The memory is a fixed number of blocks for the whole run (positions per block + window each),
 // as many as fit the budget, however large the inputs and however few positions a block ends up
@@ -38,6 +42,11 @@ public:
     ~ScanBuffer();
     ScanBuffer(const ScanBuffer&) = delete;
     ScanBuffer& operator=(const ScanBuffer&) = delete;
+
+    // The positions per block for a window and a budget: as many as the budget leaves each of the
+    // blocks wanted once their windows are taken, least at the least. Fewer blocks are read ahead
+    // when the window is so large that each would get fewer than least; two at the least.
+    static std::uint32_t positionsFor(std::uint32_t least, std::uint32_t window, std::uint64_t budget);
 
     // Sizes the memory within budget bytes; OutOfMemoryException when it cannot be had. matcher,
     // prepared already, finds the candidates of every block (none when it is null or empty); it
@@ -56,6 +65,11 @@ public:
 
     // The block's first byte, followed by positions() + window bytes.
     const unsigned char* data() const { return bytes; }
+    // The positions of every block but the input's last, as reserve was given them.
+    std::uint32_t blockSize() const { return blockPositions; }
+    // The stretches of the current input that the blocks loaded so far could not read (they hold
+    // zeros there); cleared by open.
+    const UnreadableRanges& unreadable() const { return unreadableSeen; }
     std::uint32_t positions() const { return count; }
     // The input's offset of data()[0], and how many bytes from there are the input's own (the
     // rest, up to positions() + window, are the zeros past its end). Both 0 before a load.
@@ -71,7 +85,7 @@ public:
     static constexpr std::uint32_t matchPositions = 64 * 1024;
 
     // How many threads read ahead: one fewer than the machine's processors, at least one, at
-    // most four (the matcher rarely needs more to keep ahead of the run).
+    // most eight (the matcher rarely needs more to keep ahead of the run).
     static unsigned readerThreads();
 
 private:
@@ -85,6 +99,7 @@ private:
         std::uint32_t held = 0;
         std::uint32_t matched = 0;
         std::vector<SignatureMatcher::Candidate> candidates;
+        std::vector<ByteRange> unreadable;
         std::exception_ptr failure;
     };
 
@@ -117,11 +132,14 @@ private:
     std::uint32_t count = 0;
     std::uint64_t blockStart = 0;
     std::uint32_t heldBytes = 0;
+    UnreadableRanges unreadableSeen;
 
     std::mutex mutex;
-    // Readers wait for work, the caller for a block: apart, so that a block done wakes no reader
-    // and a block wanted wakes one.
+    // Readers that have the input open wait for work, the others for an input, the caller for a
+    // block: apart, so that a block done wakes no reader and a block wanted wakes one that can
+    // read it.
     std::condition_variable work;
+    std::condition_variable idle;
     std::condition_variable finished;
     bool stopping = false;
     std::vector<std::thread> readers;

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "framework/ByteRange.h"
+
 #include <cstdint>
+#include <vector>
 
 class IMemory;
 class IResource;
@@ -25,6 +28,12 @@ public:
     // Copies count bytes from here to the target's position; stops early, writing only what was
     // read, when the source ends first.
     virtual void copyTo(IWritableRandomAccessFile* target, std::uint32_t count) = 0;
+    // As read, but sectors that the device cannot read (a worn card or disk) do not fail it: the
+    // block holds zeros there, the count includes them, and each stretch, as offsets of the file,
+    // is appended to unreadable (ascending, adjacent ones merged). The failing stretch is tried a
+    // bounded number of times, so a badly worn device is not read sector by sector. Any other
+    // failure throws as read does.
+    virtual std::int32_t readSalvaging(IMemory* block, std::vector<ByteRange>& unreadable) = 0;
 
 protected:
     ~IRandomAccessFile() = default;

@@ -57,8 +57,34 @@ std::int32_t RandomAccessFile::read(IMemory* block) {
     const std::uint32_t wanted =
         std::min<std::uint32_t>(block->getSize(), std::numeric_limits<std::int32_t>::max());
     const std::int64_t count = wanted == 0 ? 0 : stream.read(block->getPointer(), wanted);
-    if (count < 0) throw IOException("読み込みできません。", "RandomAccessFile::read");
+    if (count < 0) readFailed();
     return static_cast<std::int32_t>(count);
+}
+
+std::int32_t RandomAccessFile::readSalvaging(IMemory* block, std::vector<ByteRange>& unreadable) {
+    checkOpen("RandomAccessFile::read");
+    const std::uint32_t wanted =
+        std::min<std::uint32_t>(block->getSize(), std::numeric_limits<std::int32_t>::max());
+    std::vector<os::File::Span> spans;
+    const std::int64_t count = wanted == 0 ? 0 : stream.readSalvaging(block->getPointer(), wanted, spans);
+    if (count < 0) readFailed();
+    for (const os::File::Span& span : spans) {
+        const ByteRange range{static_cast<std::uint64_t>(span.offset), static_cast<std::uint64_t>(span.length)};
+        if (!unreadable.empty() && unreadable.back().end() >= range.offset && unreadable.back().offset <= range.offset) {
+            unreadable.back().length = std::max(unreadable.back().end(), range.end()) - unreadable.back().offset;
+        } else {
+            unreadable.push_back(range);
+        }
+    }
+    return static_cast<std::int32_t>(count);
+}
+
+void RandomAccessFile::readFailed() {
+    if (stream.lastReadError() == os::File::ReadError::gone) {
+        throw IOException("デバイスが見つからないため読み込めません（取り外されたか、接続が切れました）。",
+                          "RandomAccessFile::read");
+    }
+    throw IOException("読み込みできません。", "RandomAccessFile::read");
 }
 
 void RandomAccessFile::seekTo(std::int64_t offset, os::File::Origin origin, const std::string& operation) {

@@ -21,6 +21,7 @@ public:
     void seek(std::int32_t high, std::uint32_t low) override;
     void seekFromCurrent(std::int32_t offset) override;
     void copyTo(IWritableRandomAccessFile* target, std::uint32_t count) override;
+    std::int32_t readSalvaging(IMemory* block, std::vector<ByteRange>& unreadable) override;
 
 protected:
     // IOException "ファイルが指定されていません。" with the caller's origin while no file is open.
@@ -31,5 +32,7 @@ protected:
     os::File stream;
 
 private:
+    // The IOException of a failed read: a device that went away is told apart.
+    [[noreturn]] void readFailed();
     void seekTo(std::int64_t offset, os::File::Origin origin, const std::string& operation);
 };

@@ -6,6 +6,7 @@
 #include "framework/IWritableRandomAccessFile.h"
 #include "framework/Tarnwickfactory.h"
 #include "framework/Writablerandomaccessfile.h"
+#include "platform/os/ReadFaults.h"
 #include "tests/framework/support/SpecialFiles.h"
 #include "tests/framework/support/TemporaryFolder.h"
 
@@ -84,6 +85,7 @@ public:
     void seek(std::int32_t, std::uint32_t) override {}
     void seekFromCurrent(std::int32_t) override {}
     void copyTo(IWritableRandomAccessFile*, std::uint32_t) override {}
+    std::int32_t readSalvaging(IMemory*, std::vector<ByteRange>&) override { return 0; }
     void write(IMemory* block) override { write(block, block->getSize()); }
     void write(IMemory* block, std::uint32_t size) override {
         sizes.push_back(size);
@@ -339,4 +341,31 @@ TEST_F(RandomAccessFileTest, CopyWritesAtTheTargetsPosition) {
     EXPECT_EQ(readText(in, 1), "6");
     out->write(block("!"));
     EXPECT_EQ(contentsOf(to), "_____2345!");
+}
+
+// Sectors a device cannot read come back as zeros with their stretch named, where a plain read
+// fails; a device that went away fails both, and says so.
+TEST_F(RandomAccessFileTest, SalvagingReadsGiveZerosForUnreadableSectorsAndTellAGoneDevice) {
+    const std::string contents(8192, 'a');
+    const std::string path = folder.file("card.img", contents);
+    os::ReadFaults::inject(path, 1024, 10);
+    IRandomAccessFile* file = reader(path);
+    IMemory* memory = block(std::string(8192, 'x'));
+    EXPECT_EQ(messageOf<IOException>([&] { file->read(memory); }), "読み込みできません。");
+    file->seek(0);
+    std::vector<ByteRange> unreadable{ByteRange{0, 100}};
+    EXPECT_EQ(file->readSalvaging(memory, unreadable), 8192);
+    ASSERT_EQ(unreadable.size(), 2u);
+    EXPECT_EQ(unreadable[1].offset, 1024u);
+    EXPECT_EQ(unreadable[1].length, 512u);
+    const std::string got(reinterpret_cast<char*>(memory->getPointer()), 8192);
+    EXPECT_EQ(got, std::string(1024, 'a') + std::string(512, '\0') + std::string(8192 - 1536, 'a'));
+
+    os::ReadFaults::inject(path, 4096, 1 << 20, os::ReadFaults::Kind::gone);
+    IRandomAccessFile* pulled = reader(path);
+    const std::string gone = "デバイスが見つからないため読み込めません（取り外されたか、接続が切れました）。";
+    EXPECT_EQ(messageOf<IOException>([&] { pulled->read(memory); }), gone);
+    pulled->seek(0);
+    EXPECT_EQ(messageOf<IOException>([&] { pulled->readSalvaging(memory, unreadable); }), gone);
+    os::ReadFaults::clear();
 }

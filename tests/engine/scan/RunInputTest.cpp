@@ -7,6 +7,7 @@
 #include "engine/Runinput.h"
 #include "engine/Scanbuffer.h"
 #include "framework/IResource.h"
+#include "platform/os/ReadFaults.h"
 #include "tests/plugins/Samplefiles.h"
 #include "tests/plugins/Temporaryfolder.h"
 
@@ -38,7 +39,10 @@ protected:
         input->open(entry, bytes.size());
     }
 
-    void TearDown() override { buffer->settle(); }
+    void TearDown() override {
+        buffer->settle();
+        os::ReadFaults::clear();
+    }
 
     // The read through input, checked against the file's own bytes.
     void expectRead(std::uint64_t offset, std::uint32_t count) {
@@ -108,4 +112,39 @@ TEST_F(RunInputTest, TheHostServesOnlyWhileAnInputIsSet) {
     EXPECT_EQ(byte, bytes[7]);
     host.setInput(nullptr);
     EXPECT_EQ(table->readInput(table->context, 7, &byte, 1), -1);
+}
+
+// Sectors that cannot be read reach a plug-in as zeros, as the scan sees them, and the device is
+// not asked for them again; the run can tell afterwards which stretches a find touched.
+TEST_F(RunInputTest, UnreadableSectorsReadAsZerosAndAreAskedForOnce) {
+    // Two sectors of 512 bytes, as a device loses them.
+    os::ReadFaults::inject(entry->getPath(), 3072, 1024);
+    // Opened anew, so that the faults lie beneath its reads.
+    input->open(entry, bytes.size());
+    buffer->load(2000);
+    std::vector<unsigned char> got(1000, 0xAA);
+    ASSERT_EQ(input->read(3000, got.data(), 1000), 1000);
+    for (std::uint64_t i = 0; i < 1000; ++i) {
+        const std::uint64_t at = 3000 + i;
+        const bool lost = at >= 3072 && at < 4096;
+        ASSERT_EQ(got[i], lost ? 0 : bytes[at]) << "at " << at;
+    }
+    const std::uint64_t failed = os::ReadFaults::failedReads(entry->getPath());
+    EXPECT_GT(failed, 0u);
+    ASSERT_EQ(input->read(3050, got.data(), 900), 900);
+    EXPECT_EQ(os::ReadFaults::failedReads(entry->getPath()), failed);
+    // What was asked for is known: up to 4000.
+    EXPECT_TRUE(input->touchesUnreadable(3900, 200));
+    EXPECT_FALSE(input->touchesUnreadable(4000, 200));
+    EXPECT_FALSE(input->touchesUnreadable(2000, 1072));
+    // Reading on finds the rest of the sector, and it is told as one stretch with the first part.
+    ASSERT_EQ(input->read(3900, got.data(), 400), 400);
+    for (std::uint64_t i = 0; i < 400; ++i) ASSERT_EQ(got[i], 3900 + i < 4096 ? 0 : bytes[3900 + i]) << i;
+    EXPECT_FALSE(input->touchesUnreadable(4096, 404));
+    ASSERT_EQ(input->unreadable().ranges().size(), 1u);
+    EXPECT_EQ(input->unreadable().ranges()[0].offset, 3072u);
+    EXPECT_EQ(input->unreadable().ranges()[0].length, 1024u);
+    // A new input begins with nothing known.
+    input->open(entry, bytes.size());
+    EXPECT_FALSE(input->touchesUnreadable(3000, 1000));
 }

@@ -660,3 +660,30 @@ TEST_F(ConfigModelTest, AWindowSizeThatIsNoNumberReadsAsNone) {
 }
 
 }  // namespace
+
+// Keeping damaged finds is off unless asked for: by default, in a file from before the setting,
+// and before any load, where nothing is thrown either.
+TEST_F(ConfigModelTest, KeepingDamagedFindsIsOffUnlessSet) {
+    {
+        ConfigModel model;
+        EXPECT_FALSE(model.isKeepDamaged());
+        model.setKeepDamaged(true);
+        model.buildDefaultDocument();
+        EXPECT_FALSE(model.isKeepDamaged());
+        EXPECT_EQ(savedText(model, "keep_damaged"), "false");
+        model.setKeepDamaged(true);
+        EXPECT_TRUE(model.isKeepDamaged());
+        EXPECT_EQ(savedText(model, "keep_damaged"), "true");
+    }
+    writeFile("<?xml version=\"1.0\"?><glintfetch><file_options><create_folder_method><per_file>true</per_file>"
+              "<per_data>true</per_data></create_folder_method><size_limit><limit_from>0</limit_from>"
+              "<limit_to>5</limit_to></size_limit></file_options></glintfetch>");
+    ConfigModel model;
+    model.load();
+    EXPECT_FALSE(model.isKeepDamaged());
+    model.setKeepDamaged(true);
+    model.save();
+    ConfigModel reread;
+    reread.load();
+    EXPECT_TRUE(reread.isKeepDamaged());
+}

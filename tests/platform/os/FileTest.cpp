@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 using Access = os::File::Access;
 
@@ -106,4 +107,127 @@ TEST(FileTest, LargeReadsOverASparseFileGiveItsBytesAndPosition) {
         EXPECT_TRUE(buffer.compare(0, wanted, expected, c.start, wanted) == 0);
         EXPECT_EQ(file.position(), static_cast<std::int64_t>(c.start + wanted));
     }
+}
+
+namespace {
+
+std::string patterned(std::size_t size) {
+    std::string bytes(size, '\0');
+    std::uint32_t state = 12345;
+    for (char& c : bytes) {
+        state = state * 1103515245u + 12345u;
+        c = static_cast<char>(state >> 24);
+    }
+    return bytes;
+}
+
+struct SalvageCase {
+    const char* name;
+    std::vector<os::File::Span> faults;
+    // What the reads give as unreadable: the faults widened to whole sectors.
+    std::vector<os::File::Span> unreadable;
+};
+
+constexpr std::int64_t salvageFileSize = 3 * 1024 * 1024 + 100;
+constexpr std::int64_t megabyte = 1024 * 1024;
+
+class FileSalvageTest : public ::testing::TestWithParam<SalvageCase> {
+protected:
+    void TearDown() override { os::ReadFaults::clear(); }
+};
+
+}  // namespace
+
+// A read over sectors that fail with an input/output error gives every other byte as it is,
+// zeros for the sectors that failed, and names them; the position moves past it all.
+TEST_P(FileSalvageTest, ReadsPastUnreadableSectors) {
+    const SalvageCase& c = GetParam();
+    TemporaryFolder folder;
+    const std::string expected = patterned(salvageFileSize);
+    const std::string path = folder.file("card.img", expected);
+    for (const os::File::Span& fault : c.faults) os::ReadFaults::inject(path, fault.offset, fault.length);
+    os::File file = os::File::open(path, Access::read);
+    ASSERT_TRUE(file.isOpen());
+
+    std::string got;
+    std::vector<os::File::Span> unreadable;
+    for (;;) {
+        std::string piece(megabyte, 'x');
+        const std::int64_t count = file.readSalvaging(&piece[0], piece.size(), unreadable);
+        ASSERT_GE(count, 0);
+        if (count == 0) break;
+        got.append(piece, 0, static_cast<std::size_t>(count));
+        EXPECT_EQ(file.position(), static_cast<std::int64_t>(got.size()));
+    }
+    ASSERT_EQ(got.size(), expected.size());
+    // Pieces read one after the other may name a stretch that goes on in two parts.
+    std::vector<os::File::Span> merged;
+    for (const os::File::Span& span : unreadable) {
+        if (!merged.empty() && merged.back().offset + merged.back().length == span.offset) {
+            merged.back().length += span.length;
+        } else {
+            merged.push_back(span);
+        }
+    }
+    ASSERT_EQ(merged.size(), c.unreadable.size());
+    for (std::size_t i = 0; i < merged.size(); ++i) {
+        EXPECT_EQ(merged[i].offset, c.unreadable[i].offset) << i;
+        EXPECT_EQ(merged[i].length, c.unreadable[i].length) << i;
+    }
+    std::string wanted = expected;
+    for (const os::File::Span& span : c.unreadable) {
+        wanted.replace(static_cast<std::size_t>(span.offset), static_cast<std::size_t>(span.length),
+                       static_cast<std::size_t>(span.length), '\0');
+    }
+    EXPECT_TRUE(got == wanted);
+    // However the faults lie, a failing device is asked a bounded number of times per read.
+    EXPECT_LE(os::ReadFaults::failedReads(path), 4u * (64 + megabyte / 65536));
+}
+
+std::vector<os::File::Span> scatteredSectors(std::int64_t every, std::int64_t first, std::int64_t end) {
+    std::vector<os::File::Span> spans;
+    for (std::int64_t at = first; at + 512 <= end; at += every) spans.push_back(os::File::Span{at, 512});
+    return spans;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, FileSalvageTest,
+    ::testing::Values(
+        SalvageCase{"OneBadSector", {{1000 * 512, 512}}, {{1000 * 512, 512}}},
+        SalvageCase{"PartOfASector", {{700001, 100}}, {{1367 * 512, 512}}},
+        SalvageCase{"AStretchOfAMegabyteOverTwoReads",
+                    {{megabyte - 8192, megabyte}},
+                    {{megabyte - 8192, megabyte}}},
+        SalvageCase{"TheLastBytes", {{salvageFileSize - 50, 50}},
+                    {{salvageFileSize / 512 * 512, salvageFileSize % 512}}},
+        SalvageCase{"TheFirstSector", {{0, 1}}, {{0, 512}}},
+        SalvageCase{"ScatteredSectors", scatteredSectors(96 * 1024 + 512, 5 * 512, salvageFileSize),
+                    scatteredSectors(96 * 1024 + 512, 5 * 512, salvageFileSize)}),
+    [](const ::testing::TestParamInfo<SalvageCase>& info) { return std::string(info.param.name); });
+
+// A device that is gone is no bad sector: the read fails and says so, and a plain read is told
+// an input/output error apart from it.
+TEST(FileTest, AGoneDeviceFailsTheReadAndSaysSo) {
+    TemporaryFolder folder;
+    const std::string path = folder.file("card.img", patterned(256 * 1024));
+    os::ReadFaults::inject(path, 100000, 1 << 30, os::ReadFaults::Kind::gone);
+    os::ReadFaults::inject(path, 4096, 512);
+    os::File file = os::File::open(path, Access::read);
+    std::string piece(64 * 1024, 'x');
+    EXPECT_EQ(file.read(&piece[0], piece.size()), -1);
+    EXPECT_EQ(file.lastReadError(), os::File::ReadError::unreadable);
+    ASSERT_EQ(file.seek(0, os::File::Origin::begin), os::File::SeekResult::moved);
+    std::vector<os::File::Span> unreadable;
+    EXPECT_EQ(file.readSalvaging(&piece[0], piece.size(), unreadable), static_cast<std::int64_t>(piece.size()));
+    ASSERT_EQ(unreadable.size(), 1u);
+    EXPECT_EQ(unreadable[0].offset, 4096);
+    std::string all(256 * 1024, 'x');
+    ASSERT_EQ(file.seek(0, os::File::Origin::begin), os::File::SeekResult::moved);
+    EXPECT_EQ(file.readSalvaging(&all[0], all.size(), unreadable), -1);
+    EXPECT_EQ(file.lastReadError(), os::File::ReadError::gone);
+    os::ReadFaults::clear();
+    // Opened again, with nothing injected, the file reads whole.
+    file = os::File::open(path, Access::read);
+    EXPECT_EQ(file.read(&all[0], all.size()), static_cast<std::int64_t>(all.size()));
+    EXPECT_EQ(file.lastReadError(), os::File::ReadError::none);
 }
