@@ -99,6 +99,7 @@ std::string FileOptionOKController::doExecute(IValueObject* values)
         configModel->setCreateDirPerData(values->getValue("isCreateDirPerData") == "true");
         configModel->setLimitFromText(values->getValue("extractFileSizeFrom"));
         configModel->setLimitToText(values->getValue("extractFileSizeTo"));
+        configModel->setKeepDamaged(values->getValue("isKeepDamaged") == "true");
         configModel->save();
     } catch (const Exception& e) {
         // The user must not leave believing the settings were stored: they live in memory only

@@ -38,6 +38,7 @@ void FileOptionView::getValues(IValueObject* values)
     values->setValue("isCreateDirPerData", fileOptionForm->PerFormat->Checked() ? "true" : "false");
     values->setValue("extractFileSizeFrom", fileOptionForm->ExtSizeFrom->Text());
     values->setValue("extractFileSizeTo", fileOptionForm->ExtSizeTo->Text());
+    values->setValue("isKeepDamaged", fileOptionForm->KeepDamaged->Checked() ? "true" : "false");
 }
 
 void FileOptionView::setOKController(IController* controller)
@@ -64,4 +65,5 @@ void FileOptionView::update(IObservable* source, IValueObject*)
     fileOptionForm->PerFormat->SetChecked(model->isCreateDirPerData());
     fileOptionForm->ExtSizeFrom->SetText(model->getLimitFromText());
     fileOptionForm->ExtSizeTo->SetText(model->getLimitToText());
+    fileOptionForm->KeepDamaged->SetChecked(model->isKeepDamaged());
 }

@@ -10,7 +10,8 @@ class IValueObject;
 class TFileOptionForm;
 
 // The file-option dialog's view. Values: "isCreateDirPerFile" and "isCreateDirPerData" ("true" or
-// "false"), "extractFileSizeFrom" and "extractFileSizeTo" (the size texts exactly as typed). A
+// "false"), "extractFileSizeFrom" and "extractFileSizeTo" (the size texts exactly as typed),
+// "isKeepDamaged" ("true" or "false": finds over unreadable sectors are written with zeros). A
 // notification of the settings model refills the controls from the model; other sources are
 // ignored.
 class FileOptionView : public FormView, public virtual IObserver, public virtual IFileOptionView {

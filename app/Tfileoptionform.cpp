@@ -94,6 +94,12 @@ void TFileOptionForm::createControls()
     Label2->SetBounds(240, 28, 17, 12);
     Label2->SetCaption("ＭＢ");
 
+    KeepDamaged = new TCheckBox(this);
+    KeepDamaged->SetName("KeepDamaged");
+    KeepDamaged->SetParent(this);
+    KeepDamaged->SetBounds(16, 140, 129, 17);
+    KeepDamaged->SetCaption("破損ファイルも保存");
+
     OKBtn = new TButton(this);
     OKBtn->SetName("OKBtn");
     OKBtn->SetParent(this);

@@ -29,6 +29,8 @@ public:
     TLabel* Label1 = nullptr;
     TEdit* ExtSizeTo = nullptr;
     TLabel* Label2 = nullptr;
+    // Whether finds that need bytes the input could not give are written all the same.
+    TCheckBox* KeepDamaged = nullptr;
 
 private:
     void createControls();

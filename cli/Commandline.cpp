@@ -112,6 +112,12 @@ CommandLine CommandLine::parse(const std::vector<std::string>& arguments) {
         } else if (argument == "--no-per-kind") {
             noValue();
             line.perKind = false;
+        } else if (argument == "--keep-damaged") {
+            noValue();
+            line.keepDamaged = true;
+        } else if (argument == "--no-keep-damaged") {
+            noValue();
+            line.keepDamaged = false;
         } else if (argument == "--min-size") {
             line.minimumSize = parseSize(value());
         } else if (argument == "--max-size") {
@@ -164,6 +170,10 @@ std::string CommandLine::helpText() {
            "      --min-size=SIZE     extract only finds of at least SIZE bytes\n"
            "      --max-size=SIZE     extract only finds of at most SIZE bytes\n"
            "                          SIZE takes a unit: 64k, 2M, 3G, 1T (powers of 1024)\n"
+           "      --keep-damaged      write a find that needs unreadable sectors all the same,\n"
+           "                          with zeros for them, and name it as damaged\n"
+           "      --no-keep-damaged   leave such finds out (the settings decide when neither\n"
+           "                          is given; they leave them out unless told otherwise)\n"
            "  -k, --kinds=LIST        run only the plug-ins of these kinds, e.g. jpg,png\n"
            "      --list-plugins      list the plug-ins (ID, kind, name, version, on/off) and exit\n"
            "  -r, --report=FILE       write one line per find to FILE as the run goes\n"
@@ -175,8 +185,13 @@ std::string CommandLine::helpText() {
            "Progress goes to standard error when it is a terminal. Ctrl-C cancels the run: the\n"
            "finds written so far are whole, and so is the report.\n"
            "\n"
+           "Sectors that cannot be read (a worn card or disk) do not stop the run: they are read as\n"
+           "zeros, each unreadable stretch is named on standard error and in the report, and the\n"
+           "finds clear of them are written whole.\n"
+           "\n"
            "Exit status: 0 when every input was scanned and every find written, 1 when something\n"
-           "failed (the reason is on standard error) or the run was interrupted, 2 for bad usage.\n"
+           "failed or could not be read (the reason is on standard error) or the run was\n"
+           "interrupted, 2 for bad usage.\n"
            "\n"
            "Example:\n"
            "  glintfetch-cli -o recovered --per-kind --kinds jpg,png --report finds.csv disk.img\n";

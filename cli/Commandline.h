@@ -36,4 +36,6 @@ public:
     std::string report;
     ReportFormat reportFormat = ReportFormat::csv;
     bool quiet = false;
+    // Finds over unreadable sectors are written with zeros there; empty: as the settings say.
+    std::optional<bool> keepDamaged;
 };

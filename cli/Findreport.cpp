@@ -50,8 +50,12 @@ std::string FindReport::jsonString(const std::string& text) {
     return quoted + "\"";
 }
 
+bool FindReport::addUnreadable(const std::string& input, std::uint64_t offset, std::uint64_t size) {
+    return add(input, offset, size, "unreadable", "");
+}
+
 bool FindReport::add(const std::string& input, std::uint64_t offset, std::uint64_t size,
-                     const std::string& kind, const std::string& output) {
+                     const std::string& kind, const std::string& output, bool damaged) {
     if (file == nullptr || failed) return false;
     std::string line;
     if (format == CommandLine::ReportFormat::csv) {
@@ -60,7 +64,7 @@ bool FindReport::add(const std::string& input, std::uint64_t offset, std::uint64
     } else {
         line = "{\"input\":" + jsonString(input) + ",\"offset\":" + std::to_string(offset) +
                ",\"size\":" + std::to_string(size) + ",\"kind\":" + jsonString(kind) +
-               ",\"output\":" + jsonString(output) + "}\n";
+               ",\"output\":" + jsonString(output) + (damaged ? ",\"damaged\":true" : "") + "}\n";
     }
     failed = std::fputs(line.c_str(), file) < 0 || std::fflush(file) != 0;
     return !failed;

@@ -7,7 +7,9 @@
 #include <string>
 
 // The report of a run's finds: one line per find, written and flushed as the find is told, so
-// that an interrupted run leaves every line of what it wrote.
+// that an interrupted run leaves every line of what it wrote. A stretch of an input that could
+// not be read has a line of its own, of the kind "unreadable" and with no output; a find written
+// with zeros for such bytes is marked damaged in the JSON lines.
 class FindReport {
 public:
     FindReport() = default;
@@ -20,7 +22,8 @@ public:
     bool isOpen() const { return file != nullptr; }
     // False once a line could not be written.
     bool add(const std::string& input, std::uint64_t offset, std::uint64_t size, const std::string& kind,
-             const std::string& output);
+             const std::string& output, bool damaged = false);
+    bool addUnreadable(const std::string& input, std::uint64_t offset, std::uint64_t size);
     bool close();
 
     static std::string csvField(const std::string& text);

@@ -45,13 +45,31 @@ void RunWatcher::update(IObservable*, IValueObject* values) {
     const std::string status = values->getValue("status");
     const std::string log = values->getValue("log");
     if (status == "FOUND") {
+        const bool damaged = values->getValue("damaged") == "true";
         if (report.isOpen()) {
             const std::uint64_t offset = std::strtoull(values->getValue("offset").c_str(), nullptr, 10);
             const std::uint64_t size = std::strtoull(values->getValue("size").c_str(), nullptr, 10);
             const bool written = report.add(values->getValue("inputFile"), offset, size, values->getValue("kind"),
-                                            values->getValue("outputFile"));
+                                            values->getValue("outputFile"), damaged);
             std::lock_guard<std::mutex> lock(mutex);
             reportBroken = reportBroken || !written;
+        }
+        if (damaged) {
+            std::lock_guard<std::mutex> lock(mutex);
+            damagedFinds.push_back(values->getValue("outputFile"));
+        }
+        if (showLog) print(log);
+        return;
+    }
+    if (status == "UNREADABLE") {
+        const Unreadable range{values->getValue("inputFile"),
+                               std::strtoull(values->getValue("offset").c_str(), nullptr, 10),
+                               std::strtoull(values->getValue("size").c_str(), nullptr, 10)};
+        const bool written = !report.isOpen() || report.addUnreadable(range.input, range.offset, range.size);
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            reportBroken = reportBroken || !written;
+            unreadableRanges.push_back(range);
         }
         if (showLog) print(log);
         return;
@@ -141,4 +159,14 @@ std::string RunWatcher::endingLog() {
 bool RunWatcher::reportFailed() {
     std::lock_guard<std::mutex> lock(mutex);
     return reportBroken;
+}
+
+std::vector<RunWatcher::Unreadable> RunWatcher::unreadable() {
+    std::lock_guard<std::mutex> lock(mutex);
+    return unreadableRanges;
+}
+
+std::vector<std::string> RunWatcher::damaged() {
+    std::lock_guard<std::mutex> lock(mutex);
+    return damagedFinds;
 }

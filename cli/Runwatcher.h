@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <vector>
 
 class FindReport;
 class IExtractModel;
@@ -31,6 +32,16 @@ public:
     std::string endingLog();
     bool reportFailed();
 
+    // The stretches of the inputs that could not be read, and the finds written with zeros for
+    // such bytes, as told.
+    struct Unreadable {
+        std::string input;
+        std::uint64_t offset;
+        std::uint64_t size;
+    };
+    std::vector<Unreadable> unreadable();
+    std::vector<std::string> damaged();
+
 private:
     void print(const std::string& line);
     void eraseProgressLocked();
@@ -46,6 +57,8 @@ private:
     std::string endStatus;
     std::string endLog;
     bool reportBroken = false;
+    std::vector<Unreadable> unreadableRanges;
+    std::vector<std::string> damagedFinds;
     bool progressShown = false;
     std::chrono::steady_clock::time_point begin = std::chrono::steady_clock::now();
 };

@@ -135,6 +135,7 @@ int run(const CommandLine& line) {
     config.perKind = line.perKind;
     config.minimumBytes = line.minimumSize;
     config.maximumBytes = line.maximumSize;
+    config.keepDamaged = line.keepDamaged;
     try {
         config.load();
     } catch (const Exception& e) {
@@ -220,6 +221,15 @@ int run(const CommandLine& line) {
         std::fprintf(stderr, "failed input: %s: %s\n", input.path.c_str(), input.reason.c_str());
     }
 
+    const std::vector<RunWatcher::Unreadable> unreadable = watcher.unreadable();
+    for (const RunWatcher::Unreadable& range : unreadable) {
+        std::fprintf(stderr, "unreadable: %s: offset %llu, %llu bytes (read as zeros)\n", range.input.c_str(),
+                     static_cast<unsigned long long>(range.offset), static_cast<unsigned long long>(range.size));
+    }
+    for (const std::string& output : watcher.damaged()) {
+        std::fprintf(stderr, "damaged find: %s (unreadable bytes written as zeros)\n", output.c_str());
+    }
+
     int status = exitSuccess;
     if (ending == "ABORTED") {
         status = failure(cancelled ? "interrupted; the finds written so far are whole" : "the run was cancelled");
@@ -229,6 +239,9 @@ int run(const CommandLine& line) {
         status = failure(std::to_string(failed.size()) + " input(s) could not be scanned");
     } else if (unwritten > 0) {
         status = failure(std::to_string(unwritten) + " find(s) could not be written");
+    } else if (!unreadable.empty()) {
+        status = failure(std::to_string(unreadable.size()) +
+                         " stretch(es) of the input could not be read; the finds clear of them are whole");
     }
     if (watcher.reportFailed() || !reportClosed) {
         status = failure("the report '" + line.report + "' could not be written completely");

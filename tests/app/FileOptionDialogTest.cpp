@@ -116,6 +116,7 @@ TEST_F(FileOptionDialogTest, FormIsBuiltAsDesigned)
         {form->ExtFileSize, "抽出するファイルサイズ", form},
         {form->Label1, "ＭＢ　～", form->ExtFileSize},
         {form->Label2, "ＭＢ", form->ExtFileSize},
+        {form->KeepDamaged, "破損ファイルも保存", form},
     };
     for (const auto& expected : controls) {
         EXPECT_EQ(expected.control->Caption(), expected.caption);
@@ -170,6 +171,34 @@ TEST_F(FileOptionDialogTest, RoundTripThroughConfigXml)
     EXPECT_EQ(reread->getLimitFromText(), "2");
     EXPECT_EQ(reread->getLimitToText(), "");
     EXPECT_NE(configText().find("<limit_to>-1</limit_to>"), std::string::npos) << configText();
+}
+
+// The setting for finds over unreadable sectors: off as the defaults have it, on once checked and
+// stored, shown as stored at the next opening.
+TEST_F(FileOptionDialogTest, KeepingDamagedFindsIsStoredAndShown)
+{
+    store(true, true, "", "5");
+    for (const bool wanted : {true, false}) {
+        SCOPED_TRACE(wanted);
+        ModalScript script;
+        bool shownAsStored = false;
+        script
+            .then([this] { return form->Visible(); },
+                  [&] {
+                      shownAsStored = form->KeepDamaged->Checked() == !wanted;
+                      click(form->KeepDamaged);
+                  })
+            .then([this] { click(form->OKBtn); });
+        ASSERT_TRUE(openWith(script));
+        EXPECT_TRUE(shownAsStored);
+        std::unique_ptr<IGlintfetchFactory> other = createGlintfetchFactory();
+        IConfigModel* reread = other->createConfigModel();
+        reread->load();
+        EXPECT_EQ(reread->isKeepDamaged(), wanted);
+        EXPECT_NE(configText().find(std::string("<keep_damaged>") + (wanted ? "true" : "false") + "</keep_damaged>"),
+                  std::string::npos)
+            << configText();
+    }
 }
 
 // Sizes that cannot be taken are refused with a message that names the field, and the dialog

@@ -50,7 +50,9 @@ struct Outcome {
 // The program started with arguments, its standard output and error going to files of folder.
 class Child {
 public:
-    Child(const TemporaryFolder& folder, const std::vector<std::string>& arguments)
+    // environment: NAME=value settings added to this process's own.
+    Child(const TemporaryFolder& folder, const std::vector<std::string>& arguments,
+          const std::vector<std::string>& environment = {})
         : outPath(folder.file("stdout.txt")), errPath(folder.file("stderr.txt")) {
         const std::string program = (programFolder() / "glintfetch-cli").string();
         std::vector<std::string> words{program};
@@ -63,7 +65,12 @@ public:
         posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+        std::vector<std::string> settings = environment;
+        std::vector<char*> envp;
+        for (char** entry = environ; *entry != nullptr; ++entry) envp.push_back(*entry);
+        for (std::string& setting : settings) envp.push_back(setting.data());
+        envp.push_back(nullptr);
+        if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
         posix_spawn_file_actions_destroy(&actions);
     }
     ~Child() {
@@ -95,8 +102,9 @@ private:
     pid_t pid = -1;
 };
 
-Outcome runCli(const TemporaryFolder& folder, const std::vector<std::string>& arguments) {
-    Child child(folder, arguments);
+Outcome runCli(const TemporaryFolder& folder, const std::vector<std::string>& arguments,
+              const std::vector<std::string>& environment = {}) {
+    Child child(folder, arguments, environment);
     EXPECT_TRUE(child.started());
     return child.wait();
 }
@@ -420,3 +428,135 @@ TEST_F(CliTest, AnInterruptCancelsTheRunLeavingWholeFinds) {
 }
 
 }  // namespace
+
+// A failing card as a user meets it: 1 MB of a 64 MB input cannot be read (read and pread fail
+// there with an input/output error, through a preloaded stand-in for the device). Every find
+// clear of it is written whole, the stretch is named on standard error and in the report, and
+// the run ends with 1.
+TEST_F(CliTest, ReadsPastAnUnreadableMegabyteAndNamesIt) {
+    constexpr std::uint64_t mebibyte = 1024 * 1024;
+    constexpr std::uint64_t badFrom = 40 * mebibyte + 100000;
+    constexpr std::uint64_t badLength = 1000000;
+    const std::vector<Embedded> kinds = corpusFiles();
+    std::vector<Embedded> files;
+    for (std::uint64_t k = 0; k < 16; ++k) {
+        Embedded file = kinds[k % kinds.size()];
+        file.offset = k * 4 * mebibyte + 1001 + k;
+        files.push_back(file);
+    }
+    // Two inside the stretch.
+    for (const std::uint64_t at : {badFrom + 200001, badFrom + 600000}) {
+        Embedded file = kinds[files.size() % kinds.size()];
+        file.offset = at;
+        files.push_back(file);
+    }
+    Bytes content(64 * mebibyte);
+    const Bytes noise = SampleFiles::random(mebibyte, 21);
+    for (std::uint64_t at = 0; at < content.size(); at += mebibyte) {
+        std::copy(noise.begin(), noise.end(), content.begin() + static_cast<std::ptrdiff_t>(at));
+    }
+    for (const Embedded& file : files) {
+        std::copy(file.bytes.begin(), file.bytes.end(), content.begin() + static_cast<std::ptrdiff_t>(file.offset));
+    }
+    const std::string input = folder.write("card.img", content);
+    const std::string report = folder.file("report.csv");
+    const Outcome outcome = runCli(
+        folder, {"-o", output.string(), "--no-per-input", "--no-per-kind", "--report", report, input},
+        {"LD_PRELOAD=" + (programFolder() / "failing_reads.so").string(), "GLINTFETCH_FAILING_FILE=" + input,
+         "GLINTFETCH_FAILING_RANGES=" + std::to_string(badFrom) + ":" + std::to_string(badLength),
+         "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=1"});
+    EXPECT_EQ(outcome.status, 1) << outcome.err;
+    EXPECT_TRUE(contains(outcome.err, "16 finds")) << outcome.err;
+    // The stretch as the device loses it: whole sectors.
+    const std::uint64_t namedFrom = badFrom / 512 * 512;
+    const std::uint64_t namedLength = (badFrom + badLength + 511) / 512 * 512 - namedFrom;
+    EXPECT_TRUE(contains(outcome.err, "unreadable: " + input + ": offset " + std::to_string(namedFrom) + ", " +
+                                          std::to_string(namedLength) + " bytes"))
+        << outcome.err;
+    EXPECT_TRUE(contains(outcome.err, "抽出完了（問題あり）.")) << outcome.err;
+
+    const std::vector<std::string> rows = lines(readText(report));
+    std::map<std::uint64_t, std::string> written;
+    unsigned unreadableRows = 0;
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        const std::vector<std::string> fields = split(rows[i], ',');
+        ASSERT_EQ(fields.size(), 5u) << rows[i];
+        if (fields[3] == "unreadable") {
+            ++unreadableRows;
+            EXPECT_EQ(fields[1], std::to_string(namedFrom));
+            EXPECT_EQ(fields[2], std::to_string(namedLength));
+            EXPECT_TRUE(fields[4].empty());
+            continue;
+        }
+        written[std::stoull(fields[1])] = fields[4];
+    }
+    EXPECT_EQ(unreadableRows, 1u);
+    ASSERT_EQ(written.size(), 16u) << readText(report);
+    for (std::size_t i = 0; i < 16; ++i) {
+        SCOPED_TRACE(files[i].offset);
+        ASSERT_EQ(written.count(files[i].offset), 1u);
+        EXPECT_TRUE(TemporaryFolder::read(written[files[i].offset]) == files[i].bytes);
+    }
+}
+
+// A find that needs unreadable bytes is left out, or written with zeros for them and marked as
+// damaged when asked; a device that goes away ends its input with its own message.
+TEST_F(CliTest, DamagedFindsOnRequestAndAVanishedDevice) {
+    const Bytes picture = SampleFiles::bmp(120, 80, 5);
+    // Larger than one block of the run, whatever the machine, so that the device can go after a
+    // find was written.
+    Bytes content(40 * 1024 * 1024);
+    const Bytes noise = SampleFiles::random(1024 * 1024, 6);
+    for (std::size_t from = 0; from < content.size(); from += noise.size()) {
+        std::copy(noise.begin(), noise.end(), content.begin() + static_cast<std::ptrdiff_t>(from));
+    }
+    // On a sector's boundary, as a device loses its bytes.
+    const std::uint64_t at = 600 * 512;
+    std::copy(picture.begin(), picture.end(), content.begin() + static_cast<std::ptrdiff_t>(at));
+    const std::string input = folder.write("card.img", content);
+    const std::string shim = "LD_PRELOAD=" + (programFolder() / "failing_reads.so").string();
+    const std::vector<std::string> failing{shim, "GLINTFETCH_FAILING_FILE=" + input,
+                                           "GLINTFETCH_FAILING_RANGES=" + std::to_string(at + 4096) + ":512",
+                                           "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=1"};
+    struct Case {
+        bool keep;
+        std::size_t written;
+    };
+    for (const Case c : {Case{false, 0}, Case{true, 1}}) {
+        SCOPED_TRACE(c.keep);
+        fs::remove_all(output);
+        fs::create_directories(output);
+        const std::string report = folder.file(c.keep ? "kept.jsonl" : "left.jsonl");
+        std::vector<std::string> arguments{"-o", output.string(), "--no-per-input", "--no-per-kind", "--kinds",
+                                           "bmp", "--report", report, "--report-format", "jsonl", input};
+        if (c.keep) arguments.insert(arguments.begin(), "--keep-damaged");
+        const Outcome outcome = runCli(folder, arguments, failing);
+        EXPECT_EQ(outcome.status, 1) << outcome.err;
+        EXPECT_EQ(std::distance(fs::directory_iterator(output), fs::directory_iterator()),
+                  static_cast<std::ptrdiff_t>(c.written));
+        const std::vector<std::string> rows = lines(readText(report));
+        ASSERT_EQ(rows.size(), c.written + 1) << readText(report);
+        EXPECT_EQ(jsonValue(rows.back(), "kind"), "unreadable");
+        EXPECT_EQ(jsonValue(rows.back(), "offset"), std::to_string(at + 4096));
+        if (!c.keep) {
+            EXPECT_TRUE(contains(outcome.err, "書き出しませんでした")) << outcome.err;
+            continue;
+        }
+        EXPECT_EQ(jsonValue(rows.front(), "damaged"), "true");
+        Bytes expected = picture;
+        std::fill(expected.begin() + 4096, expected.begin() + 4096 + 512, 0);
+        EXPECT_TRUE(TemporaryFolder::read(jsonValue(rows.front(), "output")) == expected);
+        EXPECT_TRUE(contains(outcome.err, "damaged find: " + jsonValue(rows.front(), "output"))) << outcome.err;
+    }
+
+    std::vector<std::string> gone = failing;
+    gone[2] = "GLINTFETCH_FAILING_RANGES=" + std::to_string(content.size() - 1024 * 1024) + ":1099511627776";
+    gone.push_back("GLINTFETCH_FAILING_ERRNO=ENODEV");
+    fs::remove_all(output);
+    fs::create_directories(output);
+    const Outcome outcome = runCli(folder, {"-o", output.string(), "--no-per-input", "--no-per-kind", input}, gone);
+    EXPECT_EQ(outcome.status, 1) << outcome.err;
+    EXPECT_TRUE(contains(outcome.err, "failed input: " + input + ": デバイスが見つからない")) << outcome.err;
+    // What was found before the device went stays.
+    EXPECT_TRUE(contains(outcome.err, "1 finds (bmp 1)")) << outcome.err;
+}
