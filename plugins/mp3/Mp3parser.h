@@ -10,12 +10,12 @@ class SignatureSet;
 // all of one version, layer and sample rate; free-format frames are refused. A Xing, Info or
 // VBRI header in the first frame gives the length of the chain, which must then be there whole.
 // An APE tag and an ID3v1 tag may follow the frames.
-// Runs of frame headers are common in machine code and tables (a byte 0xFF followed by one with its
-// top bits set begins one), so a chain with neither an ID3v2 tag nor a length in its first frame
-// needs more evidence: every frame of one channel mode, protection, copyright, original and
-// emphasis, and at least 0.3 s of sound (a second for layer I). In every chain, layer I frames must hold allocations and
-// scale factors an encoder can write, and a layer III frame may not take more bytes from the bit
-// reservoir than the frames before it left there.
+// Runs of frame headers are common in machine code and tables (a byte 0xFF followed by one with
+// its top bits set begins one), so a chain with neither an ID3v2 tag nor a length in its first
+// frame needs more evidence: every frame of one channel mode, protection, copyright, original and
+// emphasis, and at least 0.3 s of sound (a second for layer I). In every chain, layer I frames
+// must hold allocations and scale factors an encoder can write, and a layer III frame may not take
+// more bytes from the bit reservoir than the frames before it left there.
 class Mp3Parser {
 public:
     // An ID3v2 header, or a frame header with its CRC and the side information of layer III, all

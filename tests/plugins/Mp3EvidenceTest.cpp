@@ -16,8 +16,20 @@
 
 namespace {
 
-const std::string tone = "sox -n -b 16 in.wav synth 0.3 sine 440 ";
-const std::string ffmpeg = "ffmpeg -v error -nostdin -y -bitexact -f lavfi -i sine=f=440:d=0.3:sample_rate=";
+// 0.3 s of a tone at the rate and channel count given, encoded without a Xing/Info header.
+std::string lame(const std::string& rate, const std::string& channels, const std::string& options)
+{
+    return "sox -n -r " + rate + " -c " + channels + " -b 16 in.wav synth 0.3 sine 440 && lame --quiet -t " + options +
+           " in.wav {out}";
+}
+
+std::string ffmpeg(const std::string& rate, const std::string& channels, const std::string& codec)
+{
+    return "ffmpeg -v error -nostdin -y -bitexact -f lavfi -i sine=f=440:d=0.3:sample_rate=" + rate + " -ac " +
+           channels + " " + codec + " {out}";
+}
+
+const std::string bareMp3 = " -write_xing 0 -id3v2_version 0 -f mp3";
 
 struct Encoding {
     const char* name;
@@ -30,19 +42,19 @@ void PrintTo(const Encoding& encoding, std::ostream* out)
 }
 
 const Encoding encodings[] = {
-    {"LameMpeg1StereoCbr320", "sox -n -r 44100 -c 2 -b 16 in.wav synth 0.3 sine 440 && lame --quiet -t -b 320 in.wav {out}"},
-    {"LameMpeg1MonoCbr32", "sox -n -r 32000 -c 1 -b 16 in.wav synth 0.3 sine 440 && lame --quiet -t -b 32 in.wav {out}"},
-    {"LameMpeg1StereoVbr", "sox -n -r 48000 -c 2 -b 16 in.wav synth 0.3 sine 440 && lame --quiet -t -V 0 in.wav {out}"},
-    {"LameMpeg2MonoCbr8", "sox -n -r 16000 -c 1 -b 16 in.wav synth 0.3 sine 440 && lame --quiet -t -b 8 in.wav {out}"},
-    {"LameMpeg2StereoVbr", "sox -n -r 24000 -c 2 -b 16 in.wav synth 0.3 sine 440 && lame --quiet -t -V 5 in.wav {out}"},
-    {"LameMpeg25MonoVbr", "sox -n -r 8000 -c 1 -b 16 in.wav synth 0.3 sine 440 && lame --quiet -t -V 9 in.wav {out}"},
-    {"LameMpeg25StereoCbr64", "sox -n -r 12000 -c 2 -b 16 in.wav synth 0.3 sine 440 && lame --quiet -t -b 64 in.wav {out}"},
-    {"FfmpegMpeg1StereoCbr128", ffmpeg + "44100 -ac 2 -c:a libmp3lame -b:a 128k -write_xing 0 -id3v2_version 0 -f mp3 {out}"},
-    {"FfmpegMpeg1MonoVbr", ffmpeg + "48000 -ac 1 -c:a libmp3lame -q:a 2 -write_xing 0 -id3v2_version 0 -f mp3 {out}"},
-    {"FfmpegMpeg2StereoCbr160", ffmpeg + "22050 -ac 2 -c:a libmp3lame -b:a 160k -write_xing 0 -id3v2_version 0 -f mp3 {out}"},
-    {"FfmpegMpeg25MonoCbr8", ffmpeg + "11025 -ac 1 -c:a libmp3lame -b:a 8k -write_xing 0 -id3v2_version 0 -f mp3 {out}"},
-    {"FfmpegLayerTwoStereo384", ffmpeg + "48000 -ac 2 -c:a mp2 -b:a 384k -f mp2 {out}"},
-    {"FfmpegLayerTwoMono32", ffmpeg + "32000 -ac 1 -c:a mp2 -b:a 32k -f mp2 {out}"},
+    {"LameMpeg1StereoCbr320", lame("44100", "2", "-b 320")},
+    {"LameMpeg1MonoCbr32", lame("32000", "1", "-b 32")},
+    {"LameMpeg1StereoVbr", lame("48000", "2", "-V 0")},
+    {"LameMpeg2MonoCbr8", lame("16000", "1", "-b 8")},
+    {"LameMpeg2StereoVbr", lame("24000", "2", "-V 5")},
+    {"LameMpeg25MonoVbr", lame("8000", "1", "-V 9")},
+    {"LameMpeg25StereoCbr64", lame("12000", "2", "-b 64")},
+    {"FfmpegMpeg1StereoCbr128", ffmpeg("44100", "2", "-c:a libmp3lame -b:a 128k" + bareMp3)},
+    {"FfmpegMpeg1MonoVbr", ffmpeg("48000", "1", "-c:a libmp3lame -q:a 2" + bareMp3)},
+    {"FfmpegMpeg2StereoCbr160", ffmpeg("22050", "2", "-c:a libmp3lame -b:a 160k" + bareMp3)},
+    {"FfmpegMpeg25MonoCbr8", ffmpeg("11025", "1", "-c:a libmp3lame -b:a 8k" + bareMp3)},
+    {"FfmpegLayerTwoStereo384", ffmpeg("48000", "2", "-c:a mp2 -b:a 384k -f mp2")},
+    {"FfmpegLayerTwoMono32", ffmpeg("32000", "1", "-c:a mp2 -b:a 32k -f mp2")},
 };
 
 class Mp3EvidenceTest : public CarvingFixture {
