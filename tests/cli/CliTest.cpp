@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -50,7 +51,7 @@ struct Outcome {
 // The program started with arguments, its standard output and error going to files of folder.
 class Child {
 public:
-    // environment: NAME=value settings added to this process's own.
+    // environment: NAME=value settings in place of this process's own of the same names.
     Child(const TemporaryFolder& folder, const std::vector<std::string>& arguments,
           const std::vector<std::string>& environment = {})
         : outPath(folder.file("stdout.txt")), errPath(folder.file("stderr.txt")) {
@@ -67,7 +68,13 @@ public:
         posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         std::vector<std::string> settings = environment;
         std::vector<char*> envp;
-        for (char** entry = environ; *entry != nullptr; ++entry) envp.push_back(*entry);
+        for (char** entry = environ; *entry != nullptr; ++entry) {
+            const std::string inherited = *entry;
+            const std::string name = inherited.substr(0, inherited.find('=') + 1);
+            const bool replaced = std::any_of(settings.begin(), settings.end(),
+                                              [&](const std::string& setting) { return setting.rfind(name, 0) == 0; });
+            if (!replaced) envp.push_back(*entry);
+        }
         for (std::string& setting : settings) envp.push_back(setting.data());
         envp.push_back(nullptr);
         if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
@@ -110,6 +117,14 @@ Outcome runCli(const TemporaryFolder& folder, const std::vector<std::string>& ar
 }
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// A sanitized program takes a library preloaded before its sanitizer's runtime only when told so;
+// the options it was given otherwise stay.
+std::string preloadableSanitizerOptions() {
+    const char* given = std::getenv("ASAN_OPTIONS");
+    return std::string("ASAN_OPTIONS=") + (given != nullptr && *given != '\0' ? std::string(given) + ":" : "") +
+           "verify_asan_link_order=0";
+}
 
 struct Embedded {
     std::uint64_t offset;
@@ -464,7 +479,7 @@ TEST_F(CliTest, ReadsPastAnUnreadableMegabyteAndNamesIt) {
         folder, {"-o", output.string(), "--no-per-input", "--no-per-kind", "--report", report, input},
         {"LD_PRELOAD=" + (programFolder() / "failing_reads.so").string(), "GLINTFETCH_FAILING_FILE=" + input,
          "GLINTFETCH_FAILING_RANGES=" + std::to_string(badFrom) + ":" + std::to_string(badLength),
-         "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=1"});
+         preloadableSanitizerOptions()});
     EXPECT_EQ(outcome.status, 1) << outcome.err;
     EXPECT_TRUE(contains(outcome.err, "16 finds")) << outcome.err;
     // The stretch as the device loses it: whole sectors.
@@ -517,7 +532,7 @@ TEST_F(CliTest, DamagedFindsOnRequestAndAVanishedDevice) {
     const std::string shim = "LD_PRELOAD=" + (programFolder() / "failing_reads.so").string();
     const std::vector<std::string> failing{shim, "GLINTFETCH_FAILING_FILE=" + input,
                                            "GLINTFETCH_FAILING_RANGES=" + std::to_string(at + 4096) + ":512",
-                                           "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=1"};
+                                           preloadableSanitizerOptions()};
     struct Case {
         bool keep;
         std::size_t written;
