@@ -9,6 +9,7 @@
 #include "tests/plugins/Samplefiles.h"
 #include "tests/plugins/Soundsamples.h"
 #include "tests/plugins/Temporaryfolder.h"
+#include "tests/plugins/Toolfiles.h"
 
 #include <gtest/gtest.h>
 
@@ -237,6 +238,16 @@ protected:
         if (kind == "jpeg") {
             return corpusOf({SampleFiles::jpeg(16, 16, 6)});
         }
+        // A DVD stream repeats its system header, so each of its navigation packs is a candidate;
+        // a fragmented MP4's media data boxes are candidates too. Cut, each remembers the walk
+        // that failed.
+        const std::string source = "ffmpeg -v error -f lavfi -i testsrc=size=64x48:rate=25 -t 4 -map_metadata -1 -fflags +bitexact ";
+        if (kind == "mpg") {
+            return corpusOf({ToolFiles::make(source + "-c:v mpeg2video -b:v 300k -f vob {out}")});
+        }
+        if (kind == "isomedia") {
+            return corpusOf({ToolFiles::make(source + "-c:v mpeg4 -g 5 -movflags frag_keyframe+empty_moov -f mp4 {out}")});
+        }
         ArchiveSamples archives(11);
         if (kind == "gz") {
             // Two members: the second is a member of the first find.
@@ -287,7 +298,7 @@ TEST_P(ConcurrentCallsTest, ADroppedCallTeachesNothing)
 }
 
 INSTANTIATE_TEST_SUITE_P(SamplePlugins, ConcurrentCallsTest,
-                         ::testing::Values("mp3", "gz", "tar", "zip", "png", "gif", "jpeg"),
+                         ::testing::Values("mp3", "gz", "tar", "zip", "png", "gif", "jpeg", "mpg", "isomedia"),
                          [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 
 }  // namespace
