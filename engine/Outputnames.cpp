@@ -28,8 +28,24 @@ std::string OutputNames::claim(const std::string& folder, const std::string& kin
             current = i;
             return claims[i].name;
         }
-        // A find of another kind took that number since.
-        release(claims[i]);
+        // A find of another kind took that number since: the claim moves on to the new one, in
+        // one step that never replaces a file made there meanwhile.
+        Claim& moving = claims[i];
+        if (stillOurs(moving)) {
+            for (;;) {
+                std::string name = nameOf(folder, kind, nextNumber);
+                if (nameEntry->moveTo(name)) {
+                    moving.name = std::move(name);
+                    moving.number = nextNumber;
+                    current = i;
+                    return moving.name;
+                }
+                folderEntry->setPath(name);
+                if (!folderEntry->exists()) break;
+                ++nextNumber;
+            }
+        }
+        release(moving);
         claims.erase(claims.begin() + static_cast<std::ptrdiff_t>(i));
         break;
     }

@@ -36,6 +36,9 @@ public:
     // it was made by someone else after the look-up (of any number making it at once, one wins).
     // On success the entry describes the file made, read from the file itself.
     virtual bool createFile() = 0;
+    // Gives the file the name path, only where nothing is at path (a file made there meanwhile is
+    // never replaced); on success the entry names the same file at its new path.
+    virtual bool moveTo(std::string path) = 0;
     // Whether the process may write the file, or make files in the folder, as the system answers
     // at this call (not from the snapshot).
     virtual bool isWritable() = 0;

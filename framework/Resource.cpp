@@ -54,6 +54,10 @@ void Resource::take(const os::FileAttributes& attributes) {
     size = attributes.size;
     device = attributes.device;
     node = attributes.node;
+    split();
+}
+
+void Resource::split() {
     const std::string::size_type separator = path.rfind('/');
     if (separator == std::string::npos) {
         name = path;
@@ -94,6 +98,13 @@ bool Resource::createFile() {
     os::FileAttributes made;
     if (!os::createNewFile(path, made)) return false;
     take(made);
+    return true;
+}
+
+bool Resource::moveTo(std::string newPath) {
+    if (!file || !os::moveNoReplace(path, newPath)) return false;
+    path = std::move(newPath);
+    split();
     return true;
 }
 

@@ -25,6 +25,7 @@ public:
     std::uint64_t getFileId() override;
     bool createDirectory() override;
     bool createFile() override;
+    bool moveTo(std::string path) override;
     bool isWritable() override;
     bool remove() override;
 
@@ -32,6 +33,7 @@ public:
 
 private:
     void take(const os::FileAttributes& attributes);
+    void split();
 
     std::string path;
     std::string name;

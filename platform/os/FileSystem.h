@@ -35,6 +35,9 @@ bool createNewFile(const std::string& path);
 // The same, with created describing the file made (from the new file itself, not from a look-up
 // of the path, which may name another file by then).
 bool createNewFile(const std::string& path, FileAttributes& created);
+// Gives the file at from the name to, only where nothing is at to: a file made at to meanwhile is
+// never replaced. The file stays the same file (its device and number).
+bool moveNoReplace(const std::string& from, const std::string& to);
 // Files only, never folders.
 bool deleteFile(const std::string& path);
 // Empty folders only.

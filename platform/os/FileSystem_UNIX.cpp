@@ -11,6 +11,7 @@
 #endif
 
 #include <cerrno>
+#include <cstdio>
 
 namespace os {
 
@@ -99,6 +100,19 @@ bool createNewFile(const std::string& path, FileAttributes& created) {
         created = FileAttributes{};
     }
     ::close(fd);
+    return true;
+}
+
+bool moveNoReplace(const std::string& from, const std::string& to) {
+    if (from.empty() || to.empty()) return false;
+#ifdef RENAME_NOREPLACE
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    // A file system that cannot do it in one step still can in two.
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return false;
+#endif
+    // A link, unlike a rename, never replaces what is at its name.
+    if (::link(from.c_str(), to.c_str()) != 0) return false;
+    ::unlink(from.c_str());
     return true;
 }
 

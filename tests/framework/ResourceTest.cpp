@@ -197,3 +197,22 @@ TEST_F(ResourceTest, AFileMadeIsToldFromAnotherThatTookItsName) {
     EXPECT_EQ(look.getDeviceId(), 0u);
     EXPECT_EQ(look.getFileId(), 0u);
 }
+
+// A move keeps the entry on the same file, under its new path, and refuses a path that is taken.
+TEST_F(ResourceTest, AMoveKeepsTheFileAndRefusesATakenName) {
+    entry.setPath(folder.path("first.bin"));
+    ASSERT_TRUE(entry.createFile());
+    const std::uint64_t made = entry.getFileId();
+    const std::string taken = folder.file("taken.bin", "x");
+    EXPECT_FALSE(entry.moveTo(taken));
+    EXPECT_EQ(entry.getPath(), folder.path("first.bin"));
+    EXPECT_EQ(std::filesystem::file_size(taken), 1u);
+
+    ASSERT_TRUE(entry.moveTo(folder.path("second.bin")));
+    EXPECT_EQ(entry.getName(), "second.bin");
+    EXPECT_EQ(entry.getFileId(), made);
+    EXPECT_FALSE(std::filesystem::exists(folder.path("first.bin")));
+    Resource look;
+    look.setPath(folder.path("second.bin"));
+    EXPECT_EQ(look.getFileId(), made);
+}

@@ -294,3 +294,24 @@ TEST_F(ExtractOutputTest, APluginWhoseSetConfigThrowsIsLeftOutAndTheRunGoesOn) {
     EXPECT_EQ(events.back().status, "COMPLETED");
     EXPECT_EQ(outputFiles(), (std::vector<std::string>{"bbb00000.bbb", "bbb00001.bbb"}));
 }
+
+// A find of one kind moves the running number past the claim of another kind, which follows it:
+// the failed attempts of the other kind are asked under the numbers a run would give a find of
+// theirs, and nothing of them is left.
+TEST_F(ExtractOutputTest, AClaimFollowsTheRunningNumberPastTheFindsOfAnotherKind) {
+    probe("probe_a", "result", "0");
+    probe("probe_a", "promise", "true");
+    probe("probe_a", "write", "false");
+    probe("probe_b", "enabled", "true");
+    probe("probe_b", "magic", "##");
+    runExtraction({writeFile("input", "@@..##..@@..##..@@")});
+
+    std::vector<std::string> asked;
+    for (const ExtractCall& call : extractCalls()) {
+        asked.push_back(fs::path(call.output).filename().string());
+        EXPECT_EQ(call.sizeBefore, 0) << call.output;
+    }
+    EXPECT_EQ(asked, (std::vector<std::string>{"aaa00000.aaa", "bbb00000.bbb", "aaa00001.aaa", "bbb00001.bbb",
+                                               "aaa00002.aaa"}));
+    EXPECT_EQ(outputFiles(), (std::vector<std::string>{"bbb00000.bbb", "bbb00001.bbb"}));
+}

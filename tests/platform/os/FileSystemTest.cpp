@@ -86,6 +86,26 @@ TEST(FileSystemTest, AFileMadeIsKnownByItsNumberNotByItsName) {
     EXPECT_FALSE(os::createNewFile(folder.path("no/such/folder/file"), refused));
 }
 
+// A move gives the same file a new name, and never replaces a file at that name.
+TEST(FileSystemTest, AMoveNeverReplacesWhatIsAtItsNewName) {
+    TemporaryFolder folder;
+    const std::string from = folder.path("a");
+    os::FileAttributes made;
+    ASSERT_TRUE(os::createNewFile(from, made));
+    const std::string taken = folder.file("taken", "someone else's");
+    EXPECT_FALSE(os::moveNoReplace(from, taken));
+    EXPECT_TRUE(std::filesystem::exists(from));
+    EXPECT_EQ(std::filesystem::file_size(taken), 14u);
+
+    const std::string to = folder.path("b");
+    ASSERT_TRUE(os::moveNoReplace(from, to));
+    EXPECT_FALSE(std::filesystem::exists(from));
+    os::FileAttributes moved;
+    ASSERT_TRUE(os::getFileAttributes(to, moved));
+    EXPECT_EQ(moved.node, made.node);
+    EXPECT_FALSE(os::moveNoReplace(from, folder.path("c")));
+}
+
 // Threads that make the same names at once: each name is made by exactly one of them, so a name
 // that a creation gave is nobody else's.
 TEST(FileSystemTest, OfManyMakingOneNameAtOnceExactlyOneSucceeds) {
