@@ -7,7 +7,9 @@
 #include "framework/IValueObject.h"
 #include "framework/Threadpool.h"
 
+#include <algorithm>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -140,6 +142,15 @@ std::map<std::string, unsigned> ExtractModel::getExtractedCountsByKind() {
 }
 
 void ExtractModel::setSignaturesUsed(bool used) { signaturesUsed.store(used); }
+
+void ExtractModel::setCheckThreads(unsigned threads) { checkThreads.store(threads); }
+
+unsigned ExtractModel::checkThreadCount() const {
+    const unsigned asked = checkThreads.load();
+    if (asked != automaticThreads) return std::min(asked, maxCheckThreads);
+    const unsigned processors = std::thread::hardware_concurrency();
+    return processors > 1 ? std::min(processors - 1, maxCheckThreads) : 0;
+}
 
 void ExtractModel::run() {
     const std::lock_guard<std::mutex> gate(runGate);

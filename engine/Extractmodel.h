@@ -57,6 +57,15 @@ public:
     // position, as plug-ins without signatures are offered. The outputs and notifications are
     // the same either way; only the time differs. For comparisons (tests, benchmarks).
     void setSignaturesUsed(bool used);
+    // How many threads later runs check candidates on, beside the run's own, for the plug-ins that
+    // promise concurrent calls; 0 checks every candidate on the run's thread. The outputs and
+    // notifications are the same for every count. automaticThreads: one per processor but the
+    // run's, at most maxCheckThreads.
+    void setCheckThreads(unsigned threads);
+    static constexpr unsigned automaticThreads = ~0u;
+    static constexpr unsigned maxCheckThreads = 16;
+    // What a run started now would use.
+    unsigned checkThreadCount() const;
 
     // The run's blocks: positions per block plus the largest window each, as many as fit the
     // budget (one scanned, the others read ahead), two at the least. A block never takes more
@@ -93,6 +102,7 @@ private:
     std::atomic<std::uint64_t> processedSize{0};
     std::atomic<bool> abortFlag{false};
     std::atomic<bool> signaturesUsed{true};
+    std::atomic<unsigned> checkThreads{automaticThreads};
 
     // Job numbers: the one prepared or running last, the last one a run began, the last one whose
     // cancel was announced and the last one that sent its final status. Guarded by notifyMutex;

@@ -10,8 +10,10 @@
 #include "framework/IValueObject.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <exception>
 #include <new>
+#include <random>
 
 namespace {
 
@@ -47,7 +49,61 @@ std::string replaced(std::string text, const std::string& what, const std::strin
     return text;
 }
 
+// The bytes of a candidate handed to its call from the block in memory: most candidates that a
+// plug-in rejects read no further.
+constexpr std::uint32_t headBytes = 2048;
+
 }  // namespace
+
+// A candidate out on a checking thread, or a "PROCESSING" boundary passed after one.
+struct ExtractRun::Pending : CheckPool::Task {
+    bool boundary = false;
+    std::uint64_t position = 0;
+    std::uint32_t slot = 0;
+    IExtractPlugin* plugin = nullptr;
+    const PluginExtension* extension = nullptr;
+    std::vector<std::unique_ptr<CallInput>>* inputs = nullptr;
+    std::string inputPath;
+    std::string kind;
+    std::string folder;
+    std::string lostFolder;
+    bool checked = false;
+    bool retried = false;
+    // Made again through the run's own input.
+    bool throughRun = false;
+    std::string temporary;
+    std::vector<unsigned char> head;
+    ExtractCall call{};
+    char message[1024] = {};
+    bool threw = false;
+    std::string thrown;
+
+    void check(unsigned worker) override { run(*(*inputs)[worker]); }
+
+    // through: the services to read with in place of input's.
+    void run(CallInput& input, const ExtractHost* through = nullptr) {
+        call = ExtractCall{};
+        call.size = sizeof(ExtractCall);
+        call.inputPath = inputPath.c_str();
+        call.offset = position;
+        call.outputPath = temporary.c_str();
+        call.host = through != nullptr ? through : input.host();
+        call.message = message;
+        call.messageCapacity = sizeof message;
+        message[0] = '\0';
+        threw = false;
+        input.begin(head.data(), static_cast<std::uint32_t>(head.size()), position);
+        try {
+            extension->extractCall(plugin, &call);
+        } catch (const std::exception& e) {
+            threw = true;
+            thrown = e.what();
+        } catch (...) {
+            threw = true;
+        }
+        input.end();
+    }
+};
 
 ExtractRun::ExtractRun(ExtractModel& model, std::uint64_t job)
     : model(model), job(job), host(model.configModel, [&model, job] { return model.isCancelled(job); }) {}
@@ -79,6 +135,12 @@ void ExtractRun::execute() {
     } catch (...) {
         fail("予期しないエラーが起きました。");
     }
+    // No call may still be out when the plug-ins lose their host.
+    try {
+        dropPending();
+    } catch (...) {
+    }
+    pool.reset();
     // Every input gives its claims and empty folders back as it ends; here, what a run that
     // ended early still held.
     try {
@@ -131,6 +193,7 @@ void ExtractRun::perform() {
     buffer = std::make_unique<ScanBuffer>([made] { return made->createMemory(); },
                                           [made] { return made->createRandomAccessFile(); });
     runInput = std::make_unique<RunInput>(*buffer, factory->createRandomAccessFile(), factory->createMemory());
+    startChecking();
 
     say("START", "抽出開始");
     started = true;
@@ -240,12 +303,26 @@ void ExtractRun::scanInput(const std::string& path) {
         buffer->open(inputEntry, size);
         runInput->open(inputEntry, size);
         forgetFolders();
+        openCallInputs(size);
         scanFile(size);
+        // The finds of the input are taken in before its end is told.
+        if (cancelled()) {
+            dropPending();
+        } else {
+            settleAll();
+            if (size > 0) advanceTo(size);
+        }
         // No reader may still hold the input when its entry moves on to the next one.
         buffer->settle();
         tellUnreadable(inputEntry->getPath());
         if (!cancelled()) say("EXTRACTED", "");
     } catch (const IOException& e) {
+        // What was found before the failure stands, as the finds of a run on one thread would.
+        if (cancelled()) {
+            dropPending();
+        } else {
+            settleAll();
+        }
         buffer->settle();
         tellUnreadable(inputEntry->getPath());
         model.report.addFailedInput(path, e.getMessage());
@@ -301,6 +378,8 @@ void ExtractRun::scanFile(std::uint64_t size) {
                 return;
             }
         }
+        // The calls of the block are not left waiting for the next one.
+        if (pool) pool->wake();
         if (!advanceTo(start + count)) return;
     }
 }
@@ -338,16 +417,35 @@ bool ExtractRun::offerRange(std::uint64_t start, const unsigned char* data, std:
 // Moves the scan to position, telling "PROCESSING" at every multiple of the refill step it passes
 // or reaches, as a scan that refills its buffer there would. False once the run is cancelled.
 bool ExtractRun::advanceTo(std::uint64_t position) {
+    // Answers that are in are taken as the scan goes, so that the finds are told soon.
+    while (!pending.empty() && settleNext(false)) {
+    }
     while (nextBoundary <= position) {
-        model.currentPosition.store(nextBoundary, relaxed);
-        model.processedSize.store(processedBefore + nextBoundary, relaxed);
+        if (!pending.empty()) {
+            // Told after the finds before it, when their answers are in.
+            auto boundary = std::make_unique<Pending>();
+            boundary->boundary = true;
+            boundary->position = nextBoundary;
+            pending.push_back(std::move(boundary));
+            nextBoundary += refillStep;
+            continue;
+        }
+        tellBoundary(nextBoundary);
         nextBoundary += refillStep;
-        say("PROCESSING", "");
         if (cancelled()) return false;
     }
-    model.currentPosition.store(position, relaxed);
-    model.processedSize.store(processedBefore + position, relaxed);
+    // With answers out, the counters stand where the last one taken left them.
+    if (pending.empty()) {
+        model.currentPosition.store(position, relaxed);
+        model.processedSize.store(processedBefore + position, relaxed);
+    }
     return !cancelled();
+}
+
+void ExtractRun::tellBoundary(std::uint64_t boundary) {
+    model.currentPosition.store(boundary, relaxed);
+    model.processedSize.store(processedBefore + boundary, relaxed);
+    say("PROCESSING", "");
 }
 
 // The plug-ins offered every position and those whose signature matched here, in index order.
@@ -363,10 +461,32 @@ void ExtractRun::offer(std::uint64_t position, const unsigned char* window,
             slot = (matched++)->slot;
         }
         ActivePlugin& plugin = active[slot];
+        if (!plugin.concurrent && !pending.empty() && pending.back()->position == position) {
+            // A plug-in of the first contract is asked here only when no plug-in before it found
+            // data here, as on one thread.
+            settleAll();
+            if (wonAt(position)) return;
+        }
         if (!plugin.usable) continue;
         bool hit = false;
         if (!guarded(plugin, "detect", [&] { return plugin.plugin->detect(window); }, hit)) continue;
-        if (hit && extractAt(plugin, position)) return;
+        if (!hit) continue;
+        if (plugin.concurrent) {
+            // A plug-in of the first contract still to be asked here would wait for this answer
+            // at once: it is found here, with none of the cost of handing it over.
+            bool sequentialAfter = false;
+            for (std::size_t e = every; e < everyPosition.size() && !sequentialAfter; ++e) {
+                sequentialAfter = active[everyPosition[e]].usable && !active[everyPosition[e]].concurrent;
+            }
+            for (const SignatureMatcher::Candidate* m = matched; m != end && !sequentialAfter; ++m) {
+                sequentialAfter = active[m->slot].usable && !active[m->slot].concurrent;
+            }
+            dispatch(plugin, slot, position, window, sequentialAfter);
+            continue;
+        }
+        // Its find is numbered after every find before it.
+        settleAll();
+        if (extractAt(plugin, position)) return;
     }
 }
 
@@ -426,25 +546,32 @@ bool ExtractRun::extractAt(ActivePlugin& plugin, std::uint64_t position) {
     }
     if (result > 0) {
         names->found();
-        model.extractedCount.store(model.extractedCount.load(relaxed) + 1, relaxed);
-        model.report.addFound(kind);
-        const std::string offset = std::to_string(position);
-        foundPayload->setValue("status", "FOUND");
-        foundPayload->setValue("log", kind + " を抽出しました：位置 " + offset + " → " + outputName +
-                                          (damaged ? "（破損：読み込めない部分はゼロです）" : ""));
-        foundPayload->setValue("damaged", damaged ? "true" : "false");
-        foundPayload->setValue("kind", kind);
-        foundPayload->setValue("inputFile", inputPath);
-        foundPayload->setValue("offset", offset);
-        foundPayload->setValue("size", std::to_string((static_cast<std::uint64_t>(high) << 32) | low));
-        foundPayload->setValue("outputFile", outputName);
-        model.notify(job, foundPayload, false);
+        announceFind(kind, position, inputPath, outputName, (static_cast<std::uint64_t>(high) << 32) | low, damaged);
         return true;
     }
     // The folders are looked at again before the next attempt.
     if (failure == EXTRACT_OUTPUT_FAILED) forgetFolders();
     if (plugin.usable) reportFailure(failure, message, outputName, folder, lostFolder);
     return false;
+}
+
+void ExtractRun::announceFind(const std::string& kind, std::uint64_t position, const std::string& inputPath,
+                              const std::string& outputName, std::uint64_t size, bool damaged) {
+    won = true;
+    wonPosition = position;
+    model.extractedCount.store(model.extractedCount.load(relaxed) + 1, relaxed);
+    model.report.addFound(kind);
+    const std::string offset = std::to_string(position);
+    foundPayload->setValue("status", "FOUND");
+    foundPayload->setValue("log", kind + " を抽出しました：位置 " + offset + " → " + outputName +
+                                      (damaged ? "（破損：読み込めない部分はゼロです）" : ""));
+    foundPayload->setValue("damaged", damaged ? "true" : "false");
+    foundPayload->setValue("kind", kind);
+    foundPayload->setValue("inputFile", inputPath);
+    foundPayload->setValue("offset", offset);
+    foundPayload->setValue("size", std::to_string(size));
+    foundPayload->setValue("outputFile", outputName);
+    model.notify(job, foundPayload, false);
 }
 
 unsigned ExtractRun::callExtract(ActivePlugin& plugin, std::uint64_t position, const std::string& inputPath,
@@ -575,6 +702,280 @@ bool ExtractRun::ensureFolder(IResource* entry, std::string& lost) {
 bool ExtractRun::isFolderMissing(const std::string& folder) {
     folderEntry->setPath(folder);
     return !folderEntry->isDirectory();
+}
+
+void ExtractRun::startChecking() {
+    const unsigned threads = model.checkThreadCount();
+    bool anyConcurrent = false;
+    for (ActivePlugin& plugin : active) {
+        plugin.concurrent = threads > 0 && plugin.usable && plugin.extension.checksConcurrently();
+        anyConcurrent = anyConcurrent || plugin.concurrent;
+    }
+    if (!anyConcurrent) return;
+    std::random_device random;
+    char prefix[40];
+    std::snprintf(prefix, sizeof prefix, ".glintfetch-%08x%08x-", random(), random());
+    temporaryPrefix = prefix;
+    const std::uint64_t job = this->job;
+    ExtractModel* owner = &model;
+    // The threads' own inputs, and the run's last, for the calls it makes again itself.
+    for (unsigned i = 0; i <= threads; ++i) {
+        callInputs.push_back(std::make_unique<CallInput>(factory->createResource(), factory->createRandomAccessFile(),
+                                                         factory->createMemory(),
+                                                         [owner, job] { return owner->isCancelled(job); }));
+    }
+    pool = std::make_unique<CheckPool>(threads);
+}
+
+void ExtractRun::openCallInputs(std::uint64_t size) {
+    won = false;
+    std::uint64_t minimum = 0;
+    std::uint64_t maximum = UINT64_MAX;
+    host.takenWindow(minimum, maximum);
+    for (const auto& input : callInputs) input->open(inputEntry->getPath(), size, minimum, maximum);
+}
+
+void ExtractRun::dispatch(ActivePlugin& plugin, std::uint32_t slot, std::uint64_t position,
+                          const unsigned char* window, bool here) {
+    const char* kindText = nullptr;
+    if (!guarded(plugin, "getKind", [&] { return plugin.plugin->getKind(); }, kindText)) return;
+    std::unique_ptr<Pending> call;
+    if (spare.empty()) {
+        call = std::make_unique<Pending>();
+    } else {
+        call = std::move(spare.back());
+        spare.pop_back();
+        call->retried = false;
+        call->throughRun = false;
+        call->lostFolder.clear();
+    }
+    call->position = position;
+    call->slot = slot;
+    call->plugin = plugin.plugin;
+    call->extension = &plugin.extension;
+    call->inputs = &callInputs;
+    call->inputPath = inputEntry->getPath();
+    call->kind = pluginText(kindText);
+    const bool cached = std::any_of(knownFolders.begin(), knownFolders.end(),
+                                    [&](const auto& known) { return known.first == call->kind; });
+    // A folder looked at anew may tell of a problem, which comes after the finds before it.
+    if (!cached) settleAll();
+    call->folder = knownFolder(call->kind, call->lostFolder, call->checked);
+    call->temporary = call->folder + "/" + temporaryPrefix + std::to_string(temporaryCount++) + ".part";
+    const std::uint64_t first = buffer->first();
+    const std::uint64_t held = first + buffer->held() > position ? first + buffer->held() - position : 0;
+    call->head.assign(window, window + std::min<std::uint64_t>(held, headBytes));
+    Pending* made = call.get();
+    pending.push_back(std::move(call));
+    if (here) {
+        pool->runHere(made);
+        return;
+    }
+    pool->submit(made);
+    while (pending.size() > pool->capacity()) settleNext(true);
+}
+
+bool ExtractRun::settleNext(bool wait) {
+    if (pending.empty()) return false;
+    Pending& next = *pending.front();
+    if (!next.boundary) {
+        if (wait) {
+            pool->wait(&next);
+        } else if (!pool->isFinished(&next)) {
+            return false;
+        }
+    }
+    std::unique_ptr<Pending> taken = std::move(pending.front());
+    pending.pop_front();
+    if (taken->boundary) {
+        tellBoundary(taken->position);
+    } else {
+        settleCall(*taken);
+        // Its buffers serve the next call.
+        if (spare.size() < pool->capacity()) spare.push_back(std::move(taken));
+    }
+    return true;
+}
+
+void ExtractRun::settleAll() {
+    while (settleNext(true)) {
+    }
+}
+
+void ExtractRun::settleCall(Pending& call) {
+    ActivePlugin& plugin = active[call.slot];
+    if (call.threw) {
+        if (plugin.usable) leaveOut(plugin, "extractCall", call.thrown);
+        removeTemporary(call, true);
+        return;
+    }
+    if (!plugin.usable) {
+        // Left out meanwhile: nothing more of it is asked, nor taken.
+        removeTemporary(call, true);
+        return;
+    }
+    int again = 0;
+    if (wonAt(call.position)) {
+        guarded(plugin, "settleCall", [&] { return plugin.extension.settleCall(plugin.plugin, &call.call, false); },
+                again);
+        removeTemporary(call, call.call.result > 0 || call.call.failure != EXTRACT_NOTHING_FOUND ||
+                                  !plugin.extension.leavesNothingOnFailure());
+        return;
+    }
+    model.currentPosition.store(call.position, relaxed);
+    model.processedSize.store(processedBefore + call.position, relaxed);
+    const bool written = call.call.result > 0;
+    if (!guarded(plugin, "settleCall", [&] { return plugin.extension.settleCall(plugin.plugin, &call.call, true); },
+                 again)) {
+        removeTemporary(call, true);
+        return;
+    }
+    if (again != 0 || (written && call.call.result == 0)) removeTemporary(call, true);
+    if (again != 0) {
+        callHere(call);
+        if (call.threw) {
+            leaveOut(plugin, "extractCall", call.thrown);
+            removeTemporary(call, true);
+            return;
+        }
+        int ignored = 0;
+        if (!guarded(plugin, "settleCall",
+                     [&] { return plugin.extension.settleCall(plugin.plugin, &call.call, true); }, ignored)) {
+            removeTemporary(call, true);
+            return;
+        }
+    }
+    commitCall(plugin, call);
+}
+
+void ExtractRun::commitCall(ActivePlugin& plugin, Pending& call) {
+    if (call.call.result > 0) {
+        std::string folder = call.folder;
+        std::string lost = call.lostFolder;
+        std::string outputName = names->claim(folder, call.kind);
+        if (outputName.empty() && !call.checked) {
+            // The folder was taken as made from an earlier find; it has gone since.
+            forgetFolders();
+            lost.clear();
+            bool checked = false;
+            folder = knownFolder(call.kind, lost, checked);
+            outputName = names->claim(folder, call.kind);
+        }
+        outputEntry->setPath(call.temporary);
+        std::uint32_t high = 0;
+        std::uint32_t low = 0;
+        if (outputEntry->exists()) outputEntry->getSize(&high, &low);
+        const std::uint64_t size = (static_cast<std::uint64_t>(high) << 32) | low;
+        if (!outputName.empty() && runInput->touchesUnreadable(call.position, size)) {
+            bool damaged = false;
+            if (!keepsFind(call.position, size, call.kind, outputName, damaged)) {
+                removeTemporary(call, true);
+                return;
+            }
+            outputEntry->setPath(call.temporary);
+            if (outputEntry->renameTo(outputName)) {
+                names->found();
+                announceFind(call.kind, call.position, call.inputPath, outputName, size, damaged);
+                return;
+            }
+        } else if (!outputName.empty() && outputEntry->renameTo(outputName)) {
+            names->found();
+            announceFind(call.kind, call.position, call.inputPath, outputName, size, false);
+            return;
+        }
+        if (outputName.empty()) {
+            outputName = names->unclaimed(folder, call.kind);
+        } else {
+            names->failed(false);
+        }
+        removeTemporary(call, true);
+        forgetFolders();
+        reportFailure(EXTRACT_OUTPUT_FAILED, std::string(), outputName, folder, lost);
+        return;
+    }
+    if (call.call.failure == EXTRACT_INPUT_FAILED && !call.throughRun) {
+        // The run's own input reads past unreadable sectors as the scan does; asked through it,
+        // the call answers as on one thread.
+        removeTemporary(call, true);
+        call.throughRun = true;
+        callHere(call);
+        int ignored = 0;
+        if (call.threw) {
+            leaveOut(plugin, "extractCall", call.thrown);
+            removeTemporary(call, true);
+            return;
+        }
+        if (!guarded(plugin, "settleCall",
+                     [&] { return plugin.extension.settleCall(plugin.plugin, &call.call, true); }, ignored)) {
+            removeTemporary(call, true);
+            return;
+        }
+        commitCall(plugin, call);
+        return;
+    }
+    const int failure = call.call.failure;
+    const std::string outputName = names->unclaimed(call.folder, call.kind);
+    // The plug-in names the file it was given; the user is told the name the find would have had.
+    const std::string message =
+        failure != EXTRACT_NOTHING_FOUND ? replaced(call.message, call.temporary, outputName) : std::string();
+    removeTemporary(call, !(failure == EXTRACT_NOTHING_FOUND && plugin.extension.leavesNothingOnFailure()));
+    if (failure == EXTRACT_OUTPUT_FAILED && !call.retried && isFolderMissing(call.folder)) {
+        // A write broken by its folder's going gets a second chance in the folder made anew.
+        call.retried = true;
+        forgetFolders();
+        call.lostFolder.clear();
+        call.folder = knownFolder(call.kind, call.lostFolder, call.checked);
+        call.temporary = call.folder + "/" + temporaryPrefix + std::to_string(temporaryCount++) + ".part";
+        callHere(call);
+        int ignored = 0;
+        if (call.threw) {
+            leaveOut(plugin, "extractCall", call.thrown);
+            removeTemporary(call, true);
+            return;
+        }
+        if (!guarded(plugin, "settleCall",
+                     [&] { return plugin.extension.settleCall(plugin.plugin, &call.call, true); }, ignored)) {
+            removeTemporary(call, true);
+            return;
+        }
+        commitCall(plugin, call);
+        return;
+    }
+    if (failure == EXTRACT_OUTPUT_FAILED) forgetFolders();
+    if (plugin.usable) reportFailure(failure, message, outputName, call.folder, call.lostFolder);
+}
+
+void ExtractRun::callHere(Pending& call) {
+    call.head.clear();
+    if (!call.throughRun) {
+        call.run(*callInputs.back());
+        return;
+    }
+    host.setInput(runInput.get());
+    call.run(*callInputs.back(), host.table());
+    host.setInput(nullptr);
+}
+
+void ExtractRun::removeTemporary(const Pending& call, bool look) {
+    if (!look) return;
+    outputEntry->setPath(call.temporary);
+    if (outputEntry->isFile()) outputEntry->remove();
+}
+
+void ExtractRun::dropPending() {
+    while (!pending.empty()) {
+        const std::unique_ptr<Pending> call = std::move(pending.front());
+        pending.pop_front();
+        if (call->boundary) continue;
+        pool->wait(call.get());
+        ActivePlugin& plugin = active[call->slot];
+        if (plugin.usable && !call->threw) {
+            int ignored = 0;
+            guarded(plugin, "settleCall",
+                    [&] { return plugin.extension.settleCall(plugin.plugin, &call->call, false); }, ignored);
+        }
+        removeTemporary(*call, true);
+    }
 }
 
 void ExtractRun::leaveOut(ActivePlugin& plugin, const char* operation, const std::string& what) {

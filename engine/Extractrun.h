@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/Callinput.h"
+#include "engine/Checkpool.h"
 #include "engine/Outputnames.h"
 #include "engine/Pluginextension.h"
 #include "engine/Runhost.h"
@@ -9,6 +11,7 @@
 #include "engine/Signaturematcher.h"
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -32,6 +35,14 @@ class IValueObject;
 // log line naming it. Every framework object of the run belongs to its own factory and goes with
 // the run; the plug-in libraries stay loaded (the plug-in model's hold) until the run has
 // withdrawn its host from them.
+//
+// A plug-in that promises concurrent calls has its candidates checked on the run's checking
+// threads, each into a private name in the folder of its find, while the scan goes on; the run
+// takes their answers back in the order of the scan (position, then plug-in), settles each with
+// the plug-in, and only then names, counts and tells the find, drops a later plug-in's find at a
+// position where an earlier one found data, and tells each "PROCESSING" after the finds before it.
+// Running numbers, notifications, log and report are therefore those of a run on one thread. Every
+// other plug-in is called on the run's thread alone, after every candidate before it is settled.
 class ExtractRun {
 public:
     ExtractRun(ExtractModel& model, std::uint64_t job);
@@ -50,7 +61,10 @@ private:
         bool everyPosition = true;
         bool usable = true;
         bool hosted = false;
+        // Checked on the checking threads.
+        bool concurrent = false;
     };
+    struct Pending;
 
     void perform();
     void selectPlugins();
@@ -63,6 +77,28 @@ private:
                const SignatureMatcher::Candidate* matched, const SignatureMatcher::Candidate* end);
     bool advanceTo(std::uint64_t position);
     bool extractAt(ActivePlugin& active, std::uint64_t position);
+    void announceFind(const std::string& kind, std::uint64_t position, const std::string& inputPath,
+                      const std::string& outputName, std::uint64_t size, bool damaged);
+    void tellBoundary(std::uint64_t boundary);
+
+    // The checking threads, as many as the model asks for; none when no plug-in is checked there.
+    void startChecking();
+    void openCallInputs(std::uint64_t size);
+    // here: checked on the run's thread now, since the scan needs its answer next.
+    void dispatch(ActivePlugin& plugin, std::uint32_t slot, std::uint64_t position, const unsigned char* window,
+                  bool here);
+    // Takes back the first pending answer, waiting for it when wait is set; false when there is
+    // none (or, without wait, when it is not in yet).
+    bool settleNext(bool wait);
+    void settleAll();
+    void settleCall(Pending& call);
+    void commitCall(ActivePlugin& plugin, Pending& call);
+    // Makes the call again on the run's own thread.
+    void callHere(Pending& call);
+    void removeTemporary(const Pending& call, bool look);
+    // Waits for every call out and forgets their answers: after a cancel or a failure.
+    void dropPending();
+    bool wonAt(std::uint64_t position) const { return won && wonPosition == position; }
     unsigned callExtract(ActivePlugin& active, std::uint64_t position, const std::string& inputPath,
                          const std::string& outputName);
     // The folder that receives the find, made as the settings ask. lost names a folder that is
@@ -143,4 +179,16 @@ private:
     std::vector<std::string> heldLines;
     std::uint64_t processedBefore = 0;
     std::uint64_t nextBoundary = 0;
+
+    // One per checking thread, and the run's own last.
+    std::vector<std::unique_ptr<CallInput>> callInputs;
+    std::unique_ptr<CheckPool> pool;
+    // The calls out and the boundaries passed since the first of them, in the order of the scan.
+    std::deque<std::unique_ptr<Pending>> pending;
+    std::vector<std::unique_ptr<Pending>> spare;
+    std::string temporaryPrefix;
+    std::uint64_t temporaryCount = 0;
+    // The position of the last find taken, so that no later plug-in's find there is.
+    bool won = false;
+    std::uint64_t wonPosition = 0;
 };

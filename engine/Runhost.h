@@ -25,6 +25,11 @@ public:
     void takeSettings();
 
     const ExtractHost* table() const { return &host; }
+    // The size window as takeSettings took it.
+    void takenWindow(std::uint64_t& low, std::uint64_t& high) const {
+        low = minimum;
+        high = maximum;
+    }
 
     // The input plug-ins read through the host from here on; null outside an extract.
     void setInput(RunInput* input) { current = input; }

@@ -44,6 +44,9 @@ public:
     virtual bool isWritable() = 0;
     // Deletes the file, or the folder when it is empty, as last read; the entry is not read again.
     virtual bool remove() = 0;
+    // Gives the file, as last read, the name path in one step, replacing a file there (same file
+    // system only); the entry is not read again.
+    virtual bool renameTo(const std::string& path) = 0;
 
 protected:
     ~IResource() = default;

@@ -110,6 +110,10 @@ bool Resource::moveTo(std::string newPath) {
 
 bool Resource::isWritable() { return os::isWritable(path); }
 
+bool Resource::renameTo(const std::string& target) {
+    return file && os::renameFile(path, target);
+}
+
 bool Resource::remove() {
     if (file) return os::deleteFile(path);
     if (directory) return os::removeDirectory(path);

@@ -28,6 +28,7 @@ public:
     bool moveTo(std::string path) override;
     bool isWritable() override;
     bool remove() override;
+    bool renameTo(const std::string& target) override;
 
     virtual ~Resource();
 

@@ -40,6 +40,8 @@ bool createNewFile(const std::string& path, FileAttributes& created);
 bool moveNoReplace(const std::string& from, const std::string& to);
 // Files only, never folders.
 bool deleteFile(const std::string& path);
+// Gives the file at from the name to, in one step, replacing a file there; both in one file system.
+bool renameFile(const std::string& from, const std::string& to);
 // Empty folders only.
 bool removeDirectory(const std::string& path);
 // Whether this process may write what the path names now (for a folder: make and remove entries in

@@ -116,6 +116,10 @@ bool moveNoReplace(const std::string& from, const std::string& to) {
     return true;
 }
 
+bool renameFile(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
 bool deleteFile(const std::string& path) {
     return !path.empty() && ::unlink(path.c_str()) == 0;
 }

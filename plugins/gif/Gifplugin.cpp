@@ -24,10 +24,4 @@ std::uint64_t GifPlugin::measure(ByteCursor& input)
     return parser.measure(input);
 }
 
-std::uint64_t GifPlugin::measureCall(ByteCursor& input, Attempt&)
-{
-    GifParser parser;
-    return parser.measure(input);
-}
-
 GLINTFETCH_EXPORT_PLUGIN(GifPlugin)

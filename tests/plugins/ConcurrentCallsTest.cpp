@@ -232,9 +232,6 @@ protected:
         if (kind == "png") {
             return corpusOf({SampleFiles::png(7, 5, 3), SampleFiles::png(30, 2, 4)});
         }
-        if (kind == "gif") {
-            return corpusOf({SampleFiles::gif(9, 4, 5)});
-        }
         if (kind == "jpeg") {
             return corpusOf({SampleFiles::jpeg(16, 16, 6)});
         }
@@ -298,7 +295,7 @@ TEST_P(ConcurrentCallsTest, ADroppedCallTeachesNothing)
 }
 
 INSTANTIATE_TEST_SUITE_P(SamplePlugins, ConcurrentCallsTest,
-                         ::testing::Values("mp3", "gz", "tar", "zip", "png", "gif", "jpeg", "mpg", "isomedia"),
+                         ::testing::Values("mp3", "gz", "tar", "zip", "png", "jpeg", "mpg", "isomedia"),
                          [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 
 }  // namespace
