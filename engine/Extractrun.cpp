@@ -464,7 +464,7 @@ void ExtractRun::offer(std::uint64_t position, const unsigned char* window,
         if (!plugin.concurrent && !pending.empty() && pending.back()->position == position) {
             // A plug-in of the first contract is asked here only when no plug-in before it found
             // data here, as on one thread.
-            settleAll();
+            settleAllAt(position);
             if (wonAt(position)) return;
         }
         if (!plugin.usable) continue;
@@ -485,7 +485,7 @@ void ExtractRun::offer(std::uint64_t position, const unsigned char* window,
             continue;
         }
         // Its find is numbered after every find before it.
-        settleAll();
+        settleAllAt(position);
         if (extractAt(plugin, position)) return;
     }
 }
@@ -800,6 +800,14 @@ bool ExtractRun::settleNext(bool wait) {
 void ExtractRun::settleAll() {
     while (settleNext(true)) {
     }
+}
+
+void ExtractRun::settleAllAt(std::uint64_t position) {
+    if (pending.empty()) return;
+    settleAll();
+    // The counters stand where the scan is, as they would on one thread.
+    model.currentPosition.store(position, relaxed);
+    model.processedSize.store(processedBefore + position, relaxed);
 }
 
 void ExtractRun::settleCall(Pending& call) {

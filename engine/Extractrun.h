@@ -91,6 +91,8 @@ private:
     // none (or, without wait, when it is not in yet).
     bool settleNext(bool wait);
     void settleAll();
+    // settleAll, for a call of a plug-in of the first contract at position.
+    void settleAllAt(std::uint64_t position);
     void settleCall(Pending& call);
     void commitCall(ActivePlugin& plugin, Pending& call);
     // Makes the call again on the run's own thread.
