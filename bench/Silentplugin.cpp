@@ -56,6 +56,7 @@ extern "C" const ExtractPluginExtension* _getExtractPluginExtension() {
         nullptr,
         nullptr,
         0,
+        nullptr,
     };
     return &table;
 }

@@ -353,6 +353,16 @@ typedef struct ExtractPluginExtension {
      * calls taught the object, under its own lock, to skip work that they make needless.
      */
     int (*settleCall)(IExtractPlugin* plugin, ExtractCall* call, int taken);
+
+    /*
+     * Every kind the object's finds may have, for the settings it has now: after a detect that
+     * returned true, getKind answers one of them. Returns how many there are and points *kinds at
+     * the first of that many zero-terminated texts; a negative result declares none, and getKind's
+     * answer is then taken for the object's only kind. The texts stay valid until the next call
+     * into the object. The program asks it to choose plug-ins by kind and to list them; on the
+     * threads of getID.
+     */
+    int (*getKinds)(IExtractPlugin* plugin, const char* const** kinds);
 } ExtractPluginExtension;
 
 /*

@@ -61,3 +61,15 @@ unsigned PluginExtension::extractCall(IExtractPlugin* plugin, ExtractCall* call)
 int PluginExtension::settleCall(IExtractPlugin* plugin, ExtractCall* call, bool taken) const {
     return table->settleCall(plugin, call, taken ? 1 : 0);
 }
+
+std::vector<std::string> PluginExtension::getKinds(IExtractPlugin* plugin) const {
+    std::vector<std::string> kinds;
+    if (!holds(FIELD_END(getKinds)) || table->getKinds == nullptr) return kinds;
+    const char* const* texts = nullptr;
+    const int count = table->getKinds(plugin, &texts);
+    if (count <= 0 || texts == nullptr) return kinds;
+    for (int i = 0; i < count; ++i) {
+        if (texts[i] != nullptr && texts[i][0] != '\0') kinds.emplace_back(texts[i]);
+    }
+    return kinds;
+}

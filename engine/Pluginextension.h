@@ -3,6 +3,7 @@
 #include "engine/ExtractPlugin.h"
 
 #include <string>
+#include <vector>
 
 // The optional operations a plug-in library offers through _getExtractPluginExtension, read
 // safely: an operation the library's table lacks (a null entry, or a table built before the
@@ -28,6 +29,9 @@ public:
     // Only where checksConcurrently holds.
     unsigned extractCall(IExtractPlugin* plugin, ExtractCall* call) const;
     int settleCall(IExtractPlugin* plugin, ExtractCall* call, bool taken) const;
+    // The kinds the object's finds may have; empty when the library does not say (getKind's
+    // answer is then the only one).
+    std::vector<std::string> getKinds(IExtractPlugin* plugin) const;
 
 private:
     // Whether the table, as the library built it, reaches past the field at fieldEnd.

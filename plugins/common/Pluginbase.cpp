@@ -318,6 +318,7 @@ const ExtractPluginExtension* PluginBase::extension(bool concurrent)
         EXTRACT_PROMISE_NO_LEFTOVERS,
         nullptr,
         nullptr,
+        &PluginBase::extensionKinds,
     };
     static const ExtractPluginExtension beside = {
         sizeof(ExtractPluginExtension),
@@ -327,6 +328,7 @@ const ExtractPluginExtension* PluginBase::extension(bool concurrent)
         EXTRACT_PROMISE_NO_LEFTOVERS | EXTRACT_PROMISE_CONCURRENT,
         &PluginBase::extensionCall,
         &PluginBase::extensionSettle,
+        &PluginBase::extensionKinds,
     };
     return concurrent ? &beside : &alone;
 }
@@ -420,4 +422,21 @@ int PluginBase::extensionSettle(IExtractPlugin* plugin, ExtractCall* call, int t
         }
     }
     return settled == Settled::again ? 1 : 0;
+}
+
+std::vector<const char*> PluginBase::kinds()
+{
+    return {identity.kind};
+}
+
+int PluginBase::extensionKinds(IExtractPlugin* plugin, const char* const** kinds)
+{
+    PluginBase* self = static_cast<PluginBase*>(plugin);
+    try {
+        self->kindList = self->kinds();
+    } catch (...) {
+        return -1;
+    }
+    *kinds = self->kindList.data();
+    return static_cast<int>(self->kindList.size());
 }

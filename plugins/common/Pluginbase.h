@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class ByteCursor;
 class FileSource;
@@ -107,6 +108,11 @@ protected:
     // settings document.
     virtual void hostChanged(bool inRun);
 
+    // Every kind this plug-in's finds may have (getKinds of the contract); the texts must stay
+    // valid until the next call into the object. Only the kind of the identity, unless the
+    // plug-in names its finds by what detect saw.
+    virtual std::vector<const char*> kinds();
+
     // The empty text while no configuration has been handed over.
     std::string readProperty(const char* key) const;
     void writeProperty(const char* key, const std::string& value) const;
@@ -122,6 +128,7 @@ private:
     static void extensionHost(IExtractPlugin* plugin, const ExtractHost* host);
     static unsigned extensionCall(IExtractPlugin* plugin, ExtractCall* call);
     static int extensionSettle(IExtractPlugin* plugin, ExtractCall* call, int taken);
+    static int extensionKinds(IExtractPlugin* plugin, const char* const** kinds);
 
     // The whole extract of an attempt: measures (measureCall when concurrent), copies, and
     // leaves the reason of a failure in the attempt. Nothing leaves it.
@@ -136,4 +143,5 @@ private:
     bool enabled = true;
     int lastFailure = EXTRACT_NOTHING_FOUND;
     std::string failureMessage;
+    std::vector<const char*> kindList;
 };

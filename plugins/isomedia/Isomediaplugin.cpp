@@ -22,4 +22,9 @@ const char* IsoMediaPlugin::getKind()
     return kind;
 }
 
+std::vector<const char*> IsoMediaPlugin::kinds()
+{
+    return {"mp4", "mov", "3gp", "m4a", "heic", "avif", "cr3"};
+}
+
 GLINTFETCH_EXPORT_PLUGIN(IsoMediaPlugin)

@@ -3,6 +3,8 @@
 #include "plugins/common/Chainplugin.h"
 #include "plugins/isomedia/Isomediaparser.h"
 
+#include <vector>
+
 // One plug-in for the whole family: the boxes are walked the same way whatever the brand, and
 // the kind of each find is told by detect, which the program asks for it right after. Each media
 // data box of a fragmented movie is a candidate of its own (an old QuickTime file may begin with
@@ -14,6 +16,9 @@ public:
 
     bool detect(const unsigned char* data) override;
     const char* getKind() override;
+
+protected:
+    std::vector<const char*> kinds() override;
 
 private:
     const char* kind = "mp4";

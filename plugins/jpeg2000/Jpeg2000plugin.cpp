@@ -100,4 +100,9 @@ PluginBase::Settled Jpeg2000Plugin::settle(const ExtractCall& call, unsigned res
     return Settled::stands;
 }
 
+std::vector<const char*> Jpeg2000Plugin::kinds()
+{
+    return {"jp2", "j2k"};
+}
+
 GLINTFETCH_EXPORT_PLUGIN(Jpeg2000Plugin)

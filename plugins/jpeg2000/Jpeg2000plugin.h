@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <vector>
 
 // The file format and the bare codestream, told apart by their first bytes, which detect sees;
 // the program asks for the kind right after it. Every JP2 file holds a codestream that would be a
@@ -28,6 +29,7 @@ protected:
     std::uint64_t measure(ByteCursor& input) override;
     std::uint64_t measureCall(ByteCursor& input, Attempt& attempt) override;
     Settled settle(const ExtractCall& call, unsigned result, CallNote* note) override;
+    std::vector<const char*> kinds() override;
 
 private:
     struct Note : CallNote {

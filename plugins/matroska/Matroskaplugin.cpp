@@ -21,4 +21,9 @@ const char* MatroskaPlugin::getKind()
     return kind;
 }
 
+std::vector<const char*> MatroskaPlugin::kinds()
+{
+    return {"mkv", "webm"};
+}
+
 GLINTFETCH_EXPORT_PLUGIN(MatroskaPlugin)

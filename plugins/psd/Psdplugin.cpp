@@ -19,4 +19,9 @@ const char* PsdPlugin::getKind()
     return large ? "psb" : "psd";
 }
 
+std::vector<const char*> PsdPlugin::kinds()
+{
+    return {"psd", "psb"};
+}
+
 GLINTFETCH_EXPORT_PLUGIN(PsdPlugin)

@@ -3,6 +3,8 @@
 #include "plugins/common/Formatplugin.h"
 #include "plugins/psd/Psdparser.h"
 
+#include <vector>
+
 // Photoshop's large form (PSB) shares the format but not the extension, which Photoshop itself
 // goes by: each find is named by the version its header gives.
 class PsdPlugin final : public FormatPlugin<PsdParser> {
@@ -11,6 +13,9 @@ public:
 
     bool detect(const unsigned char* data) override;
     const char* getKind() override;
+
+protected:
+    std::vector<const char*> kinds() override;
 
 private:
     bool large = false;

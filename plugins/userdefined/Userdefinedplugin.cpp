@@ -5,6 +5,8 @@
 #include "plugins/userdefined/Userrulesdialog.h"
 #include "plugins/userdefined/Userrulestore.h"
 
+#include <algorithm>
+
 namespace {
 
 // The kind while no rule has matched yet.
@@ -24,6 +26,18 @@ const char* UserDefinedPlugin::getKind()
         return parser.rules()[static_cast<std::size_t>(rule)].kind.c_str();
     }
     return noKind;
+}
+
+std::vector<const char*> UserDefinedPlugin::kinds()
+{
+    std::vector<const char*> names;
+    for (const auto& rule : parser.rules()) {
+        const bool named = std::any_of(names.begin(), names.end(), [&](const char* name) { return rule.kind == name; });
+        if (!named) {
+            names.push_back(rule.kind.c_str());
+        }
+    }
+    return names;
 }
 
 unsigned UserDefinedPlugin::getWindowSize()

@@ -28,6 +28,7 @@ public:
 protected:
     std::uint64_t measure(ByteCursor& input) override;
     const SignatureSet* signatures() override;
+    std::vector<const char*> kinds() override;
 
 private:
     std::vector<UserRule> loadRules(std::vector<std::string>& problems) const;

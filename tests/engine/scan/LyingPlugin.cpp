@@ -57,6 +57,7 @@ extern "C" const ExtractPluginExtension* _getExtractPluginExtension() {
         nullptr,
         nullptr,
         0,
+        nullptr,
     };
     return &table;
 }
