@@ -141,6 +141,16 @@ std::map<std::string, unsigned> ExtractModel::getExtractedCountsByKind() {
     return report.countsByKind();
 }
 
+void ExtractModel::setExtractedKinds(std::vector<std::string> kinds) {
+    const std::lock_guard<std::mutex> lock(jobMutex);
+    extractedKinds = std::move(kinds);
+}
+
+void ExtractModel::setExcludedPlugins(std::vector<std::string> ids) {
+    const std::lock_guard<std::mutex> lock(jobMutex);
+    excludedPlugins = std::move(ids);
+}
+
 void ExtractModel::setSignaturesUsed(bool used) { signaturesUsed.store(used); }
 
 void ExtractModel::setCheckThreads(unsigned threads) { checkThreads.store(threads); }

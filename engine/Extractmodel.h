@@ -50,6 +50,8 @@ public:
     unsigned getUnwrittenCount() override;
     std::vector<ExtractFailedInput> getFailedInputs() override;
     std::map<std::string, unsigned> getExtractedCountsByKind() override;
+    void setExtractedKinds(std::vector<std::string> kinds) override;
+    void setExcludedPlugins(std::vector<std::string> ids) override;
 
     void run() override;
 
@@ -89,10 +91,13 @@ private:
     IConfigModel* configModel;
     IPluginModel* pluginModel;
 
-    // Guards the job's folder and inputs, which the user interface sets while a run may copy them.
+    // Guards the job's folder, inputs, kinds and excluded plug-ins, which the user interface sets
+    // while a run may copy them.
     std::mutex jobMutex;
     std::string outputDirectory;
     std::vector<std::string> inputFiles;
+    std::vector<std::string> extractedKinds;
+    std::vector<std::string> excludedPlugins;
 
     std::atomic<std::uint32_t> currentFileIndex{0};
     std::atomic<std::uint32_t> extractedCount{0};

@@ -161,6 +161,8 @@ void ExtractRun::perform() {
         const std::lock_guard<std::mutex> lock(model.jobMutex);
         outputDirectory = model.outputDirectory;
         inputs = model.inputFiles;
+        kinds = model.extractedKinds;
+        excluded = model.excludedPlugins;
     }
     // A cancel announced before the worker got here: nobody watches this job any more.
     if (cancelled()) return;
@@ -224,6 +226,11 @@ void ExtractRun::selectPlugins() {
         const char* name = nullptr;
         if (!guarded(candidate, "getName", [&] { return candidate.plugin->getName(); }, name)) continue;
         candidate.name = pluginText(name);
+        if (!excluded.empty()) {
+            const char* id = nullptr;
+            if (!guarded(candidate, "getID", [&] { return candidate.plugin->getID(); }, id)) continue;
+            if (std::find(excluded.begin(), excluded.end(), pluginText(id)) != excluded.end()) continue;
+        }
         bool enabled = false;
         if (!guarded(candidate, "isEnabled", [&] { return candidate.plugin->isEnabled(); }, enabled) ||
             !enabled) {
@@ -494,6 +501,7 @@ bool ExtractRun::extractAt(ActivePlugin& plugin, std::uint64_t position) {
     const char* kindText = nullptr;
     if (!guarded(plugin, "getKind", [&] { return plugin.plugin->getKind(); }, kindText)) return false;
     const std::string kind = pluginText(kindText);
+    if (!kinds.empty() && std::find(kinds.begin(), kinds.end(), kind) == kinds.end()) return false;
     const std::string inputPath = inputEntry->getPath();
     std::string lostFolder;
     std::string folder;
@@ -545,6 +553,14 @@ bool ExtractRun::extractAt(ActivePlugin& plugin, std::uint64_t position) {
         }
     }
     if (result > 0) {
+        // A cancel announced while the plug-in wrote has told its summary already: the find would
+        // be in the folder and in no report. Held against the announcement, so either both know
+        // the find or neither, and then it goes (only while the file is still the run's own).
+        const std::lock_guard<std::recursive_mutex> told(model.notifyMutex);
+        if (cancelled()) {
+            names->failed(false);
+            return true;
+        }
         names->found();
         announceFind(kind, position, inputPath, outputName, (static_cast<std::uint64_t>(high) << 32) | low, damaged);
         return true;

@@ -146,6 +146,9 @@ private:
 
     std::string outputDirectory;
     std::vector<std::string> inputs;
+    // Empty: every kind.
+    std::vector<std::string> kinds;
+    std::vector<std::string> excluded;
 
     std::vector<ActivePlugin> active;
     // The slots offered every position, ascending; a slot left out goes at the next position.

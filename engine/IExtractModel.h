@@ -90,6 +90,11 @@ public:
     virtual std::vector<ExtractFailedInput> getFailedInputs() = 0;
     // Finds written in the current run, per kind.
     virtual std::map<std::string, unsigned> getExtractedCountsByKind() = 0;
+    // The kinds later runs extract: a find of another kind is passed over as though its plug-in
+    // had not detected it, and the next plug-in is asked there. Empty, as at first: every kind.
+    virtual void setExtractedKinds(std::vector<std::string> kinds) = 0;
+    // The plug-ins later runs leave out, by identifier, whatever their enabled flag says.
+    virtual void setExcludedPlugins(std::vector<std::string> ids) = 0;
 
 protected:
     ~IExtractModel() = default;

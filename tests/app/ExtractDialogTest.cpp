@@ -70,6 +70,8 @@ public:
     unsigned getUnwrittenCount() override { return 0; }
     std::vector<ExtractFailedInput> getFailedInputs() override { return {}; }
     std::map<std::string, unsigned> getExtractedCountsByKind() override { return {}; }
+    void setExtractedKinds(std::vector<std::string>) override {}
+    void setExcludedPlugins(std::vector<std::string>) override {}
     void run() override {}
 
     void say(const std::string& status, const std::string& log = "")
