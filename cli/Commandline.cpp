@@ -24,18 +24,18 @@ std::vector<std::string> splitList(const std::string& text) {
 std::uint64_t CommandLine::parseSize(const std::string& text) {
     std::size_t digits = 0;
     while (digits < text.size() && std::isdigit(static_cast<unsigned char>(text[digits]))) ++digits;
-    if (digits == 0) throw UsageError("invalid size '" + text + "' (expected a number with k, M, G or T)");
+    if (digits == 0) throw UsageError("サイズ「" + text + "」が読めません（数に k、M、G、T の単位を付けられます）");
     std::uint64_t value = 0;
     for (std::size_t i = 0; i < digits; ++i) {
         const unsigned digit = static_cast<unsigned>(text[i] - '0');
         if (value > (std::numeric_limits<std::uint64_t>::max() - digit) / 10) {
-            throw UsageError("size '" + text + "' is too large");
+            throw UsageError("サイズ「" + text + "」が大きすぎます");
         }
         value = value * 10 + digit;
     }
     std::string unit = text.substr(digits);
     if (unit.size() == 2 && (unit[1] == 'B' || unit[1] == 'b')) unit.pop_back();
-    if (unit.size() > 1) throw UsageError("invalid size '" + text + "' (expected a number with k, M, G or T)");
+    if (unit.size() > 1) throw UsageError("サイズ「" + text + "」が読めません（数に k、M、G、T の単位を付けられます）");
     unsigned shift = 0;
     if (!unit.empty()) {
         switch (std::tolower(static_cast<unsigned char>(unit[0]))) {
@@ -44,11 +44,11 @@ std::uint64_t CommandLine::parseSize(const std::string& text) {
         case 'g': shift = 30; break;
         case 't': shift = 40; break;
         case 'b': shift = 0; break;
-        default: throw UsageError("invalid size '" + text + "' (expected a number with k, M, G or T)");
+        default: throw UsageError("サイズ「" + text + "」が読めません（数に k、M、G、T の単位を付けられます）");
         }
     }
     if (shift != 0 && value > (std::numeric_limits<std::uint64_t>::max() >> shift)) {
-        throw UsageError("size '" + text + "' is too large");
+        throw UsageError("サイズ「" + text + "」が大きすぎます");
     }
     return value << shift;
 }
@@ -82,11 +82,11 @@ CommandLine CommandLine::parse(const std::vector<std::string>& arguments) {
         }
         const auto value = [&]() -> std::string {
             if (hasAttached) return attached;
-            if (i + 1 >= arguments.size()) throw UsageError("option '" + argument + "' needs a value");
+            if (i + 1 >= arguments.size()) throw UsageError("オプション「" + argument + "」には値が要ります");
             return arguments[++i];
         };
         const auto noValue = [&] {
-            if (hasAttached) throw UsageError("option '" + argument + "' takes no value");
+            if (hasAttached) throw UsageError("オプション「" + argument + "」は値を取りません");
         };
         if (argument == "-h" || argument == "--help") {
             noValue();
@@ -99,7 +99,7 @@ CommandLine CommandLine::parse(const std::vector<std::string>& arguments) {
             line.listPlugins = true;
         } else if (argument == "-o" || argument == "--output") {
             line.output = value();
-            if (line.output.empty()) throw UsageError("the output folder must not be empty");
+            if (line.output.empty()) throw UsageError("出力先のフォルダーが空です");
         } else if (argument == "--per-input") {
             noValue();
             line.perInput = true;
@@ -124,10 +124,10 @@ CommandLine CommandLine::parse(const std::vector<std::string>& arguments) {
             line.maximumSize = parseSize(value());
         } else if (argument == "-k" || argument == "--kinds") {
             line.kinds = splitList(value());
-            if (line.kinds.empty()) throw UsageError("--kinds needs at least one kind");
+            if (line.kinds.empty()) throw UsageError("--kinds には種類を一つ以上挙げて下さい");
         } else if (argument == "-r" || argument == "--report") {
             line.report = value();
-            if (line.report.empty()) throw UsageError("the report file name must not be empty");
+            if (line.report.empty()) throw UsageError("レポートのファイル名が空です");
         } else if (argument == "--report-format") {
             const std::string format = value();
             if (format == "csv") {
@@ -135,64 +135,62 @@ CommandLine CommandLine::parse(const std::vector<std::string>& arguments) {
             } else if (format == "jsonl") {
                 line.reportFormat = ReportFormat::jsonl;
             } else {
-                throw UsageError("unknown report format '" + format + "' (expected csv or jsonl)");
+                throw UsageError("レポートの形式「" + format + "」は使えません（csv か jsonl です）");
             }
         } else if (argument == "-q" || argument == "--quiet") {
             noValue();
             line.quiet = true;
         } else {
-            throw UsageError("unknown option '" + argument + "'");
+            throw UsageError("オプション「" + argument + "」はありません");
         }
     }
     if (line.help || line.version || line.listPlugins) return line;
-    if (line.output.empty()) throw UsageError("no output folder given (-o OUTPUT)");
-    if (line.inputs.empty()) throw UsageError("no input files given");
-    if (line.minimumSize && line.maximumSize && *line.minimumSize > *line.maximumSize) {
-        throw UsageError("--min-size is larger than --max-size");
+    if (line.output.empty()) throw UsageError("出力先のフォルダーがありません（-o OUTPUT）");
+    if (line.inputs.empty()) throw UsageError("入力ファイルがありません");
+    // A largest size of 0 is no upper limit, as the settings read it.
+    if (line.minimumSize && line.maximumSize && *line.maximumSize != 0 && *line.minimumSize > *line.maximumSize) {
+        throw UsageError("--min-size が --max-size より大きくなっています");
     }
     return line;
 }
 
 std::string CommandLine::helpText() {
-    return "Usage: glintfetch-cli -o OUTPUT [OPTION]... INPUT...\n"
-           "       glintfetch-cli --list-plugins\n"
-           "Find pictures, sounds, videos and other data of known kinds embedded anywhere in\n"
-           "INPUT files (disk images, devices, any file) and copy each find into a file of its\n"
-           "own below OUTPUT. Uses the plug-ins and the settings (config.xml) beside the\n"
-           "program, as the windowed glintfetch does; options override the settings for this\n"
-           "run only and never change config.xml.\n"
+    return "使い方: glintfetch-cli -o OUTPUT [OPTION]... INPUT...\n"
+           "        glintfetch-cli --list-plugins\n"
+           "INPUT（ディスクイメージ、デバイス、どんなファイルでも）の中のどこかに埋め込まれた画像、音声、\n"
+           "動画など既知の種類のデータを探し、見つけたものを一つずつ OUTPUT の下のファイルに写します。\n"
+           "ウィンドウ版の glintfetch と同じく、プログラムの横のプラグインと設定（config.xml）を使います。\n"
+           "オプションはこの実行の間だけ設定に優先し、config.xml を変えることはありません。\n"
            "\n"
-           "  -o, --output=DIR        write the finds below DIR (it must exist)\n"
-           "      --per-input         put the finds of each input in a folder named after it\n"
-           "      --no-per-input      do not (the settings decide when neither is given)\n"
-           "      --per-kind          put the finds in a folder per kind (jpg, png, ...)\n"
-           "      --no-per-kind       do not\n"
-           "      --min-size=SIZE     extract only finds of at least SIZE bytes\n"
-           "      --max-size=SIZE     extract only finds of at most SIZE bytes\n"
-           "                          SIZE takes a unit: 64k, 2M, 3G, 1T (powers of 1024)\n"
-           "      --keep-damaged      write a find that needs unreadable sectors all the same,\n"
-           "                          with zeros for them, and name it as damaged\n"
-           "      --no-keep-damaged   leave such finds out (the settings decide when neither\n"
-           "                          is given; they leave them out unless told otherwise)\n"
-           "  -k, --kinds=LIST        run only the plug-ins of these kinds, e.g. jpg,png\n"
-           "      --list-plugins      list the plug-ins (ID, kind, name, version, on/off) and exit\n"
-           "  -r, --report=FILE       write one line per find to FILE as the run goes\n"
-           "      --report-format=FMT csv (the default) or jsonl\n"
-           "  -q, --quiet             no progress and no log lines; the summary and errors only\n"
-           "  -h, --help              show this help and exit\n"
-           "  -V, --version           show the version and exit\n"
+           "  -o, --output=DIR        見つけたものを DIR の下に書く（なければ作る）\n"
+           "      --per-input         入力ファイルごとに、その名前のフォルダーに分ける\n"
+           "      --no-per-input      分けない（どちらもなければ設定のとおり）\n"
+           "      --per-kind          種類（jpg、png など）ごとのフォルダーに分ける\n"
+           "      --no-per-kind       分けない\n"
+           "      --min-size=SIZE     SIZE バイト以上のものだけを抽出する\n"
+           "      --max-size=SIZE     SIZE バイト以下のものだけを抽出する（0 は上限なし）\n"
+           "                          SIZE には単位を付けられる: 64k、2M、3G、1T（1024 の累乗）\n"
+           "      --keep-damaged      読めないセクターにかかるものも、そこを 0 で埋めて書き、\n"
+           "                          損傷ありの名前にする\n"
+           "      --no-keep-damaged   そういうものは書かない（どちらもなければ設定のとおり。\n"
+           "                          設定が何も言わなければ書かない）\n"
+           "  -k, --kinds=LIST        これらの種類だけを抽出する（例: jpg,png,heic）\n"
+           "      --list-plugins      プラグイン（ID、種類、名前、バージョン、有効・無効）を示して終わる\n"
+           "  -r, --report=FILE       見つけたものを一件一行で、実行しながら FILE に書く\n"
+           "      --report-format=FMT csv（既定）か jsonl\n"
+           "  -q, --quiet             進み具合とログを出さない（まとめとエラーだけ）\n"
+           "  -h, --help              この説明を示して終わる\n"
+           "  -V, --version           バージョンを示して終わる\n"
            "\n"
-           "Progress goes to standard error when it is a terminal. Ctrl-C cancels the run: the\n"
-           "finds written so far are whole, and so is the report.\n"
+           "進み具合は標準エラー出力が端末のときにそこへ出ます。Ctrl-C で実行を取り消します。それまでに\n"
+           "書いたものはどれも完全で、レポートにも載っています。\n"
            "\n"
-           "Sectors that cannot be read (a worn card or disk) do not stop the run: they are read as\n"
-           "zeros, each unreadable stretch is named on standard error and in the report, and the\n"
-           "finds clear of them are written whole.\n"
+           "読めないセクター（傷んだカードやディスク）があっても実行は止まりません。そこは 0 として読み、\n"
+           "読めない範囲を一つずつ標準エラー出力とレポートに示し、それにかからないものは完全に書きます。\n"
            "\n"
-           "Exit status: 0 when every input was scanned and every find written, 1 when something\n"
-           "failed or could not be read (the reason is on standard error) or the run was\n"
-           "interrupted, 2 for bad usage.\n"
+           "終了コード: 0 はすべての入力を調べ、見つけたものをすべて書けたとき、1 は何かに失敗したか読めない\n"
+           "ところがあったとき（理由は標準エラー出力にあります）か中断したとき、2 は使い方の誤りです。\n"
            "\n"
-           "Example:\n"
+           "例:\n"
            "  glintfetch-cli -o recovered --per-kind --kinds jpg,png --report finds.csv disk.img\n";
 }

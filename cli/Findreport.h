@@ -25,12 +25,22 @@ public:
              const std::string& output, bool damaged = false);
     bool addUnreadable(const std::string& input, std::uint64_t offset, std::uint64_t size);
     bool close();
+    // Why the report could not be written, once it could not.
+    const std::string& failure() const { return reason; }
+
+    // Whether text is well-formed UTF-8.
+    static bool isUtf8(const std::string& text);
 
     static std::string csvField(const std::string& text);
+    // A JSON string of text; bytes that are no UTF-8 become U+FFFD (jsonl keeps them beside).
     static std::string jsonString(const std::string& text);
 
 private:
+    void put(const std::string& line);
+    void fail();
+
     std::FILE* file = nullptr;
     CommandLine::ReportFormat format = CommandLine::ReportFormat::csv;
     bool failed = false;
+    std::string reason;
 };

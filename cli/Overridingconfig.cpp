@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -22,7 +23,7 @@ void OverridingConfig::notifyObservers() { saved->notifyObservers(); }
 void OverridingConfig::notifyObservers(IValueObject* values) { saved->notifyObservers(values); }
 
 int OverridingConfig::getMaxExtractSize() {
-    if (maximumBytes) return asInt(*maximumBytes);
+    if (maximumBytes) return *maximumBytes == 0 ? -1 : asInt(*maximumBytes);
     return saved->getMaxExtractSize();
 }
 
@@ -89,7 +90,7 @@ void OverridingConfig::setLimitToText(std::string text) { saved->setLimitToText(
 void OverridingConfig::getExtractSizeWindow(std::uint64_t* minimum, std::uint64_t* maximum) {
     saved->getExtractSizeWindow(minimum, maximum);
     if (minimumBytes) *minimum = *minimumBytes;
-    if (maximumBytes) *maximum = *maximumBytes;
+    if (maximumBytes) *maximum = *maximumBytes == 0 ? std::numeric_limits<std::uint64_t>::max() : *maximumBytes;
 }
 
 std::string OverridingConfig::getOutputFolder() { return saved->getOutputFolder(); }

@@ -18,6 +18,7 @@ public:
     std::optional<bool> perInput;
     std::optional<bool> perKind;
     std::optional<std::uint64_t> minimumBytes;
+    // 0: no upper limit, as the settings read it.
     std::optional<std::uint64_t> maximumBytes;
     std::optional<bool> keepDamaged;
     // By plug-in identifier: on or off for this run.

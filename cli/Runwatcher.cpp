@@ -126,11 +126,12 @@ void RunWatcher::drawProgress() {
     std::string left = "--:--";
     if (speed > 0 && total >= done) left = durationText((total - done) / speed);
     const std::string figures = " " + bytesText(done) + " / " + bytesText(total) + "  " +
-                                bytesText(speed) + "/s  " + left + " left";
+                                bytesText(speed) + "/s  残り " + left;
     const int width = os::console::standardErrorWidth(80);
     char percent[8];
     std::snprintf(percent, sizeof percent, "%3d%% ", static_cast<int>(share * 100));
-    int barWidth = width - 1 - static_cast<int>(figures.size()) - 7;
+    // "残り" takes four columns in its six bytes.
+    int barWidth = width - 1 - (static_cast<int>(figures.size()) - 2) - 7;
     std::string line = percent;
     if (barWidth >= 10) {
         barWidth = std::min(barWidth, 40);

@@ -5,6 +5,7 @@
 #include "cli/Findreport.h"
 #include "cli/Overridingconfig.h"
 #include "cli/Runwatcher.h"
+#include "cli/Systemreason.h"
 #include "engine/ExtractPlugin.h"
 #include "engine/IConfigModel.h"
 #include "engine/IExtractModel.h"
@@ -21,7 +22,6 @@
 #include <cstdio>
 #include <exception>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -41,8 +41,7 @@ constexpr int exitUsage = 2;
 const char programName[] = "glintfetch-cli";
 
 int usageError(const std::string& message) {
-    std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", programName, message.c_str(),
-                 programName);
+    std::fprintf(stderr, "%s: %s\n詳しくは '%s --help' を見て下さい。\n", programName, message.c_str(), programName);
     return exitUsage;
 }
 
@@ -55,18 +54,49 @@ std::string text(const char* value) { return value != nullptr ? value : ""; }
 
 struct PluginRow {
     std::string id;
-    std::string kind;
+    // Every kind its finds may have.
+    std::vector<std::string> kinds;
     std::string name;
     std::string version;
     bool enabled;
 };
 
-std::vector<PluginRow> pluginRows(IPluginModel* plugins) {
+std::string joinedKinds(const std::vector<std::string>& kinds) {
+    std::string joined;
+    for (const std::string& kind : kinds) joined += (joined.empty() ? "" : ",") + kind;
+    return joined;
+}
+
+// The plug-ins as they answer for themselves. One whose answer throws is left out of the run, as
+// the run leaves out a plug-in whose call throws, and named in excluded.
+std::vector<PluginRow> pluginRows(IPluginModel* plugins, std::vector<std::string>& excluded) {
     std::vector<PluginRow> rows;
     for (unsigned i = 0; i < plugins->getPluginCount(); ++i) {
         IExtractPlugin* plugin = plugins->getPlugin(i);
-        rows.push_back({text(plugin->getID()), text(plugin->getKind()), text(plugin->getName()),
-                        text(plugin->getVersion()), plugin->isEnabled()});
+        PluginRow row{std::string(), {}, std::string(), std::string(), false};
+        const char* operation = "getID";
+        try {
+            row.id = text(plugin->getID());
+            operation = "getName";
+            row.name = text(plugin->getName());
+            operation = "getKind";
+            row.kinds = plugins->getExtension(i).getKinds(plugin);
+            if (row.kinds.empty()) row.kinds.push_back(text(plugin->getKind()));
+            operation = "getVersion";
+            row.version = text(plugin->getVersion());
+            operation = "isEnabled";
+            row.enabled = plugin->isEnabled();
+            rows.push_back(row);
+            continue;
+        } catch (const std::exception& e) {
+            row.version = std::string("（") + e.what() + "）";
+        } catch (...) {
+            row.version.clear();
+        }
+        const std::string name = row.name.empty() ? row.id : row.name;
+        std::fprintf(stderr, "%s: プラグイン「%s」の %s で例外が発生しました%s。このプラグインは使用しません。\n",
+                     programName, name.c_str(), operation, row.version.c_str());
+        excluded.push_back(row.id);
     }
     return rows;
 }
@@ -84,13 +114,17 @@ std::size_t displayWidth(const std::string& value) {
 }
 
 void listPlugins(const std::vector<PluginRow>& rows) {
-    std::size_t idWidth = 2;
-    std::size_t kindWidth = 4;
-    std::size_t nameWidth = 4;
-    std::size_t versionWidth = 7;
+    const std::string idTitle = "ID";
+    const std::string kindTitle = "種類";
+    const std::string nameTitle = "名前";
+    const std::string versionTitle = "バージョン";
+    std::size_t idWidth = displayWidth(idTitle);
+    std::size_t kindWidth = displayWidth(kindTitle);
+    std::size_t nameWidth = displayWidth(nameTitle);
+    std::size_t versionWidth = displayWidth(versionTitle);
     for (const PluginRow& row : rows) {
         idWidth = std::max(idWidth, displayWidth(row.id));
-        kindWidth = std::max(kindWidth, displayWidth(row.kind));
+        kindWidth = std::max(kindWidth, displayWidth(joinedKinds(row.kinds)));
         nameWidth = std::max(nameWidth, displayWidth(row.name));
         versionWidth = std::max(versionWidth, displayWidth(row.version));
     }
@@ -98,13 +132,30 @@ void listPlugins(const std::vector<PluginRow>& rows) {
         const std::size_t used = displayWidth(value);
         return value + std::string(width > used ? width - used : 0, ' ');
     };
-    std::printf("%s  %s  %s  %s  %s\n", pad("ID", idWidth).c_str(), pad("KIND", kindWidth).c_str(),
-                pad("NAME", nameWidth).c_str(), pad("VERSION", versionWidth).c_str(), "STATE");
+    std::printf("%s  %s  %s  %s  %s\n", pad(idTitle, idWidth).c_str(), pad(kindTitle, kindWidth).c_str(),
+                pad(nameTitle, nameWidth).c_str(), pad(versionTitle, versionWidth).c_str(), "状態");
     for (const PluginRow& row : rows) {
-        std::printf("%s  %s  %s  %s  %s\n", pad(row.id, idWidth).c_str(), pad(row.kind, kindWidth).c_str(),
+        std::printf("%s  %s  %s  %s  %s\n", pad(row.id, idWidth).c_str(), pad(joinedKinds(row.kinds), kindWidth).c_str(),
                     pad(row.name, nameWidth).c_str(), pad(row.version, versionWidth).c_str(),
-                    row.enabled ? "on" : "off");
+                    row.enabled ? "有効" : "無効");
     }
+}
+
+// Makes the output folder and its parents when they are missing; false, with the reason, when
+// it cannot be made or is no folder.
+bool makeOutputFolder(const std::string& folder, std::string& reason) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (fs::is_directory(folder, error)) return true;
+    if (fs::exists(fs::symlink_status(folder, error))) {
+        reason = "同じ名前のファイルがあります";
+        return false;
+    }
+    fs::create_directories(folder, error);
+    if (fs::is_directory(folder)) return true;
+    if (!error) error = std::make_error_code(std::errc::not_a_directory);
+    reason = SystemReason::of(error);
+    return false;
 }
 
 // The worker ends by itself after its last notification; it is never joined through a pointer
@@ -139,44 +190,48 @@ int run(const CommandLine& line) {
     try {
         config.load();
     } catch (const Exception& e) {
-        return failure("cannot read the settings (config.xml): " + e.getMessage());
+        return failure("設定（config.xml）を読めません：" + e.getMessage());
     }
 
     IPluginModel* plugins = factory->createPluginModel();
     plugins->loadPlugins(&config);
-    const std::vector<PluginRow> rows = pluginRows(plugins);
+    std::vector<std::string> excluded;
+    const std::vector<PluginRow> rows = pluginRows(plugins, excluded);
     if (line.listPlugins) {
         listPlugins(rows);
         return exitSuccess;
     }
     if (!line.kinds.empty()) {
         std::set<std::string> known;
-        for (const PluginRow& row : rows) known.insert(row.kind);
+        for (const PluginRow& row : rows) known.insert(row.kinds.begin(), row.kinds.end());
         for (const std::string& kind : line.kinds) {
             if (known.count(kind) == 0) {
-                return usageError("no plug-in finds kind '" + kind + "' (see --list-plugins)");
+                return usageError("種類「" + kind + "」を見つけるプラグインはありません（--list-plugins で分かります）");
             }
         }
+        // The plug-ins of a kind asked for are on, the others off; of what a plug-in of several
+        // kinds finds, the run keeps only the kinds asked for.
         for (const PluginRow& row : rows) {
-            config.enabled[row.id] = std::find(line.kinds.begin(), line.kinds.end(), row.kind) != line.kinds.end();
+            config.enabled[row.id] = std::any_of(row.kinds.begin(), row.kinds.end(), [&](const std::string& kind) {
+                return std::find(line.kinds.begin(), line.kinds.end(), kind) != line.kinds.end();
+            });
         }
     }
-    if (rows.empty()) return failure("no plug-ins beside the program (plugins folder)");
+    if (rows.empty()) return failure("プログラムの横の plugins フォルダーに使えるプラグインがありません");
 
-    std::error_code error;
-    if (!std::filesystem::is_directory(line.output, error)) {
-        return failure("output folder '" + line.output + "' does not exist or is no folder");
+    std::string reason;
+    if (!makeOutputFolder(line.output, reason)) {
+        return failure("出力先のフォルダー「" + line.output + "」を作れません：" + reason);
     }
 
     FindReport report;
-    if (!line.report.empty()) {
-        std::string reason;
-        if (!report.open(line.report, line.reportFormat, reason)) {
-            return failure("cannot write the report '" + line.report + "': " + reason);
-        }
+    if (!line.report.empty() && !report.open(line.report, line.reportFormat, reason)) {
+        return failure("レポート「" + line.report + "」を書けません：" + reason);
     }
 
     IExtractModel* model = factory->createExtractModel(&config, plugins);
+    model->setExtractedKinds(line.kinds);
+    model->setExcludedPlugins(excluded);
     model->setOutputDirectory(line.output);
     model->clearInputFiles();
     for (const std::string& input : line.inputs) model->addInputFile(input);
@@ -193,6 +248,9 @@ int run(const CommandLine& line) {
     while (!watcher.waitForEnd(std::chrono::milliseconds(100))) {
         if (os::console::interrupted() && !cancelled) {
             cancelled = true;
+            watcher.clearProgress();
+            // A plug-in busy with a large find may take a while to notice.
+            std::fprintf(stderr, "%s: 中断します。今調べているところが終わるのを待っています...\n", programName);
             model->abort();
             continue;
         }
@@ -202,49 +260,37 @@ int run(const CommandLine& line) {
     watcher.clearProgress();
     const bool reportClosed = report.close();
 
-    // The summary.
+    // The summary: the run's own last word, which names the finds by kind, the finds that could
+    // not be written and the inputs that could not be read.
     const std::string ending = watcher.ending();
-    if (!line.quiet || ending != "COMPLETED") std::fprintf(stderr, "%s\n", watcher.endingLog().c_str());
-    const std::map<std::string, unsigned> byKind = model->getExtractedCountsByKind();
-    unsigned finds = 0;
-    for (const auto& [kind, count] : byKind) finds += count;
-    std::string kinds;
-    for (const auto& [kind, count] : byKind) {
-        kinds += (kinds.empty() ? "" : ", ") + kind + " " + std::to_string(count);
-    }
-    std::fprintf(stderr, "%u finds%s%s%s\n", finds, kinds.empty() ? "" : " (", kinds.c_str(),
-                 kinds.empty() ? "" : ")");
-    const unsigned unwritten = model->getUnwrittenCount();
-    if (unwritten > 0) std::fprintf(stderr, "%u finds could not be written\n", unwritten);
+    std::fprintf(stderr, "%s\n", watcher.endingLog().c_str());
     const std::vector<ExtractFailedInput> failed = model->getFailedInputs();
-    for (const ExtractFailedInput& input : failed) {
-        std::fprintf(stderr, "failed input: %s: %s\n", input.path.c_str(), input.reason.c_str());
-    }
+    const unsigned unwritten = model->getUnwrittenCount();
 
     const std::vector<RunWatcher::Unreadable> unreadable = watcher.unreadable();
     for (const RunWatcher::Unreadable& range : unreadable) {
-        std::fprintf(stderr, "unreadable: %s: offset %llu, %llu bytes (read as zeros)\n", range.input.c_str(),
+        std::fprintf(stderr, "読めない範囲：%s：位置 %llu から %llu バイト（0 として読みました）\n", range.input.c_str(),
                      static_cast<unsigned long long>(range.offset), static_cast<unsigned long long>(range.size));
     }
     for (const std::string& output : watcher.damaged()) {
-        std::fprintf(stderr, "damaged find: %s (unreadable bytes written as zeros)\n", output.c_str());
+        std::fprintf(stderr, "損傷あり：%s（読めないバイトを 0 で書きました）\n", output.c_str());
     }
 
     int status = exitSuccess;
     if (ending == "ABORTED") {
-        status = failure(cancelled ? "interrupted; the finds written so far are whole" : "the run was cancelled");
+        status = failure(cancelled ? "中断しました。それまでに書いたものはどれも完全です" : "実行が取り消されました");
     } else if (ending != "COMPLETED") {
-        status = failure("the run failed");
+        status = failure("実行に失敗しました");
     } else if (!failed.empty()) {
-        status = failure(std::to_string(failed.size()) + " input(s) could not be scanned");
+        status = failure(std::to_string(failed.size()) + " 件の入力を読み込めませんでした");
     } else if (unwritten > 0) {
-        status = failure(std::to_string(unwritten) + " find(s) could not be written");
+        status = failure(std::to_string(unwritten) + " 件のファイルを書き込めませんでした");
     } else if (!unreadable.empty()) {
-        status = failure(std::to_string(unreadable.size()) +
-                         " stretch(es) of the input could not be read; the finds clear of them are whole");
+        status = failure("入力の " + std::to_string(unreadable.size()) +
+                         " か所を読めませんでした。そこにかからないものはどれも完全です");
     }
     if (watcher.reportFailed() || !reportClosed) {
-        status = failure("the report '" + line.report + "' could not be written completely");
+        status = failure("レポート「" + line.report + "」を最後まで書けませんでした：" + report.failure());
     }
     return status;
 }

@@ -3,9 +3,13 @@
 
 #include "app/IGlintfetchFactory.h"
 #include "engine/IConfigModel.h"
+#include "tests/plugins/Mediafiles.h"
 #include "tests/plugins/Samplefiles.h"
 #include "tests/plugins/Temporaryfolder.h"
 
+#include <QByteArray>
+#include <QString>
+#include <QStringDecoder>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -22,6 +26,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -52,10 +57,11 @@ struct Outcome {
 class Child {
 public:
     // environment: NAME=value settings in place of this process's own of the same names.
+    // program: the program laid out beside the test by default.
     Child(const TemporaryFolder& folder, const std::vector<std::string>& arguments,
-          const std::vector<std::string>& environment = {})
+          const std::vector<std::string>& environment = {},
+          const std::string& program = (programFolder() / "glintfetch-cli").string())
         : outPath(folder.file("stdout.txt")), errPath(folder.file("stderr.txt")) {
-        const std::string program = (programFolder() / "glintfetch-cli").string();
         std::vector<std::string> words{program};
         words.insert(words.end(), arguments.begin(), arguments.end());
         std::vector<char*> argv;
@@ -112,6 +118,46 @@ private:
 Outcome runCli(const TemporaryFolder& folder, const std::vector<std::string>& arguments,
               const std::vector<std::string>& environment = {}) {
     Child child(folder, arguments, environment);
+    EXPECT_TRUE(child.started());
+    return child.wait();
+}
+
+// The program laid out anew in a folder of its own, beside the plug-ins a test chooses: sample
+// plug-ins by file name and the test plug-ins that misbehave.
+class CliLayout {
+public:
+    CliLayout(const std::vector<std::string>& samples, const std::vector<std::string>& misbehaving) {
+        fs::create_directories(folder.path() / "plugins");
+        fs::copy_file(programFolder() / "glintfetch-cli", program());
+        for (const std::string& name : samples) {
+            fs::copy_file(fs::path(CLI_SAMPLE_PLUGIN_DIR) / name, folder.path() / "plugins" / name);
+        }
+        for (const std::string& name : misbehaving) {
+            fs::copy_file(fs::path(CLI_TEST_PLUGIN_DIR) / (name + ".so"), folder.path() / "plugins" / (name + ".so"));
+        }
+    }
+    std::string program() const { return (folder.path() / "glintfetch-cli").string(); }
+    // Settings with property key of plug-in id set to value, where this program reads them.
+    void saveProperty(const std::string& id, const std::string& key, const std::string& value) const {
+        const fs::path saved = programFolder() / "config.xml";
+        {
+            std::unique_ptr<IGlintfetchFactory> factory = createGlintfetchFactory();
+            IConfigModel* config = factory->createConfigModel();
+            config->buildDefaultDocument();
+            config->setCreateDirPerFile(false);
+            config->setCreateDirPerData(false);
+            config->setProperty(key.c_str(), value.c_str(), id.c_str());
+            config->save();
+        }
+        fs::rename(saved, folder.path() / "config.xml");
+    }
+
+private:
+    TemporaryFolder folder;
+};
+
+Outcome runCli(const TemporaryFolder& folder, const CliLayout& layout, const std::vector<std::string>& arguments) {
+    Child child(folder, arguments, {}, layout.program());
     EXPECT_TRUE(child.started());
     return child.wait();
 }
@@ -232,7 +278,7 @@ TEST_F(CliTest, BadUsageExitsWithTwoAndAHint) {
         SCOPED_TRACE(shown);
         const Outcome outcome = runCli(folder, arguments);
         EXPECT_EQ(outcome.status, 2);
-        EXPECT_TRUE(contains(outcome.err, "Try 'glintfetch-cli --help'")) << outcome.err;
+        EXPECT_TRUE(contains(outcome.err, "詳しくは 'glintfetch-cli --help' を見て下さい。")) << outcome.err;
         EXPECT_EQ(outcome.out, "");
     }
     EXPECT_TRUE(fs::is_empty(output));
@@ -241,9 +287,9 @@ TEST_F(CliTest, BadUsageExitsWithTwoAndAHint) {
 TEST_F(CliTest, HelpAndVersionGoToStandardOutput) {
     Outcome help = runCli(folder, {"--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.rfind("Usage: glintfetch-cli -o OUTPUT", 0), 0u) << help.out;
+    EXPECT_EQ(help.out.rfind("使い方: glintfetch-cli -o OUTPUT", 0), 0u) << help.out;
     for (const char* option : {"--per-input", "--per-kind", "--min-size", "--max-size", "--kinds", "--list-plugins",
-                               "--report", "--report-format", "--version", "Exit status"}) {
+                               "--report", "--report-format", "--version", "終了コード"}) {
         EXPECT_TRUE(contains(help.out, option)) << option;
     }
     EXPECT_EQ(help.err, "");
@@ -274,11 +320,11 @@ TEST_F(CliTest, ListsThePluginsWithTheirStateInTheSettings) {
         std::istringstream row(rows[i]);
         std::string id, kind;
         row >> id >> kind;
-        stateByKind[kind] = rows[i].substr(rows[i].find_last_not_of(' ') - 2);
+        stateByKind[kind] = rows[i].substr(rows[i].size() - std::string("有効").size());
     }
     for (const char* kind : {"png", "jpg", "gif", "bmp", "wav", "avi"}) {
         ASSERT_EQ(stateByKind.count(kind), 1u) << kind;
-        EXPECT_TRUE(contains(stateByKind[kind], "on")) << kind;
+        EXPECT_TRUE(contains(stateByKind[kind], "有効")) << kind;
     }
 
     saveSettings();
@@ -286,7 +332,7 @@ TEST_F(CliTest, ListsThePluginsWithTheirStateInTheSettings) {
     ASSERT_EQ(saved.size(), rows.size());
     for (const std::string& row : saved) {
         if (contains(row, "glintfetch.png")) {
-            EXPECT_EQ(row.substr(row.size() - 3), "off") << row;
+            EXPECT_EQ(row.substr(row.size() - std::string("無効").size()), "無効") << row;
         }
     }
 }
@@ -304,7 +350,7 @@ TEST_P(CliReportTest, NamesEveryFindOfTheCorpus) {
         runCli(folder, {"-o", output.string(), "--no-per-input", "--no-per-kind", "--report", report,
                         "--report-format", format, input});
     ASSERT_EQ(outcome.status, 0) << outcome.err;
-    EXPECT_TRUE(contains(outcome.err, "6 finds")) << outcome.err;
+    EXPECT_TRUE(contains(outcome.err, "抽出完了. 6 件のファイルを抽出しました")) << outcome.err;
 
     std::vector<std::string> rows = lines(readText(report));
     if (format == "csv") {
@@ -347,7 +393,7 @@ TEST_F(CliTest, OptionsOverrideTheSettingsForTheRunOnly) {
     ASSERT_EQ(plain.status, 0) << plain.err;
     EXPECT_FALSE(fs::exists(output / "png00000.png"));
     EXPECT_TRUE(fs::exists(output / "jpg00000.jpg"));
-    EXPECT_TRUE(contains(plain.err, "5 finds")) << plain.err;
+    EXPECT_TRUE(contains(plain.err, "5 件のファイルを抽出しました")) << plain.err;
 
     const fs::path second = folder.path() / "second";
     fs::create_directories(second);
@@ -359,7 +405,7 @@ TEST_F(CliTest, OptionsOverrideTheSettingsForTheRunOnly) {
     // The GIF is larger than the size window allows; the other kinds were not asked for.
     EXPECT_FALSE(fs::exists(perInput / "gif" / "gif00000.gif"));
     EXPECT_FALSE(fs::exists(perInput / "jpg"));
-    EXPECT_TRUE(contains(overridden.err, "1 finds (png 1)")) << overridden.err;
+    EXPECT_TRUE(contains(overridden.err, "1 件のファイルを抽出しました（png 1 件）")) << overridden.err;
     EXPECT_LT(files[0].bytes.size(), files[2].bytes.size());
 
     const fs::path third = folder.path() / "third";
@@ -385,15 +431,15 @@ TEST_F(CliTest, EveryFailureExitsWithOneAndSaysWhy) {
     // A file where the per-kind folder would go: those finds cannot be written.
     folder.write("blocked/png", Bytes{'x'});
     const std::vector<Case> cases = {
-        {"missing input", {"-o", output.string(), input, folder.file("missing.bin")}, "failed input"},
-        {"input is a folder", {"-o", output.string(), folder.path().string()}, "failed input"},
-        {"missing output folder", {"-o", folder.file("nowhere"), input}, "does not exist"},
-        {"output is a file", {"-o", notAFolder, input}, "does not exist or is no folder"},
+        {"missing input", {"-o", output.string(), input, folder.file("missing.bin")}, "件の入力を読み込めませんでした"},
+        {"input is a folder", {"-o", output.string(), folder.path().string()}, "件の入力を読み込めませんでした"},
+        {"output folder below a file", {"-o", notAFolder + "/below", input}, "を作れません：途中にフォルダーでないものがあります"},
+        {"output is a file", {"-o", notAFolder, input}, "を作れません：同じ名前のファイルがあります"},
         {"report cannot be made", {"-o", output.string(), "--report", folder.file("no/such/r.csv"), input},
-         "cannot write the report"},
+         "を書けません：途中のフォルダーがありません"},
         {"finds cannot be written",
          {"-o", (folder.path() / "blocked").string(), "--no-per-input", "--per-kind", "--kinds", "png", input},
-         "could not be written"},
+         "件のファイルを書き込めませんでした"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -428,7 +474,7 @@ TEST_F(CliTest, AnInterruptCancelsTheRunLeavingWholeFinds) {
     child.interrupt();
     const Outcome outcome = child.wait();
     EXPECT_EQ(outcome.status, 1) << outcome.err;
-    EXPECT_TRUE(contains(outcome.err, "interrupted")) << outcome.err;
+    EXPECT_TRUE(contains(outcome.err, "中断しました")) << outcome.err;
 
     std::vector<std::string> rows = lines(readText(report));
     ASSERT_EQ(rows.size(), 1 + files.size());
@@ -481,12 +527,12 @@ TEST_F(CliTest, ReadsPastAnUnreadableMegabyteAndNamesIt) {
          "GLINTFETCH_FAILING_RANGES=" + std::to_string(badFrom) + ":" + std::to_string(badLength),
          preloadableSanitizerOptions()});
     EXPECT_EQ(outcome.status, 1) << outcome.err;
-    EXPECT_TRUE(contains(outcome.err, "16 finds")) << outcome.err;
+    EXPECT_TRUE(contains(outcome.err, "16 件のファイルを抽出しました")) << outcome.err;
     // The stretch as the device loses it: whole sectors.
     const std::uint64_t namedFrom = badFrom / 512 * 512;
     const std::uint64_t namedLength = (badFrom + badLength + 511) / 512 * 512 - namedFrom;
-    EXPECT_TRUE(contains(outcome.err, "unreadable: " + input + ": offset " + std::to_string(namedFrom) + ", " +
-                                          std::to_string(namedLength) + " bytes"))
+    EXPECT_TRUE(contains(outcome.err, "読めない範囲：" + input + "：位置 " + std::to_string(namedFrom) + " から " +
+                                          std::to_string(namedLength) + " バイト"))
         << outcome.err;
     EXPECT_TRUE(contains(outcome.err, "抽出完了（問題あり）.")) << outcome.err;
 
@@ -561,7 +607,7 @@ TEST_F(CliTest, DamagedFindsOnRequestAndAVanishedDevice) {
         Bytes expected = picture;
         std::fill(expected.begin() + 4096, expected.begin() + 4096 + 512, 0);
         EXPECT_TRUE(TemporaryFolder::read(jsonValue(rows.front(), "output")) == expected);
-        EXPECT_TRUE(contains(outcome.err, "damaged find: " + jsonValue(rows.front(), "output"))) << outcome.err;
+        EXPECT_TRUE(contains(outcome.err, "損傷あり：" + jsonValue(rows.front(), "output"))) << outcome.err;
     }
 
     std::vector<std::string> gone = failing;
@@ -571,7 +617,268 @@ TEST_F(CliTest, DamagedFindsOnRequestAndAVanishedDevice) {
     fs::create_directories(output);
     const Outcome outcome = runCli(folder, {"-o", output.string(), "--no-per-input", "--no-per-kind", input}, gone);
     EXPECT_EQ(outcome.status, 1) << outcome.err;
-    EXPECT_TRUE(contains(outcome.err, "failed input: " + input + ": デバイスが見つからない")) << outcome.err;
+    EXPECT_TRUE(contains(outcome.err, input + "（デバイスが見つからない")) << outcome.err;
     // What was found before the device went stays.
-    EXPECT_TRUE(contains(outcome.err, "1 finds (bmp 1)")) << outcome.err;
+    EXPECT_TRUE(contains(outcome.err, "1 件のファイルを抽出しました（bmp 1 件）")) << outcome.err;
 }
+
+namespace {
+
+// Output files below folder, at any depth.
+std::vector<fs::path> outputFiles(const fs::path& folder) {
+    std::vector<fs::path> files;
+    if (!fs::exists(folder)) return files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (entry.is_regular_file()) files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// The README's own example, in a folder with no "recovered" yet: the output folder and its
+// parents are made.
+TEST_F(CliTest, TheReadmeExampleMakesItsOutputFolder) {
+    const std::vector<Embedded> files = corpusFiles();
+    const std::string input = writeCorpus(folder, files);
+    const fs::path recovered = folder.path() / "new" / "recovered";
+    const std::string report = folder.file("finds.csv");
+    const Outcome outcome =
+        runCli(folder, {"-o", recovered.string(), "--per-kind", "--kinds", "jpg,png", "--report", report, input});
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(TemporaryFolder::read((recovered / "corpus.bin" / "png" / "png00000.png").string()), files[0].bytes);
+    EXPECT_EQ(TemporaryFolder::read((recovered / "corpus.bin" / "jpg" / "jpg00001.jpg").string()), files[1].bytes);
+    EXPECT_EQ(lines(readText(report)).size(), 3u);
+}
+
+// The kinds of the README's tables ("| png | ...", "| ico, cur | ...").
+std::vector<std::string> readmeKinds() {
+    std::ifstream readme(CLI_README);
+    std::vector<std::string> kinds;
+    bool inKinds = false;
+    for (std::string line; std::getline(readme, line);) {
+        if (line.rfind("## ", 0) == 0) inKinds = line == "## Kinds it finds";
+        if (!inKinds || line.rfind("| ", 0) != 0 || line.rfind("| kind ", 0) == 0) continue;
+        const std::string cell = line.substr(2, line.find(" |", 2) - 2);
+        for (std::string kind : split(cell, ',')) {
+            kind.erase(0, kind.find_first_not_of(' '));
+            kinds.push_back(kind);
+        }
+    }
+    return kinds;
+}
+
+TEST_F(CliTest, EveryKindTheReadmeListsIsListedAndAccepted) {
+    const std::vector<std::string> kinds = readmeKinds();
+    ASSERT_GT(kinds.size(), 60u);
+    const Outcome listed = runCli(folder, {"--list-plugins"});
+    ASSERT_EQ(listed.status, 0) << listed.err;
+    std::set<std::string> shown;
+    for (const std::string& row : lines(listed.out)) {
+        std::istringstream words(row);
+        std::string id, column;
+        words >> id >> column;
+        for (const std::string& kind : split(column, ',')) shown.insert(kind);
+    }
+    std::string all;
+    for (const std::string& kind : kinds) {
+        EXPECT_EQ(shown.count(kind), 1u) << kind;
+        all += (all.empty() ? "" : ",") + kind;
+    }
+    const std::string input = folder.write("in.bin", SampleFiles::random(4096, 3));
+    const Outcome run = runCli(folder, {"-o", output.string(), "--kinds", all, input});
+    EXPECT_EQ(run.status, 0) << run.err;
+}
+
+// One plug-in finds MP4, QuickTime and HEIC files; --kinds keeps the finds of the kinds asked
+// for, whichever plug-in finds them.
+TEST_F(CliTest, KindsChooseEachFindByItsOwnKind) {
+    const std::vector<std::string> names = {"mp4", "mov", "heic"};
+    Bytes content = SampleFiles::random(300000, 9);
+    std::map<std::string, Bytes> embedded;
+    std::size_t at = 1000;
+    for (const std::string& name : names) {
+        const Bytes& file = MediaFiles::get(name);
+        ASSERT_LT(at + file.size(), content.size());
+        std::copy(file.begin(), file.end(), content.begin() + static_cast<std::ptrdiff_t>(at));
+        embedded[name] = file;
+        at += file.size() + 5001;
+    }
+    const std::string input = folder.write("media.bin", content);
+    struct Case {
+        std::string kinds;
+        std::vector<std::string> found;
+    };
+    const std::vector<Case> cases = {{"mp4", {"mp4"}}, {"heic,mov", {"heic", "mov"}}, {"mov,mp4,heic", names}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kinds);
+        const fs::path out = folder.path() / ("out-" + c.kinds);
+        const Outcome outcome = runCli(folder, {"-o", out.string(), "--per-kind", "--no-per-input", "--kinds", c.kinds,
+                                                input});
+        ASSERT_EQ(outcome.status, 0) << outcome.err;
+        const std::vector<fs::path> written = outputFiles(out);
+        ASSERT_EQ(written.size(), c.found.size());
+        for (std::size_t i = 0; i < written.size(); ++i) {
+            // The run numbers its finds through all kinds; the kinds' folders sort by name.
+            std::vector<std::string> kinds = c.found;
+            std::sort(kinds.begin(), kinds.end());
+            EXPECT_EQ(written[i].parent_path(), out / kinds[i]);
+            EXPECT_EQ(written[i].extension(), "." + kinds[i]);
+            EXPECT_EQ(TemporaryFolder::read(written[i].string()), embedded[kinds[i]]);
+        }
+    }
+}
+
+// The settings and the dialog read a largest size of 0 as no upper limit; so does the option.
+TEST_F(CliTest, AMaximumSizeOfZeroIsNoUpperLimit) {
+    const std::vector<Embedded> files = corpusFiles();
+    const std::string input = writeCorpus(folder, files);
+    const Outcome outcome = runCli(folder, {"-o", output.string(), "--min-size", "1k", "--max-size", "0", input});
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    std::size_t large = 0;
+    for (const Embedded& file : files) large += file.bytes.size() >= 1024 ? 1 : 0;
+    ASSERT_GT(large, 0u);
+    EXPECT_EQ(outputFiles(output).size(), large);
+}
+
+std::string fromBase64(const std::string& text) {
+    const std::string digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string bytes;
+    std::uint32_t group = 0;
+    int bits = 0;
+    for (char c : text) {
+        const std::size_t digit = digits.find(c);
+        if (digit == std::string::npos) break;
+        group = group << 6 | static_cast<std::uint32_t>(digit);
+        bits += 6;
+        if (bits >= 8) {
+            bits -= 8;
+            bytes += static_cast<char>((group >> bits) & 0xFF);
+        }
+    }
+    return bytes;
+}
+
+bool validUtf8(const std::string& text) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString decoded = decoder.decode(QByteArray::fromStdString(text));
+    return !decoder.hasError();
+}
+
+// A file system takes any bytes for a name; a JSON string takes only text. The line stays JSON
+// and the exact name is beside it.
+TEST_F(CliTest, AJsonLinesReportStaysJsonForANameThatIsNoUtf8) {
+    const std::vector<Embedded> files = corpusFiles();
+    Bytes content = SampleFiles::random(260000, 7);
+    std::copy(files[0].bytes.begin(), files[0].bytes.end(), content.begin() + 1001);
+    const std::string input = folder.write("bad\xff" "name.bin", content);
+    const std::string report = folder.file("report.jsonl");
+    const Outcome outcome = runCli(folder, {"-o", output.string(), "--per-input", "--no-per-kind", "--kinds", "png", "--report", report,
+                                            "--report-format", "jsonl", input});
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    const std::vector<std::string> rows = lines(readText(report));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_TRUE(validUtf8(rows[0])) << rows[0];
+    EXPECT_EQ(jsonValue(rows[0], "input"), folder.file("bad\\ufffdname.bin"));
+    EXPECT_EQ(fromBase64(jsonValue(rows[0], "input_base64")), input);
+    const std::string written = fromBase64(jsonValue(rows[0], "output_base64"));
+    EXPECT_EQ(written, (output / "bad\xff" "name.bin" / "png00000.png").string());
+    EXPECT_EQ(TemporaryFolder::read(written), files[0].bytes);
+    EXPECT_EQ(jsonValue(rows[0], "kind"), "png");
+    EXPECT_EQ(jsonValue(rows[0], "kind_base64"), "<missing>");
+}
+
+// Ctrl-C while a plug-in that heeds no cancel writes its find: when the run is over, the folder
+// and the report agree.
+TEST_F(CliTest, AFindFinishedAfterAnInterruptIsNotLeftBehind) {
+    CliLayout layout({}, {"slow"});
+    const std::string block = folder.file("block");
+    layout.saveProperty("slow", "block", block);
+    Bytes content = SampleFiles::random(5000, 4);
+    const Bytes magic = {'G', 'F', 'D', 'T'};
+    std::copy(magic.begin(), magic.end(), content.begin() + 100);
+    const std::string input = folder.write("in.bin", content);
+    const std::string report = folder.file("report.csv");
+    Child child(folder, {"-o", output.string(), "--report", report, input}, {}, layout.program());
+    ASSERT_TRUE(child.started());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!fs::exists(block + ".started") && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_TRUE(fs::exists(block + ".started"));
+    child.interrupt();
+    // The program has taken the interrupt before the plug-in is let go.
+    while (!contains(child.errorsSoFar(), "中断します") && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    std::ofstream(block).put('x');
+    const Outcome outcome = child.wait();
+    EXPECT_EQ(outcome.status, 1) << outcome.err;
+    EXPECT_TRUE(contains(outcome.err, "抽出中断. 抽出したファイルはありません。")) << outcome.err;
+    EXPECT_EQ(lines(readText(report)), std::vector<std::string>{"input,offset,size,kind,output"});
+    EXPECT_EQ(outputFiles(output), std::vector<fs::path>{});
+}
+
+// A plug-in whose getVersion throws, a standard exception or any other, is left out with a
+// message; the others list and run.
+class CliThrowingPluginTest : public CliTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(CliThrowingPluginTest, IsLeftOutWithAMessage) {
+    CliLayout layout({"pngextract.so"}, {GetParam()});
+    const Outcome listed = runCli(folder, layout, {"--list-plugins"});
+    ASSERT_EQ(listed.status, 0) << listed.err;
+    EXPECT_TRUE(contains(listed.err, "の getVersion で例外が発生しました")) << listed.err;
+    const std::vector<std::string> rows = lines(listed.out);
+    ASSERT_EQ(rows.size(), 2u) << listed.out;
+    EXPECT_EQ(rows[1].rfind("glintfetch.png ", 0), 0u);
+
+    const std::vector<Embedded> files = corpusFiles();
+    Bytes content = SampleFiles::random(5000, 4);
+    const Bytes magic = {'G', 'F', 'D', 'T'};
+    std::copy(magic.begin(), magic.end(), content.begin() + 100);
+    content.insert(content.end(), files[0].bytes.begin(), files[0].bytes.end());
+    const std::string input = folder.write("in.bin", content);
+    const Outcome run = runCli(folder, layout, {"-o", output.string(), "--no-per-input", "--no-per-kind", input});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(contains(run.err, "このプラグインは使用しません。")) << run.err;
+    EXPECT_EQ(outputFiles(output), std::vector<fs::path>{output / "png00000.png"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Exceptions, CliThrowingPluginTest, ::testing::Values("versionthrows", "versionthrowsany"));
+
+// The command line speaks Japanese, as its log does: every line it writes of its own, in a run
+// with finds, a failure and a usage error, holds Japanese text (paths and kinds aside).
+TEST_F(CliTest, ItsOwnTextsAreJapaneseLikeItsLog) {
+    const std::vector<Embedded> files = corpusFiles();
+    const std::string input = writeCorpus(folder, files);
+    const std::vector<std::vector<std::string>> runs = {
+        {"-o", output.string(), input, folder.file("missing.bin")},
+        {"-o", output.string(), "--kinds", "nosuchkind", input},
+        {"-o", output.string(), "--report", folder.file("no/such/report.csv"), input},
+        {"-o", output.string(), "--max-size", "2X", input},
+    };
+    for (const auto& arguments : runs) {
+        SCOPED_TRACE(arguments[2]);
+        const Outcome outcome = runCli(folder, arguments);
+        ASSERT_NE(outcome.status, 0);
+        for (const std::string& line : lines(outcome.err)) {
+            const bool japanese = std::any_of(line.begin(), line.end(), [](char c) { return (c & 0x80) != 0; });
+            EXPECT_TRUE(japanese) << line;
+        }
+    }
+}
+
+// The report on a full disk: the reason is told.
+class CliFullReportTest : public CliTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(CliFullReportTest, SaysWhyTheReportCannotBeWritten) {
+    const std::string input = writeCorpus(folder, corpusFiles());
+    const Outcome outcome =
+        runCli(folder, {"-o", output.string(), "--report", "/dev/full", "--report-format", GetParam(), input});
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_TRUE(contains(outcome.err, "「/dev/full」を") && contains(outcome.err, "：ディスクの空き容量が足りません"))
+        << outcome.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, CliFullReportTest, ::testing::Values("csv", "jsonl"));
+
+}  // namespace

@@ -10,6 +10,8 @@
 //                               ".started", then waits (up to a minute) until the file "block"
 //                               exists, heeding no cancel, as a plug-in of the first contract
 //                               busy with a long candidate would
+//   DIALOG_PLUGIN_VERSION_THROWS getVersion throws a std::runtime_error
+//   DIALOG_PLUGIN_VERSION_THROWS_ANY getVersion throws an int, no standard exception
 //   DIALOG_PLUGIN_NO_CREATE, DIALOG_PLUGIN_NO_RELEASE, DIALOG_PLUGIN_NULL_OBJECT,
 //   DIALOG_PLUGIN_NULL_ID       the ways a library breaks the contract
 
@@ -18,6 +20,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -42,7 +45,16 @@ public:
 #endif
     }
     const char* getName() override { return pluginId; }
-    const char* getVersion() override { return "1.0"; }
+    const char* getVersion() override
+    {
+#if defined(DIALOG_PLUGIN_VERSION_THROWS)
+        throw std::runtime_error("version unknown");
+#elif defined(DIALOG_PLUGIN_VERSION_THROWS_ANY)
+        throw 7;
+#else
+        return "1.0";
+#endif
+    }
     const char* getVendor() override { return "dialog tests"; }
     const char* getKind() override { return "bin"; }
     unsigned getWindowSize() override { return sizeof magic; }
