@@ -57,6 +57,8 @@ extern "C" const ExtractPluginExtension* _getExtractPluginExtension() {
         nullptr,
         0,
         nullptr,
+        nullptr,
+        nullptr,
     };
     return &table;
 }

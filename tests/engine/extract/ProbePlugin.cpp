@@ -265,6 +265,7 @@ ExtractPluginExtension& extensionTable() {
         0,
         nullptr,
         nullptr,
+        nullptr,
     };
     return table;
 }

@@ -58,6 +58,8 @@ extern "C" const ExtractPluginExtension* _getExtractPluginExtension() {
         nullptr,
         0,
         nullptr,
+        nullptr,
+        nullptr,
     };
     return &table;
 }
