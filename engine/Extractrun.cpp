@@ -755,6 +755,7 @@ void ExtractRun::dispatch(ActivePlugin& plugin, std::uint32_t slot, std::uint64_
                           const unsigned char* window, bool here) {
     const char* kindText = nullptr;
     if (!guarded(plugin, "getKind", [&] { return plugin.plugin->getKind(); }, kindText)) return;
+    if (!kinds.empty() && std::find(kinds.begin(), kinds.end(), pluginText(kindText)) == kinds.end()) return;
     std::unique_ptr<Pending> call;
     if (spare.empty()) {
         call = std::make_unique<Pending>();
