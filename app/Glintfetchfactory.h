@@ -23,10 +23,10 @@ class TPluginOptionForm;
 // registered once each; views are not registered.
 //
 // Destruction: the worker threads first, so that no run still uses a model; then the settings
-// model, the plug-in model and the extraction model; then each view followed by its form (file
-// options, plug-in settings, extraction, and the main window last, since the dialogs' windows
-// stand over its window), so that no event reaches a controller that is gone; then the
-// controllers in the order they were made; then the framework part (its XML documents, then its other products).
+// model, the plug-in model and the extraction model; then each view followed by its form (the
+// main window, file options, plug-in settings, extraction), so that no event reaches a controller
+// that is gone; then the controllers in the order they were made; then the framework part (its XML
+// documents, then its other products).
 class GlintfetchFactory : public TarnwickFactoryEx, public virtual IGlintfetchFactory {
 public:
     GlintfetchFactory();

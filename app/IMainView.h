@@ -16,8 +16,8 @@ public:
     // A path already listed adds nothing.
     virtual void addExtractFile(std::string path) = 0;
     virtual void removeSelectedExtractFiles() = 0;
-    // Offers the folder at the top of the output tree, chosen; the program's folder stays there
-    // too. A path that names no folder changes nothing.
+    // Offers the folder at the top of the output tree, chosen (a folder already at the top is
+    // chosen there); the home folder stays there too. A path that names no folder changes nothing.
     virtual void chooseOutputFolder(std::string folder) = 0;
     // The window's client size and whether it is maximised, as the user left it.
     virtual void getWindowPlacement(int* width, int* height, bool* maximized) = 0;

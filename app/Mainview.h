@@ -10,8 +10,8 @@ class IValueObject;
 class TMainForm;
 class TMenuItem;
 
-// The main window's view. Building it puts the executable's folder under the desktop in the output
-// tree and selects it, so that an extraction has an output folder from the start. It owns nothing:
+// The main window's view. Building it selects the home folder in the output tree, so that an
+// extraction has an output folder from the start, never the program's own. It owns nothing:
 // the form belongs to the application and is destroyed after the view, and the shell items belong
 // to the rows and nodes that show them.
 class MainView : public FormView, public virtual IMainView {
