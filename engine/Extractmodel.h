@@ -60,9 +60,11 @@ public:
     // the same either way; only the time differs. For comparisons (tests, benchmarks).
     void setSignaturesUsed(bool used);
     // How many threads later runs check candidates on, beside the run's own, for the plug-ins that
-    // promise concurrent calls; 0 checks every candidate on the run's thread. The outputs and
-    // notifications are the same for every count. automaticThreads: one per processor but the
-    // run's, at most maxCheckThreads.
+    // promise concurrent calls; 0 (the default) checks every candidate on the run's thread. The
+    // outputs and notifications are the same for every count. automaticThreads: one per processor
+    // but the run's, at most maxCheckThreads. One thread stays the default until the threads are
+    // shown faster over the real-data corpus (bench/README.md): on a loaded machine the hand-over
+    // of each candidate cost more than it saved.
     void setCheckThreads(unsigned threads);
     static constexpr unsigned automaticThreads = ~0u;
     static constexpr unsigned maxCheckThreads = 16;
@@ -107,7 +109,7 @@ private:
     std::atomic<std::uint64_t> processedSize{0};
     std::atomic<bool> abortFlag{false};
     std::atomic<bool> signaturesUsed{true};
-    std::atomic<unsigned> checkThreads{automaticThreads};
+    std::atomic<unsigned> checkThreads{0};
 
     // Job numbers: the one prepared or running last, the last one a run began, the last one whose
     // cancel was announced and the last one that sent its final status. Guarded by notifyMutex;
