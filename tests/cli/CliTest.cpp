@@ -380,7 +380,8 @@ TEST_P(CliReportTest, NamesEveryFindOfTheCorpus) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, CliReportTest, ::testing::Values("csv", "jsonl"));
+INSTANTIATE_TEST_SUITE_P(Formats, CliReportTest, ::testing::Values("csv", "jsonl"),
+                         [](const auto& info) { return std::string(info.param); });
 
 // Options change the run, not the settings: the saved file is the same byte for byte afterwards.
 TEST_F(CliTest, OptionsOverrideTheSettingsForTheRunOnly) {
