@@ -12,7 +12,6 @@
 #include "platform/shell/ShellNamespace.h"
 #include "platform/shell/ShellPlaces.h"
 
-#include <cerrno>
 #include <map>
 #include <memory>
 #include <vector>
@@ -63,11 +62,9 @@ bool contains(const TTreeNode* ancestor, const TTreeNode* node) {
     return false;
 }
 
+// Every failure told here is of a change the user asked for in the folder.
 std::string reasonOf(ShellResult result) {
-    if (result == -EACCES || result == -EPERM) {
-        return "このフォルダーに書き込む権限がありません。";
-    }
-    return ShellNamespace::getErrorMessage(result);
+    return ShellNamespace::getErrorMessage(result, os::ErrorUse::writing);
 }
 
 void tell(const std::string& message) {

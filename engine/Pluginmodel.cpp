@@ -176,7 +176,9 @@ bool PluginModel::loadPlugin(std::string path) {
         try {
             linker->load(path);
         } catch (const IOException&) {
-            return refuse("共有ライブラリとして読み込めません。");
+            const std::string why = linker->getLoadError();
+            return refuse(why.empty() ? "共有ライブラリとして読み込めません。"
+                                      : "共有ライブラリとして読み込めません：" + why + "。");
         }
 
         // Both are checked before any object exists: an object that could never be given back

@@ -7,7 +7,7 @@ DynamicLinker::DynamicLinker() = default;
 DynamicLinker::~DynamicLinker() { os::freeLibrary(module); }
 
 void DynamicLinker::load(std::string fileName) {
-    const os::LibraryHandle loaded = os::loadLibrary(fileName);
+    const os::LibraryHandle loaded = os::loadLibrary(fileName, loadError);
     os::freeLibrary(module);
     module = loaded;
     if (module == nullptr) {
@@ -23,6 +23,8 @@ void* DynamicLinker::link(const char* name) {
 }
 
 void* DynamicLinker::link(std::string name) { return link(name.c_str()); }
+
+std::string DynamicLinker::getLoadError() { return loadError; }
 
 void DynamicLinker::release() {
     if (module == nullptr) {

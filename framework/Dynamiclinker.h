@@ -17,9 +17,11 @@ public:
     void* link(const char* name) override;
     void* link(std::string name) override;
     void release() override;
+    std::string getLoadError() override;
 
     virtual ~DynamicLinker();
 
 private:
     os::LibraryHandle module = nullptr;
+    std::string loadError;
 };

@@ -14,6 +14,9 @@ public:
     virtual void* link(std::string name) = 0;
     // IllegalStatusException when no library is held.
     virtual void release() = 0;
+    // Why the last load failed, in words for the user; "" before any load and after one that
+    // succeeded. The exception of load says only that it failed.
+    virtual std::string getLoadError() = 0;
 
 protected:
     ~IDynamicLinker() = default;

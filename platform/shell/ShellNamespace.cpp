@@ -7,7 +7,6 @@
 #include "platform/shell/ShellPlaces.h"
 
 #include <cerrno>
-#include <cstring>
 #include <vector>
 
 namespace {
@@ -119,28 +118,6 @@ bool ShellNamespace::getPathFromIdList(const ItemIdList* absolute, std::string& 
     return ShellItemId::decode(absolute, items) && ShellPlaces::resolve(items, path);
 }
 
-std::string ShellNamespace::getErrorMessage(ShellResult result) {
-    switch (-result) {
-    case EACCES:
-    case EPERM:
-        return "アクセスが拒否されました。";
-    case ENOENT:
-        return "ファイルまたはフォルダが見つかりません。";
-    case ENOTDIR:
-        return "フォルダではありません。";
-    case ENOMEM:
-        return "メモリが不足しています。";
-    case EINVAL:
-        return "パスが正しくありません。";
-    case EEXIST:
-        return "同じ名前のファイルまたはフォルダがすでにあります。";
-    case EROFS:
-        return "読み取り専用のファイル システムです。";
-    case ENOSPC:
-        return "ディスクの空き領域が不足しています。";
-    case ENAMETOOLONG:
-        return "名前が長すぎます。";
-    default:
-        return "シェルの操作に失敗しました。(" + std::string(std::strerror(-result)) + ")";
-    }
+std::string ShellNamespace::getErrorMessage(ShellResult result, os::ErrorUse use) {
+    return os::errorSentence(-result, use);
 }

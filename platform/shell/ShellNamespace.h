@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/os/ErrorText.h"
 #include "platform/shell/ShellTypes.h"
 
 #include <memory>
@@ -36,6 +37,7 @@ public:
     // false, and "", for the desktop and for lists that are not ours; the path need not exist.
     static bool getPathFromIdList(const ItemIdList* absolute, std::string& path);
 
-    // A message for the user about a failed call.
-    static std::string getErrorMessage(ShellResult result);
+    // A message for the user about a failed call, in the words of os::errorText; use says
+    // whether the call was to write (make, rename, remove) or only to look.
+    static std::string getErrorMessage(ShellResult result, os::ErrorUse use = os::ErrorUse::any);
 };

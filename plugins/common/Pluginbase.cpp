@@ -1,5 +1,6 @@
 #include "plugins/common/Pluginbase.h"
 
+#include "platform/os/ErrorText.h"
 #include "plugins/common/Bytecursor.h"
 #include "plugins/common/Filesource.h"
 #include "plugins/common/Signatureset.h"
@@ -9,39 +10,16 @@
 #include <cstddef>
 #include <cstdio>
 #include <limits>
-#include <system_error>
 #include <vector>
 
 namespace {
 
 constexpr std::size_t copyBlockSize = 256 * 1024;
 
-// Why a write failed, for a user who must decide what to do about it.
+// Why a write failed, for a user who must decide what to do about it: in the program's words.
 std::string writeFailureReason(int error)
 {
-    const std::error_code code(error, std::generic_category());
-    if (code == std::errc::no_space_on_device) {
-        return "ディスクの空き容量が足りません";
-    }
-    if (code == std::errc::file_too_large) {
-        return "ファイルの大きさの上限を超えました";
-    }
-    if (code == std::errc::permission_denied || code == std::errc::operation_not_permitted) {
-        return "書き込みが許可されていません";
-    }
-    if (code == std::errc::read_only_file_system) {
-        return "読み取り専用のファイルシステムです";
-    }
-    if (code == std::errc::no_such_file_or_directory || code == std::errc::not_a_directory) {
-        return "出力先のフォルダーがありません";
-    }
-    if (code == std::errc::is_a_directory) {
-        return "同じ名前のフォルダーがあります";
-    }
-    if (code == std::errc::io_error) {
-        return "入出力エラーが起きました";
-    }
-    return "書き込みに失敗しました（エラー番号 " + std::to_string(error) + "）";
+    return os::errorText(error, os::ErrorUse::writing);
 }
 
 bool hostGivesSizeWindow(const ExtractHost* host)

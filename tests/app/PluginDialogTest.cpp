@@ -539,7 +539,7 @@ TEST_F(PluginDialogTest, EveryUnusableFileIsNamedWithItsReasonAndTheOthersAreLis
         const char* file;
         std::string reason;
     } cases[] = {
-        {"notes.so", "共有ライブラリとして読み込めません。"},
+        {"notes.so", "共有ライブラリとして読み込めません：ELF 形式のファイルではありません。"},
         {"nocreate.so", "関数 _createExtractPlugin が見つかりません。"},
         {"norelease.so", "関数 _releaseExtractPlugin が見つかりません。"},
         {"nullobject.so", "関数 _createExtractPlugin がプラグインを返しませんでした。"},

@@ -99,6 +99,30 @@ TEST_F(DynamicLinkerTest, FailedLoadLeavesTheLinkerEmpty) {
     }
 }
 
+// The exception says only that the load failed; the linker keeps the loader's reason until the
+// next load.
+TEST_F(DynamicLinkerTest, AFailedLoadKeepsTheLoadersReason) {
+    TemporaryFolder folder;
+    const std::string notALibrary = folder.file("plugin.so", std::string(100, 'x'));
+    const struct {
+        std::string name;
+        std::string reason;
+    } cases[] = {
+        {folder.path("missing.so"), "ファイルまたはフォルダーが見つかりません"},
+        {notALibrary, "ELF 形式のファイルではありません"},
+        {folder.path(), "ファイルではなくフォルダーです"},
+    };
+    IDynamicLinker* linker = factory->createDynamicLinker();
+    EXPECT_EQ(linker->getLoadError(), "");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_THROW(linker->load(c.name), IOException);
+        EXPECT_EQ(linker->getLoadError(), c.reason);
+    }
+    linker->load(linkerProbe("a"));
+    EXPECT_EQ(linker->getLoadError(), "");
+}
+
 TEST_F(DynamicLinkerTest, LoadingAgainFreesTheLibraryHeldBefore) {
     IDynamicLinker* linker = loaded("a");
     linker->load(linkerProbe("b"));

@@ -214,10 +214,10 @@ TEST_F(PluginModelTest, EveryLibraryLeftOutIsNamedWithItsReason) {
         const char* file;
         std::string reason;
     } expected[] = {
-        {"broken.so", "共有ライブラリとして読み込めません。"},
+        {"broken.so", "共有ライブラリとして読み込めません：ELF 形式のファイルではありません。"},
         {"nocreate.so", "関数 _createExtractPlugin が見つかりません。"},
         {"norelease.so", "関数 _releaseExtractPlugin が見つかりません。"},
-        {"sub/deeper/broken.dll", "共有ライブラリとして読み込めません。"},
+        {"sub/deeper/broken.dll", "共有ライブラリとして読み込めません：ELF 形式のファイルではありません。"},
         {"sub/emptyid.so", "プラグインの ID が空です。"},
         {"sub/null.so", "関数 _createExtractPlugin がプラグインを返しませんでした。"},
         {"sub/nullid.so", "プラグインの ID が空です。"},
