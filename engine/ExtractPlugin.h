@@ -174,7 +174,8 @@ struct IExtractPlugin {
 extern "C" {
 #endif
 
-/* Returns a new plug-in object, never null. */
+/* Returns a new plug-in object. A null one (a plug-in out of memory may give it) leaves the library
+ * out of the load, with that reason told to the user. */
 typedef IExtractPlugin* (*CreateExtractPluginFunction)(void);
 /* Destroys an object that _createExtractPlugin of the same plug-in returned. The program ignores
  * the result. A library without this export is not used at all. */

@@ -12,7 +12,7 @@ class FileSource;
 class IByteSource;
 class SignatureSet;
 
-// What the sample plug-ins share: their fixed texts, the enabled flag kept in the settings so that
+// What every plug-in of plugins/ is built on: its fixed texts, the enabled flag kept in the settings so that
 // it survives reloads, the optional operations of the contract (signatures, the reason of a failed
 // extract, the program's services), and extract, which measures the embedded file before it
 // writes anything and writes it only when it is whole and its size lies within the settings' size
@@ -53,7 +53,7 @@ public:
     void setEnabled(bool enabled) override;
     void setConfig(IExtractConfig* config) override;
 
-    // The table that _getExtractPluginExtension of every sample plug-in returns: with the
+    // The table that _getExtractPluginExtension of every plug-in built on this class returns: with the
     // concurrent calls promised, or without them.
     static const ExtractPluginExtension* extension(bool concurrent);
 
