@@ -104,3 +104,15 @@ bool OverridingConfig::getMainWindow(int* width, int* height, bool* maximized) {
 }
 
 void OverridingConfig::setMainWindow(int, int, bool) {}
+
+bool OverridingConfig::isReadFileSystems() { return readFileSystems.value_or(saved->isReadFileSystems()); }
+
+void OverridingConfig::setReadFileSystems(bool value) { saved->setReadFileSystems(value); }
+
+bool OverridingConfig::isCarveWholeVolumes() { return carveWholeVolumes.value_or(saved->isCarveWholeVolumes()); }
+
+void OverridingConfig::setCarveWholeVolumes(bool value) { saved->setCarveWholeVolumes(value); }
+
+std::string OverridingConfig::getVolumeChoice() { return volumeChoice.value_or(saved->getVolumeChoice()); }
+
+void OverridingConfig::setVolumeChoice(std::string volumes) { saved->setVolumeChoice(volumes); }

@@ -21,6 +21,9 @@ public:
     // 0: no upper limit, as the settings read it.
     std::optional<std::uint64_t> maximumBytes;
     std::optional<bool> keepDamaged;
+    std::optional<bool> readFileSystems;
+    std::optional<bool> carveWholeVolumes;
+    std::optional<std::string> volumeChoice;
     // By plug-in identifier: on or off for this run.
     std::map<std::string, bool> enabled;
     // False when there is no config.xml beside the program.
@@ -58,6 +61,12 @@ public:
     void setOutputFolder(std::string folder) override;
     bool getMainWindow(int* width, int* height, bool* maximized) override;
     void setMainWindow(int width, int height, bool maximized) override;
+    bool isReadFileSystems() override;
+    void setReadFileSystems(bool value) override;
+    bool isCarveWholeVolumes() override;
+    void setCarveWholeVolumes(bool value) override;
+    std::string getVolumeChoice() override;
+    void setVolumeChoice(std::string volumes) override;
 
 private:
     const char* overriddenEnabled(const char* key, const char* pluginId) const;

@@ -36,6 +36,10 @@ const char* const mainWindowTag = "main_window";
 const char* const widthTag = "width";
 const char* const heightTag = "height";
 const char* const maximizedTag = "maximized";
+const char* const diskOptionsTag = "disk_options";
+const char* const readFileSystemsTag = "read_file_systems";
+const char* const carveWholeVolumesTag = "carve_whole_volumes";
+const char* const volumesTag = "volumes";
 
 // A window larger than this is no size a screen gave it.
 const long largestWindowSide = 100000;
@@ -477,3 +481,47 @@ IXMLNode* ConfigModel::findOrCreateProperty(const std::string& pluginId, const s
     property->appendChild(document->createTextNode(""));
     return plugin->appendChild(property);
 }
+
+std::string ConfigModel::diskOption(const char* tag, const std::string& fallback) {
+    try {
+        IXMLNode* element = childElement(document->getNodeByTagName(diskOptionsTag), tag);
+        return element != nullptr ? textOf(element) : fallback;
+    } catch (const XMLException&) {
+        return fallback;
+    }
+}
+
+void ConfigModel::setDiskOption(const char* tag, const std::string& value) {
+    if (!isStorableText(value)) return;
+    try {
+        IXMLNode* options;
+        try {
+            options = document->getNodeByTagName(diskOptionsTag);
+        } catch (const XMLException&) {
+            options = document->getDocumentElement()->appendChild(document->createElement(diskOptionsTag));
+        }
+        IXMLNode* element = childElement(options, tag);
+        if (element == nullptr) element = options->appendChild(document->createElement(tag));
+        try {
+            element->getFirstChild()->setNodeValue(value);
+        } catch (const XMLException&) {
+            if (!value.empty()) element->appendChild(document->createTextNode(value));
+        }
+    } catch (const XMLException&) {
+        // A document that cannot take it keeps the default.
+    }
+}
+
+bool ConfigModel::isReadFileSystems() { return diskOption(readFileSystemsTag, "true") == "true"; }
+
+void ConfigModel::setReadFileSystems(bool value) { setDiskOption(readFileSystemsTag, value ? "true" : "false"); }
+
+bool ConfigModel::isCarveWholeVolumes() { return diskOption(carveWholeVolumesTag, "false") == "true"; }
+
+void ConfigModel::setCarveWholeVolumes(bool value) {
+    setDiskOption(carveWholeVolumesTag, value ? "true" : "false");
+}
+
+std::string ConfigModel::getVolumeChoice() { return diskOption(volumesTag, ""); }
+
+void ConfigModel::setVolumeChoice(std::string volumes) { setDiskOption(volumesTag, volumes); }

@@ -59,6 +59,12 @@ public:
     void setOutputFolder(std::string folder) override;
     bool getMainWindow(int* width, int* height, bool* maximized) override;
     void setMainWindow(int width, int height, bool maximized) override;
+    bool isReadFileSystems() override;
+    void setReadFileSystems(bool value) override;
+    bool isCarveWholeVolumes() override;
+    void setCarveWholeVolumes(bool value) override;
+    std::string getVolumeChoice() override;
+    void setVolumeChoice(std::string volumes) override;
 
     // A property's value; reading one creates its elements as writing does. Without a
     // "plugin_options" element, or for a property element without text, the empty text.
@@ -72,6 +78,9 @@ private:
     void writeLimitText(const char* tag, const std::string& text);
     int extractSize(const char* tag, int unbounded);
     IXMLNode* findOrCreateProperty(const std::string& pluginId, const std::string& key);
+    // A value of "disk_options", or fallback when the file has none.
+    std::string diskOption(const char* tag, const std::string& fallback);
+    void setDiskOption(const char* tag, const std::string& value);
 
     std::unique_ptr<IGlintfetchFactory> factory;
     std::string settingsPath;

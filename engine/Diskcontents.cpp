@@ -146,7 +146,11 @@ public:
         if (volumes.empty()) {
             TSK_FS_INFO* fs = tsk_fs_open_img(image, 0, TSK_FS_TYPE_DETECT);
             tsk_error_reset();
-            if (fs != nullptr) addVolume(0, static_cast<std::uint64_t>(image->size), std::string(), fs);
+            if (fs != nullptr) {
+                // The file system's own extent: what lies behind it belongs to no volume.
+                const std::uint64_t extent = static_cast<std::uint64_t>(fs->block_count) * fs->block_size;
+                addVolume(0, std::min(extent, static_cast<std::uint64_t>(image->size)), std::string(), fs);
+            }
         }
         for (std::uint32_t v = 0; v < volumes.size(); ++v) {
             if (systems[v] != nullptr) listFiles(v);

@@ -174,6 +174,9 @@ void ExtractRun::perform() {
     folderPerFile = model.configModel->isCreateDirPerFile();
     folderPerKind = model.configModel->isCreateDirPerData();
     keepDamaged = model.configModel->isKeepDamaged();
+    volumeChoice.readFileSystems = model.configModel->isReadFileSystems();
+    volumeChoice.carveWholeVolumes = model.configModel->isCarveWholeVolumes();
+    volumeChoice.volumes = model.configModel->getVolumeChoice();
     model.pluginModel->loadPlugins(model.configModel);
     // A library left out at the load (one that threw in setConfig among them) is told as a
     // plug-in left out in the run is.
@@ -195,6 +198,9 @@ void ExtractRun::perform() {
     buffer = std::make_unique<ScanBuffer>([made] { return made->createMemory(); },
                                           [made] { return made->createRandomAccessFile(); });
     runInput = std::make_unique<RunInput>(*buffer, factory->createRandomAccessFile(), factory->createMemory());
+    metadataWriter = std::make_unique<MetadataWriter>(factory->createResource(),
+                                                      factory->createWritableRandomAccessFile(), factory->createMemory());
+    listedPayload = factory->createValueObject();
     startChecking();
 
     say("START", "抽出開始");
@@ -311,6 +317,7 @@ void ExtractRun::scanInput(const std::string& path) {
         runInput->open(inputEntry, size);
         forgetFolders();
         openCallInputs(size);
+        readFileSystems();
         scanFile(size);
         // The finds of the input are taken in before its end is told.
         if (cancelled()) {
@@ -321,6 +328,8 @@ void ExtractRun::scanInput(const std::string& path) {
         }
         // No reader may still hold the input when its entry moves on to the next one.
         buffer->settle();
+        volumePlan.close();
+        metadataWriter->clear();
         tellUnreadable(inputEntry->getPath());
         if (!cancelled()) say("EXTRACTED", "");
     } catch (const IOException& e) {
@@ -331,6 +340,8 @@ void ExtractRun::scanInput(const std::string& path) {
             settleAll();
         }
         buffer->settle();
+        volumePlan.close();
+        metadataWriter->clear();
         tellUnreadable(inputEntry->getPath());
         model.report.addFailedInput(path, e.getMessage());
         say("PROCESSING", "エラー発生：" + e.getMessage());
@@ -389,6 +400,109 @@ void ExtractRun::scanFile(std::uint64_t size) {
         if (pool) pool->wake();
         if (!advanceTo(start + count)) return;
     }
+}
+
+void ExtractRun::readFileSystems() {
+    volumePlan.open(inputEntry->getPath(), volumeChoice);
+    if (!volumePlan.problem().empty()) tell(volumePlan.problem());
+    IDiskContents* disk = volumePlan.contents();
+    if (disk == nullptr || disk->volumes().empty()) return;
+    tellVolumes();
+    folderEntry->setPath(outputDirectory);
+    std::string folder = folderEntry->getPath();
+    if (!folderEntry->isDirectory()) {
+        problem("folder:" + folder, folderEntry->exists() ? "出力先「" + folder + "」はフォルダーではありません。"
+                                                         : "出力先のフォルダー「" + folder + "」がありません。");
+        return;
+    }
+    if (folderPerFile) folder += "/" + inputEntry->getName();
+    MetadataWriter::Listener listener;
+    listener.told = [this](const MetadataWriter::Outcome& outcome) { tellRecovered(outcome); };
+    listener.cancelled = [this] { return cancelled(); };
+    const unsigned before = model.report.recoveredCount();
+    metadataWriter->write(volumePlan, folder, listener);
+    tell("ファイルシステムから " + std::to_string(model.report.recoveredCount() - before) +
+         " 件を元の名前で復元しました。" +
+         (volumePlan.leftOutBytes() > 0
+              ? "探索は、復元したファイルの場所（" + std::to_string(volumePlan.leftOutBytes()) + " バイト）を除いて行います。"
+              : std::string("探索は全体に行います。")));
+}
+
+void ExtractRun::tellVolumes() {
+    const std::vector<IDiskContents::Volume>& volumes = volumePlan.contents()->volumes();
+    for (std::uint32_t v = 0; v < volumes.size(); ++v) {
+        const IDiskContents::Volume& volume = volumes[v];
+        std::string line = "「" + volume.name + "」：" + volume.type + "、位置 " + std::to_string(volume.offset) +
+                           "、大きさ " + std::to_string(volume.size) + " バイト";
+        if (!volume.label.empty()) line += "、ラベル「" + volume.label + "」";
+        if (!volumePlan.isChosen(v)) {
+            line += "（対象外）";
+        } else if (!volume.problem.empty()) {
+            line += "：" + volume.problem + (volume.readable ? "" : "このボリュームは探索だけ行います。");
+        }
+        tell(line);
+    }
+}
+
+void ExtractRun::tellRecovered(const MetadataWriter::Outcome& outcome) {
+    const IDiskContents::File& file = *outcome.file;
+    const std::string original = outcome.volume + "/" + outcome.originalPath;
+    std::string offsets;
+    for (const IDiskContents::Run& run : file.runs) {
+        if (!offsets.empty()) offsets += ",";
+        offsets += std::to_string(run.offset) + ":" + std::to_string(run.length);
+    }
+    const std::string offset = file.runs.empty() ? std::string() : std::to_string(file.runs.front().offset);
+    const char* contents = file.contents == IDiskContents::Contents::intact    ? "intact"
+                           : file.contents == IDiskContents::Contents::guessed ? "guessed"
+                           : file.contents == IDiskContents::Contents::reused  ? "reused"
+                                                                               : "unknown";
+    const std::size_t dot = file.name.rfind('.');
+    std::string kind = dot != std::string::npos && dot + 1 < file.name.size() ? file.name.substr(dot + 1) : "";
+    for (char& c : kind) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    IValueObject* payload = outcome.outputPath.empty() ? listedPayload : foundPayload;
+    if (outcome.outputPath.empty()) {
+        if (file.deleted) {
+            model.report.addUnrecovered();
+        } else {
+            model.report.addUnwritten();
+        }
+        payload->setValue("status", "LISTED");
+        payload->setValue("log", std::string(file.deleted ? "削除済みの" : "") + "「" + original +
+                                     "」は復元できません：" + outcome.reason);
+    } else {
+        model.report.addRecovered(file.deleted);
+        payload->setValue("status", "FOUND");
+        std::string line = "「" + original + "」を復元しました";
+        if (file.deleted) {
+            line += file.contents == IDiskContents::Contents::guessed
+                        ? "（削除済み。断片の場所は推定です）"
+                        : "（削除済み）";
+        }
+        payload->setValue("log", line + " → " + outcome.outputPath);
+    }
+    payload->setValue("kind", kind);
+    payload->setValue("inputFile", inputEntry->getPath());
+    payload->setValue("offset", offset);
+    payload->setValue("size", std::to_string(file.size));
+    payload->setValue("outputFile", outcome.outputPath);
+    payload->setValue("method", "filesystem");
+    payload->setValue("originalPath", original);
+    payload->setValue("state", file.deleted ? "deleted" : "live");
+    payload->setValue("contents", contents);
+    payload->setValue("offsets", offsets);
+    model.notify(job, payload, false);
+}
+
+bool ExtractRun::matchCarved(std::uint64_t position, std::uint64_t size, std::string& outputName,
+                             MetadataWriter::Outcome& named) {
+    if (volumePlan.contents() == nullptr) return false;
+    const MetadataWriter::Carved carved = metadataWriter->takeCarved(position, size, outputName, named);
+    if (carved != MetadataWriter::Carved::duplicate) return false;
+    model.report.addDuplicate();
+    return true;
 }
 
 // The positions from begin to end of the block at start, with the matcher's candidates there
@@ -475,6 +589,8 @@ void ExtractRun::offer(std::uint64_t position, const unsigned char* window,
             if (wonAt(position)) return;
         }
         if (!plugin.usable) continue;
+        // Where a live file lies, its copy by name stands for whatever the carving would find.
+        if (!volumePlan.carves(position)) return;
         bool hit = false;
         if (!guarded(plugin, "detect", [&] { return plugin.plugin->detect(window); }, hit)) continue;
         if (!hit) continue;
@@ -561,8 +677,16 @@ bool ExtractRun::extractAt(ActivePlugin& plugin, std::uint64_t position) {
             names->failed(false);
             return true;
         }
+        const std::uint64_t size = (static_cast<std::uint64_t>(high) << 32) | low;
+        MetadataWriter::Outcome named;
+        if (matchCarved(position, size, outputName, named)) {
+            // Its own copy goes: the file written by name holds the very same bytes.
+            names->failed(false);
+            return true;
+        }
         names->found();
-        announceFind(kind, position, inputPath, outputName, (static_cast<std::uint64_t>(high) << 32) | low, damaged);
+        announceFind(kind, position, inputPath, outputName, (static_cast<std::uint64_t>(high) << 32) | low, damaged,
+                     &named);
         return true;
     }
     // The folders are looked at again before the next attempt.
@@ -572,7 +696,8 @@ bool ExtractRun::extractAt(ActivePlugin& plugin, std::uint64_t position) {
 }
 
 void ExtractRun::announceFind(const std::string& kind, std::uint64_t position, const std::string& inputPath,
-                              const std::string& outputName, std::uint64_t size, bool damaged) {
+                              const std::string& outputName, std::uint64_t size, bool damaged,
+                              const MetadataWriter::Outcome* named) {
     won = true;
     wonPosition = position;
     model.extractedCount.store(model.extractedCount.load(relaxed) + 1, relaxed);
@@ -587,6 +712,16 @@ void ExtractRun::announceFind(const std::string& kind, std::uint64_t position, c
     foundPayload->setValue("offset", offset);
     foundPayload->setValue("size", std::to_string(size));
     foundPayload->setValue("outputFile", outputName);
+    const bool deleted = named != nullptr && named->file != nullptr;
+    if (deleted) {
+        foundPayload->setValue("log", kind + " を抽出しました：位置 " + offset + "（削除済みの「" + named->volume + "/" +
+                                          named->originalPath + "」）→ " + outputName);
+    }
+    foundPayload->setValue("method", "carving");
+    foundPayload->setValue("originalPath", deleted ? named->volume + "/" + named->originalPath : std::string());
+    foundPayload->setValue("state", deleted ? std::string("deleted") : std::string());
+    foundPayload->setValue("offsets", offset + ":" + std::to_string(size));
+    foundPayload->setValue("contents", "");
     model.notify(job, foundPayload, false);
 }
 
@@ -891,6 +1026,16 @@ void ExtractRun::commitCall(ActivePlugin& plugin, Pending& call) {
         std::uint32_t low = 0;
         if (outputEntry->exists()) outputEntry->getSize(&high, &low);
         const std::uint64_t size = (static_cast<std::uint64_t>(high) << 32) | low;
+        std::string carved = call.temporary;
+        MetadataWriter::Outcome named;
+        if (matchCarved(call.position, size, carved, named) || named.file != nullptr) {
+            // The same bytes as a file written by name go; a find that is a lost deleted file has
+            // been moved to that file's name. Either way the claim stays for the next find.
+            if (named.file == nullptr) removeTemporary(call, true);
+            if (!outputName.empty()) names->failed(false);
+            if (named.file != nullptr) announceFind(call.kind, call.position, call.inputPath, carved, size, false, &named);
+            return;
+        }
         if (!outputName.empty() && runInput->touchesUnreadable(call.position, size)) {
             bool damaged = false;
             if (!keepsFind(call.position, size, call.kind, outputName, damaged)) {

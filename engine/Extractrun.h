@@ -2,6 +2,7 @@
 
 #include "engine/Callinput.h"
 #include "engine/Checkpool.h"
+#include "engine/Metadatawriter.h"
 #include "engine/Outputnames.h"
 #include "engine/Pluginextension.h"
 #include "engine/Runhost.h"
@@ -9,6 +10,7 @@
 #include "engine/Runreport.h"
 #include "engine/Scanbuffer.h"
 #include "engine/Signaturematcher.h"
+#include "engine/Volumeplan.h"
 
 #include <cstdint>
 #include <deque>
@@ -71,6 +73,15 @@ private:
     void declareSignatures(std::uint32_t slot);
     void scanInput(const std::string& path);
     void scanFile(std::uint64_t size);
+    // The input's partition tables and file systems: its volumes told, their files copied out by
+    // name, and the carving that follows kept to where they leave off.
+    void readFileSystems();
+    void tellVolumes();
+    void tellRecovered(const MetadataWriter::Outcome& outcome);
+    // A carving find that a file copied out by name explains: true when it is not to be told as
+    // a find of its own (the same bytes were written already).
+    bool matchCarved(std::uint64_t position, std::uint64_t size, std::string& outputName,
+                     MetadataWriter::Outcome& named);
     bool offerRange(std::uint64_t start, const unsigned char* data, std::uint32_t begin, std::uint32_t end,
                     const SignatureMatcher::Candidate* next, const SignatureMatcher::Candidate* last);
     void offer(std::uint64_t position, const unsigned char* window,
@@ -78,7 +89,8 @@ private:
     bool advanceTo(std::uint64_t position);
     bool extractAt(ActivePlugin& active, std::uint64_t position);
     void announceFind(const std::string& kind, std::uint64_t position, const std::string& inputPath,
-                      const std::string& outputName, std::uint64_t size, bool damaged);
+                      const std::string& outputName, std::uint64_t size, bool damaged,
+                      const MetadataWriter::Outcome* named = nullptr);
     void tellBoundary(std::uint64_t boundary);
 
     // The checking threads, as many as the model asks for; none when no plug-in is checked there.
@@ -171,6 +183,10 @@ private:
     IValueObject* foundPayload = nullptr;
     std::unique_ptr<ScanBuffer> buffer;
     std::unique_ptr<RunInput> runInput;
+    VolumePlan volumePlan;
+    VolumePlan::Choice volumeChoice;
+    std::unique_ptr<MetadataWriter> metadataWriter;
+    IValueObject* listedPayload = nullptr;
     // The settings' two folder options, taken once with the settings.
     bool folderPerFile = false;
     bool folderPerKind = false;

@@ -62,6 +62,20 @@ public:
     virtual bool getMainWindow(int* width, int* height, bool* maximized) = 0;
     virtual void setMainWindow(int width, int height, bool maximized) = 0;
 
+    // What the run does with an input that holds partition tables or file systems, kept in
+    // "disk_options": whether their files are copied out by name before the carving
+    // ("read_file_systems", default true), whether the carving then covers whole volumes or only
+    // the space no live file holds ("carve_whole_volumes", default false), and which volumes are
+    // looked at ("volumes": their numbers from 1, separated by commas; "" for all, the default).
+    // Never throw: a file without them reads as the defaults, and the setters make what is
+    // missing.
+    virtual bool isReadFileSystems() = 0;
+    virtual void setReadFileSystems(bool value) = 0;
+    virtual bool isCarveWholeVolumes() = 0;
+    virtual void setCarveWholeVolumes(bool value) = 0;
+    virtual std::string getVolumeChoice() = 0;
+    virtual void setVolumeChoice(std::string volumes) = 0;
+
 protected:
     ~IConfigModel() = default;
 };

@@ -18,6 +18,10 @@ void RunReport::clear() {
     byKind.clear();
     found = 0;
     unwritten = 0;
+    recovered = 0;
+    recoveredDeleted = 0;
+    unrecovered = 0;
+    duplicates = 0;
     failed.clear();
     unreadable.clear();
     damagedKept = 0;
@@ -44,6 +48,27 @@ void RunReport::addFound(const std::string& kind) {
     const std::lock_guard<std::mutex> hold(lock);
     ++found;
     ++byKind[kind];
+}
+
+void RunReport::addRecovered(bool deleted) {
+    const std::lock_guard<std::mutex> hold(lock);
+    ++recovered;
+    if (deleted) ++recoveredDeleted;
+}
+
+void RunReport::addUnrecovered() {
+    const std::lock_guard<std::mutex> hold(lock);
+    ++unrecovered;
+}
+
+void RunReport::addDuplicate() {
+    const std::lock_guard<std::mutex> hold(lock);
+    ++duplicates;
+}
+
+unsigned RunReport::recoveredCount() {
+    const std::lock_guard<std::mutex> hold(lock);
+    return recovered;
 }
 
 void RunReport::addUnwritten() {
@@ -101,7 +126,20 @@ std::string RunReport::summary(Ending ending, const std::string& cause) {
         break;
     }
 
-    if (found == 0) {
+    if (recovered > 0 || unrecovered > 0) {
+        line += " ファイルシステムから " + std::to_string(recovered) + " 件を元の名前で復元しました";
+        if (recoveredDeleted > 0) line += "（うち削除済み " + std::to_string(recoveredDeleted) + " 件）";
+        line += "。";
+        if (unrecovered > 0) {
+            line += "中身が残っていない削除済みファイル " + std::to_string(unrecovered) + " 件。";
+        }
+    }
+    if (duplicates > 0) {
+        line += "元の名前で復元したものと同じため省いた探索結果 " + std::to_string(duplicates) + " 件。";
+    }
+    if (found == 0 && recovered > 0) {
+        line += "探索で見つかったものはありません。";
+    } else if (found == 0) {
         line += ending == Ending::completed && clean ? " 抽出できるデータは見つかりませんでした。"
                                                      : " 抽出したファイルはありません。";
     } else {

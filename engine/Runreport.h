@@ -20,6 +20,12 @@ public:
     void clear();
 
     void addFound(const std::string& kind);
+    // A file copied out by name from a file system.
+    void addRecovered(bool deleted);
+    // A deleted file that a file system still names but whose bytes are gone.
+    void addUnrecovered();
+    // A carving find that was the same bytes as a file copied out by name, and so not kept.
+    void addDuplicate();
     void addUnwritten();
     // Records a problem told in the log. True the first time cause is given in this run, so that
     // one cause is told once, however many finds it costs.
@@ -33,6 +39,7 @@ public:
 
     unsigned foundCount();
     unsigned unwrittenCount();
+    unsigned recoveredCount();
     std::vector<ExtractFailedInput> failedInputs();
     std::map<std::string, unsigned> countsByKind();
     struct Unreadable {
@@ -50,6 +57,10 @@ private:
     std::map<std::string, unsigned> byKind;
     unsigned found = 0;
     unsigned unwritten = 0;
+    unsigned recovered = 0;
+    unsigned recoveredDeleted = 0;
+    unsigned unrecovered = 0;
+    unsigned duplicates = 0;
     std::vector<ExtractFailedInput> failed;
     std::vector<Unreadable> unreadable;
     unsigned damagedKept = 0;

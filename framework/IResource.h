@@ -47,6 +47,8 @@ public:
     // Gives the file, as last read, the name path in one step, replacing a file there (same file
     // system only); the entry is not read again.
     virtual bool renameTo(const std::string& path) = 0;
+    // The file's time of last modification, in seconds since 1970-01-01 UTC.
+    virtual bool setModificationTime(std::int64_t seconds) = 0;
 
 protected:
     ~IResource() = default;

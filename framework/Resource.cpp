@@ -119,3 +119,7 @@ bool Resource::remove() {
     if (directory) return os::removeDirectory(path);
     return false;
 }
+
+bool Resource::setModificationTime(std::int64_t seconds) {
+    return file && os::setModificationTime(path, seconds);
+}

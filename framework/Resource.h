@@ -29,6 +29,7 @@ public:
     bool isWritable() override;
     bool remove() override;
     bool renameTo(const std::string& target) override;
+    bool setModificationTime(std::int64_t seconds) override;
 
     virtual ~Resource();
 

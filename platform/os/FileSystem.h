@@ -44,6 +44,8 @@ bool deleteFile(const std::string& path);
 bool renameFile(const std::string& from, const std::string& to);
 // Empty folders only.
 bool removeDirectory(const std::string& path);
+// The file's time of last modification, in seconds since 1970-01-01 UTC.
+bool setModificationTime(const std::string& path, std::int64_t seconds);
 // Whether this process may write what the path names now (for a folder: make and remove entries in
 // it), by its own user and groups; false on a file system mounted read-only.
 bool isWritable(const std::string& path);

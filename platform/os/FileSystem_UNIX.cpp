@@ -128,6 +128,16 @@ bool removeDirectory(const std::string& path) {
     return !path.empty() && ::rmdir(path.c_str()) == 0;
 }
 
+bool setModificationTime(const std::string& path, std::int64_t seconds) {
+    if (path.empty()) return false;
+    struct timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1].tv_sec = static_cast<time_t>(seconds);
+    times[1].tv_nsec = 0;
+    return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+}
+
 bool isWritable(const std::string& path) {
     if (path.empty()) return false;
     struct stat info {};

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <string>
 
+#include <sys/stat.h>
+
 namespace {
 
 class ResourceTest : public ::testing::Test {
@@ -215,4 +217,30 @@ TEST_F(ResourceTest, AMoveKeepsTheFileAndRefusesATakenName) {
     Resource look;
     look.setPath(folder.path("second.bin"));
     EXPECT_EQ(look.getFileId(), made);
+}
+
+// A rename never replaces what is at the new name; the entry follows the file it moved.
+TEST_F(ResourceTest, RenameMovesTheFileButNeverOverAnother) {
+    const std::string from = folder.file("a.bin", "abc");
+    const std::string taken = folder.file("b.bin", "xyz");
+    entry.setPath(from);
+    EXPECT_FALSE(entry.renameTo(taken));
+    EXPECT_TRUE(std::filesystem::exists(from));
+    const std::string to = folder.path("c.bin");
+    ASSERT_TRUE(entry.renameTo(to));
+    EXPECT_FALSE(std::filesystem::exists(from));
+    EXPECT_EQ(entry.getPath(), to);
+    EXPECT_EQ(entry.getSizeLow(), 3u);
+    entry.setPath(folder.folder("d"));
+    EXPECT_FALSE(entry.renameTo(folder.path("e")));
+}
+
+TEST_F(ResourceTest, ModificationTimeIsSetOnFilesOnly) {
+    entry.setPath(folder.file("a.bin", "abc"));
+    ASSERT_TRUE(entry.setModificationTime(1600000000));
+    struct stat info {};
+    ASSERT_EQ(::stat(entry.getPath().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mtime, 1600000000);
+    entry.setPath(folder.path("missing.bin"));
+    EXPECT_FALSE(entry.setModificationTime(1600000000));
 }

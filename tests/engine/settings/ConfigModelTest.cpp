@@ -687,3 +687,34 @@ TEST_F(ConfigModelTest, KeepingDamagedFindsIsOffUnlessSet) {
     reread.load();
     EXPECT_TRUE(reread.isKeepDamaged());
 }
+
+namespace {
+
+// Files of before have no disk options: they read as the defaults for a card, and the first
+// write adds them without touching the rest.
+TEST_F(ConfigModelTest, DiskOptionsReadAsTheDefaultsUntilWritten) {
+    writeFile("<?xml version=\"1.0\"?><glintfetch><file_options><create_folder_method><per_file>false</per_file>"
+              "<per_data>true</per_data></create_folder_method></file_options><plugin_options/></glintfetch>");
+    ConfigModel model;
+    model.load();
+    EXPECT_TRUE(model.isReadFileSystems());
+    EXPECT_FALSE(model.isCarveWholeVolumes());
+    EXPECT_EQ(model.getVolumeChoice(), "");
+    model.setReadFileSystems(false);
+    model.setCarveWholeVolumes(true);
+    model.setVolumeChoice("1,3");
+    model.save();
+
+    ConfigModel again;
+    again.load();
+    EXPECT_FALSE(again.isReadFileSystems());
+    EXPECT_TRUE(again.isCarveWholeVolumes());
+    EXPECT_EQ(again.getVolumeChoice(), "1,3");
+    EXPECT_FALSE(again.isCreateDirPerFile());
+    again.setVolumeChoice("");
+    EXPECT_EQ(again.getVolumeChoice(), "");
+    again.setReadFileSystems(true);
+    EXPECT_TRUE(again.isReadFileSystems());
+}
+
+}  // namespace
