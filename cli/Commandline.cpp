@@ -1,5 +1,7 @@
 #include "cli/Commandline.h"
 
+#include "engine/Volumeplan.h"
+
 #include <cctype>
 #include <limits>
 
@@ -122,6 +124,24 @@ CommandLine CommandLine::parse(const std::vector<std::string>& arguments) {
             line.minimumSize = parseSize(value());
         } else if (argument == "--max-size") {
             line.maximumSize = parseSize(value());
+        } else if (argument == "--file-systems") {
+            noValue();
+            line.readFileSystems = true;
+        } else if (argument == "--carve-only") {
+            noValue();
+            line.readFileSystems = false;
+        } else if (argument == "--carve-whole") {
+            noValue();
+            line.carveWholeVolumes = true;
+        } else if (argument == "--carve-free") {
+            noValue();
+            line.carveWholeVolumes = false;
+        } else if (argument == "--volumes") {
+            line.volumes = value();
+            std::vector<std::uint32_t> numbers;
+            if (!VolumePlan::parseVolumes(*line.volumes, numbers) || numbers.empty()) {
+                throw UsageError("--volumes needs volume numbers from 1, e.g. 1,3");
+            }
         } else if (argument == "-k" || argument == "--kinds") {
             line.kinds = splitList(value());
             if (line.kinds.empty()) throw UsageError("--kinds には種類を一つ以上挙げて下さい");
@@ -174,6 +194,12 @@ std::string CommandLine::helpText() {
            "                          損傷ありの名前にする\n"
            "      --no-keep-damaged   そういうものは書かない（どちらもなければ設定のとおり。\n"
            "                          設定が何も言わなければ書かない）\n"
+           "      --file-systems      入力のパーティションとファイルシステムが示すファイルを、名前・フォルダー・\n"
+           "                          時刻のまま書き出してから探索する（既定。削除済みは 削除済み の下）\n"
+           "      --carve-only        探索だけを行う（ファイルシステムのない入力と同じ）\n"
+           "      --carve-free        使用中のファイルのない場所だけを探索する（既定）\n"
+           "      --carve-whole       ボリューム全体を探索する（使用中のファイルも）\n"
+           "      --volumes=LIST      これらのボリュームだけを読み、探索する（1 からの番号: 1,3）\n"
            "  -k, --kinds=LIST        これらの種類だけを抽出する（例: jpg,png,heic）\n"
            "      --list-plugins      プラグイン（ID、種類、名前、バージョン、有効・無効）を示して終わる\n"
            "  -r, --report=FILE       見つけたものを一件一行で、実行しながら FILE に書く\n"

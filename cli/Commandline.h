@@ -31,6 +31,9 @@ public:
     std::optional<bool> perKind;
     std::optional<std::uint64_t> minimumSize;
     std::optional<std::uint64_t> maximumSize;
+    std::optional<bool> readFileSystems;
+    std::optional<bool> carveWholeVolumes;
+    std::optional<std::string> volumes;
     // Empty: the plug-ins the settings have on.
     std::vector<std::string> kinds;
     std::string report;

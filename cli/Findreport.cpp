@@ -70,7 +70,7 @@ bool FindReport::open(const std::string& path, CommandLine::ReportFormat wanted,
         return false;
     }
     if (format == CommandLine::ReportFormat::csv) {
-        put("input,offset,size,kind,output\n");
+        put("input,offset,size,kind,output,method,original_path,state,contents,offsets\n");
         error = reason;
     }
     return !failed;
@@ -145,15 +145,18 @@ bool FindReport::addUnreadable(const std::string& input, std::uint64_t offset, s
 }
 
 bool FindReport::add(const std::string& input, std::uint64_t offset, std::uint64_t size,
-                     const std::string& kind, const std::string& output, bool damaged) {
+                     const std::string& kind, const std::string& output, bool damaged, const Origin& origin) {
     if (file == nullptr || failed) return false;
     if (format == CommandLine::ReportFormat::csv) {
         put(csvField(input) + "," + std::to_string(offset) + "," + std::to_string(size) + "," + csvField(kind) + "," +
-            csvField(output) + "\n");
+            csvField(output) + "," + csvField(origin.method) + "," + csvField(origin.originalPath) + "," +
+            csvField(origin.state) + "," + csvField(origin.contents) + "," + csvField(origin.offsets) + "\n");
     } else {
         put("{" + jsonField("input", input) + ",\"offset\":" + std::to_string(offset) +
             ",\"size\":" + std::to_string(size) + "," + jsonField("kind", kind) + "," + jsonField("output", output) +
-            (damaged ? ",\"damaged\":true" : "") + "}\n");
+            (damaged ? ",\"damaged\":true" : "") + "," + jsonField("method", origin.method) + "," +
+            jsonField("originalPath", origin.originalPath) + "," + jsonField("state", origin.state) + "," +
+            jsonField("contents", origin.contents) + "," + jsonField("offsets", origin.offsets) + "}\n");
     }
     return !failed;
 }

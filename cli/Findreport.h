@@ -20,9 +20,20 @@ public:
     // False, with the reason in error, when the file cannot be made.
     bool open(const std::string& path, CommandLine::ReportFormat format, std::string& error);
     bool isOpen() const { return file != nullptr; }
-    // False once a line could not be written.
+    // How a file was found beside where it went: by "filesystem" (with its original path, "live"
+    // or "deleted", how whole its bytes were, and every piece "offset:length") or by "carving".
+    struct Origin {
+        std::string method;
+        std::string originalPath;
+        std::string state;
+        std::string contents;
+        std::string offsets;
+    };
+
+    // False once a line could not be written. output is "" for a file the file system names but
+    // whose bytes could not be had.
     bool add(const std::string& input, std::uint64_t offset, std::uint64_t size, const std::string& kind,
-             const std::string& output, bool damaged = false);
+             const std::string& output, bool damaged = false, const Origin& origin = Origin());
     bool addUnreadable(const std::string& input, std::uint64_t offset, std::uint64_t size);
     bool close();
     // Why the report could not be written, once it could not.

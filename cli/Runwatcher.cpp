@@ -44,13 +44,16 @@ RunWatcher::RunWatcher(IExtractModel* model, FindReport& report, bool showLog, b
 void RunWatcher::update(IObservable*, IValueObject* values) {
     const std::string status = values->getValue("status");
     const std::string log = values->getValue("log");
-    if (status == "FOUND") {
+    if (status == "FOUND" || status == "LISTED") {
         const bool damaged = values->getValue("damaged") == "true";
         if (report.isOpen()) {
             const std::uint64_t offset = std::strtoull(values->getValue("offset").c_str(), nullptr, 10);
             const std::uint64_t size = std::strtoull(values->getValue("size").c_str(), nullptr, 10);
+            const FindReport::Origin origin{values->getValue("method"), values->getValue("originalPath"),
+                                            values->getValue("state"), values->getValue("contents"),
+                                            values->getValue("offsets")};
             const bool written = report.add(values->getValue("inputFile"), offset, size, values->getValue("kind"),
-                                            values->getValue("outputFile"), damaged);
+                                            values->getValue("outputFile"), damaged, origin);
             std::lock_guard<std::mutex> lock(mutex);
             reportBroken = reportBroken || !written;
         }

@@ -187,6 +187,9 @@ int run(const CommandLine& line) {
     config.minimumBytes = line.minimumSize;
     config.maximumBytes = line.maximumSize;
     config.keepDamaged = line.keepDamaged;
+    config.readFileSystems = line.readFileSystems;
+    config.carveWholeVolumes = line.carveWholeVolumes;
+    config.volumeChoice = line.volumes;
     try {
         config.load();
     } catch (const Exception& e) {

@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -267,6 +268,8 @@ TEST_F(CliTest, BadUsageExitsWithTwoAndAHint) {
         {"-o"},
         {"--frobnicate", "-o", out, input},
         {"-o", out, "--max-size", "12q", input},
+        {"-o", out, "--volumes", "x", input},
+        {"-o", out, "--volumes=0", input},
         {"-o", out, "--min-size", "2M", "--max-size", "1M", input},
         {"-o", out, "--report-format", "xml", input},
         {"-o", out, "--kinds", "jpg,nosuchkind", input},
@@ -355,22 +358,26 @@ TEST_P(CliReportTest, NamesEveryFindOfTheCorpus) {
     std::vector<std::string> rows = lines(readText(report));
     if (format == "csv") {
         ASSERT_FALSE(rows.empty());
-        EXPECT_EQ(rows.front(), "input,offset,size,kind,output");
+        EXPECT_EQ(rows.front(), "input,offset,size,kind,output,method,original_path,state,contents,offsets");
         rows.erase(rows.begin());
     }
     ASSERT_EQ(rows.size(), files.size()) << readText(report);
     for (std::size_t i = 0; i < files.size(); ++i) {
         SCOPED_TRACE(files[i].kind);
-        std::string inputField, offset, size, kind, outputFile;
+        std::string inputField, offset, size, kind, outputFile, method, pieces;
         if (format == "csv") {
             const std::vector<std::string> fields = split(rows[i], ',');
-            ASSERT_EQ(fields.size(), 5u) << rows[i];
+            ASSERT_EQ(fields.size(), 10u) << rows[i];
             inputField = fields[0], offset = fields[1], size = fields[2], kind = fields[3], outputFile = fields[4];
+            method = fields[5], pieces = fields[9];
         } else {
             inputField = jsonValue(rows[i], "input"), offset = jsonValue(rows[i], "offset");
             size = jsonValue(rows[i], "size"), kind = jsonValue(rows[i], "kind");
-            outputFile = jsonValue(rows[i], "output");
+            outputFile = jsonValue(rows[i], "output"), method = jsonValue(rows[i], "method");
+            pieces = jsonValue(rows[i], "offsets");
         }
+        EXPECT_EQ(method, "carving");
+        EXPECT_EQ(pieces, std::to_string(files[i].offset) + ":" + std::to_string(files[i].bytes.size()));
         EXPECT_EQ(inputField, input);
         EXPECT_EQ(offset, std::to_string(files[i].offset));
         EXPECT_EQ(size, std::to_string(files[i].bytes.size()));
@@ -484,7 +491,7 @@ TEST_F(CliTest, AnInterruptCancelsTheRunLeavingWholeFinds) {
     EXPECT_EQ(outputs, files.size());
     for (std::size_t i = 0; i < files.size(); ++i) {
         const std::vector<std::string> fields = split(rows[1 + i], ',');
-        ASSERT_EQ(fields.size(), 5u);
+        ASSERT_EQ(fields.size(), 10u);
         EXPECT_EQ(TemporaryFolder::read(fields[4]), files[i].bytes) << fields[4];
     }
 }
@@ -542,7 +549,7 @@ TEST_F(CliTest, ReadsPastAnUnreadableMegabyteAndNamesIt) {
     unsigned unreadableRows = 0;
     for (std::size_t i = 1; i < rows.size(); ++i) {
         const std::vector<std::string> fields = split(rows[i], ',');
-        ASSERT_EQ(fields.size(), 5u) << rows[i];
+        ASSERT_EQ(fields.size(), 10u) << rows[i];
         if (fields[3] == "unreadable") {
             ++unreadableRows;
             EXPECT_EQ(fields[1], std::to_string(namedFrom));
@@ -621,6 +628,59 @@ TEST_F(CliTest, DamagedFindsOnRequestAndAVanishedDevice) {
     EXPECT_TRUE(contains(outcome.err, input + "（デバイスが見つからない")) << outcome.err;
     // What was found before the device went stays.
     EXPECT_TRUE(contains(outcome.err, "1 件のファイルを抽出しました（bmp 1 件）")) << outcome.err;
+}
+
+// A card image made by the file system's tools: its files come out by name, the report says how
+// each was found, and --carve-only gives the run without file systems.
+TEST_F(CliTest, CardFilesComeOutByNameAndTheReportSaysHowTheyWereFound) {
+    const Bytes kept = SampleFiles::jpeg(40, 30, 21);
+    const Bytes gone = SampleFiles::jpeg(44, 28, 22);
+    folder.write("kept.jpg", kept);
+    folder.write("gone.jpg", gone);
+    const std::string line = "cd '" + folder.path().string() + "' && export MTOOLS_SKIP_CHECK=1 && ( "
+                             "mkfs.vfat -C -n CARD card.img 4096 && mmd -i card.img ::DCIM && "
+                             "mcopy -i card.img kept.jpg ::DCIM/DSC00001.JPG && mcopy -i card.img gone.jpg ::DCIM/DSC00002.JPG && "
+                             "mdel -i card.img ::DCIM/DSC00002.JPG ) >/dev/null 2>&1";
+    ASSERT_EQ(std::system(line.c_str()), 0);
+    const std::string input = folder.file("card.img");
+    const std::string report = folder.file("report.csv");
+    const Outcome outcome = runCli(folder, {"-o", output.string(), "--per-input", "--per-kind", "-k", "jpg",
+                                            "--report", report, input});
+    ASSERT_EQ(outcome.status, 0) << outcome.err;
+    const fs::path volume = output / "card.img" / "ボリューム1";
+    EXPECT_EQ(TemporaryFolder::read((volume / "DCIM" / "DSC00001.JPG").string()), kept);
+    EXPECT_EQ(TemporaryFolder::read((volume / "削除済み" / "DCIM" / "DSC00002.JPG").string()), gone);
+    EXPECT_TRUE(contains(outcome.err, "ラベル「CARD」")) << outcome.err;
+    // The deleted picture lies in free space, but it is written once.
+    const fs::path carved = output / "card.img" / "jpg";
+    EXPECT_TRUE(!fs::exists(carved) || fs::is_empty(carved));
+
+    std::vector<std::string> rows = lines(readText(report));
+    ASSERT_EQ(rows.size(), 3u) << readText(report);
+    std::map<std::string, std::vector<std::string>> byPath;
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        const std::vector<std::string> fields = split(rows[i], ',');
+        ASSERT_EQ(fields.size(), 10u) << rows[i];
+        byPath[fields[6]] = fields;
+    }
+    const std::vector<std::string>& live = byPath["ボリューム1/DCIM/DSC00001.JPG"];
+    ASSERT_EQ(live.size(), 10u);
+    EXPECT_EQ(live[5], "filesystem");
+    EXPECT_EQ(live[7], "live");
+    EXPECT_EQ(live[2], std::to_string(kept.size()));
+    const std::vector<std::string>& deleted = byPath["ボリューム1/DCIM/DSC00002.JPG"];
+    ASSERT_EQ(deleted.size(), 10u);
+    EXPECT_EQ(deleted[7], "deleted");
+    EXPECT_EQ(deleted[8], "intact");
+
+    const fs::path second = folder.path() / "carving";
+    fs::create_directories(second);
+    const Outcome carving = runCli(folder, {"-o", second.string(), "--no-per-input", "--no-per-kind", "-k", "jpg",
+                                            "--carve-only", input});
+    ASSERT_EQ(carving.status, 0) << carving.err;
+    EXPECT_FALSE(fs::exists(second / "ボリューム1"));
+    EXPECT_EQ(TemporaryFolder::read((second / "jpg00000.jpg").string()), kept);
+    EXPECT_EQ(TemporaryFolder::read((second / "jpg00001.jpg").string()), gone);
 }
 
 namespace {
