@@ -1,6 +1,7 @@
 #include "app/Fileoptionokcontroller.h"
 
 #include "engine/IConfigModel.h"
+#include "engine/Volumeplan.h"
 #include "framework/Exception.h"
 #include "framework/IValueObject.h"
 #include "framework/IView.h"
@@ -10,6 +11,8 @@
 #include "platform/classlib/core/Sysutils.h"
 
 #include <cmath>
+#include <cstdint>
+#include <vector>
 
 namespace {
 
@@ -75,6 +78,12 @@ std::string FileOptionOKController::refusalOf(IValueObject* values)
             return refusal;
         }
     }
+    const std::string volumes = values->getValue("volumeChoice");
+    std::vector<std::uint32_t> numbers;
+    if (!VolumePlan::parseVolumes(volumes, numbers)) {
+        return "対象ボリュームの「" + volumes +
+               "」は読めません。1,3 のようにボリュームの番号（1 から）をカンマで区切って入力してください（空欄はすべて）。";
+    }
     if (from.bounded && to.bounded && from.megabytes > to.megabytes) {
         return "下限の " + from.text + " MB が上限の " + to.text
             + " MB より大きいため、何も抽出されません。下限を上限以下にしてください。";
@@ -100,6 +109,9 @@ std::string FileOptionOKController::doExecute(IValueObject* values)
         configModel->setLimitFromText(values->getValue("extractFileSizeFrom"));
         configModel->setLimitToText(values->getValue("extractFileSizeTo"));
         configModel->setKeepDamaged(values->getValue("isKeepDamaged") == "true");
+        configModel->setReadFileSystems(values->getValue("isReadFileSystems") == "true");
+        configModel->setCarveWholeVolumes(values->getValue("isCarveWholeVolumes") == "true");
+        configModel->setVolumeChoice(values->getValue("volumeChoice"));
         configModel->save();
     } catch (const Exception& e) {
         // The user must not leave believing the settings were stored: they live in memory only

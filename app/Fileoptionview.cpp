@@ -39,6 +39,9 @@ void FileOptionView::getValues(IValueObject* values)
     values->setValue("extractFileSizeFrom", fileOptionForm->ExtSizeFrom->Text());
     values->setValue("extractFileSizeTo", fileOptionForm->ExtSizeTo->Text());
     values->setValue("isKeepDamaged", fileOptionForm->KeepDamaged->Checked() ? "true" : "false");
+    values->setValue("isReadFileSystems", fileOptionForm->ReadFileSystems->Checked() ? "true" : "false");
+    values->setValue("isCarveWholeVolumes", fileOptionForm->CarveWholeVolumes->Checked() ? "true" : "false");
+    values->setValue("volumeChoice", fileOptionForm->Volumes->Text());
 }
 
 void FileOptionView::setOKController(IController* controller)
@@ -66,4 +69,7 @@ void FileOptionView::update(IObservable* source, IValueObject*)
     fileOptionForm->ExtSizeFrom->SetText(model->getLimitFromText());
     fileOptionForm->ExtSizeTo->SetText(model->getLimitToText());
     fileOptionForm->KeepDamaged->SetChecked(model->isKeepDamaged());
+    fileOptionForm->ReadFileSystems->SetChecked(model->isReadFileSystems());
+    fileOptionForm->CarveWholeVolumes->SetChecked(model->isCarveWholeVolumes());
+    fileOptionForm->Volumes->SetText(model->getVolumeChoice());
 }

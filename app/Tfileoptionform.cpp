@@ -35,7 +35,7 @@ void TFileOptionForm::createControls()
     SetName("FileOptionForm");
     SetCaption("ファイル設定");
     // The size first: a dialog border fixes the client area at the size it has then.
-    SetClientSize(322, 170);
+    SetClientSize(322, 264);
     SetBorderStyle(bsDialog);
     SetPosition(poMainFormCenter);
     Font()->SetName("ＭＳ Ｐゴシック");
@@ -94,16 +94,48 @@ void TFileOptionForm::createControls()
     Label2->SetBounds(240, 28, 17, 12);
     Label2->SetCaption("ＭＢ");
 
+    DiskOptions = new TGroupBox(this);
+    DiskOptions->SetName("DiskOptions");
+    DiskOptions->SetParent(this);
+    DiskOptions->SetBounds(8, 128, 305, 94);
+    DiskOptions->SetCaption("ディスクとカード");
+
+    ReadFileSystems = new TCheckBox(this);
+    ReadFileSystems->SetName("ReadFileSystems");
+    ReadFileSystems->SetParent(DiskOptions);
+    ReadFileSystems->SetBounds(16, 20, 281, 17);
+    ReadFileSystems->SetCaption("ファイルシステムから元の名前で復元する");
+
+    CarveWholeVolumes = new TCheckBox(this);
+    CarveWholeVolumes->SetName("CarveWholeVolumes");
+    CarveWholeVolumes->SetParent(DiskOptions);
+    CarveWholeVolumes->SetBounds(16, 42, 281, 17);
+    CarveWholeVolumes->SetCaption("ボリューム全体を探索する（既存のファイルも）");
+
+    VolumesLabel = new TLabel(this);
+    VolumesLabel->SetName("VolumesLabel");
+    VolumesLabel->SetParent(DiskOptions);
+    VolumesLabel->SetBounds(16, 68, 195, 12);
+    VolumesLabel->SetCaption("対象ボリューム（空欄はすべて）");
+
+    Volumes = new TEdit(this);
+    Volumes->SetName("Volumes");
+    Volumes->SetParent(DiskOptions);
+    Volumes->SetBounds(216, 64, 73, 20);
+    Volumes->SetMaxLength(40);
+    Volumes->SetImeMode(imDisable);
+    Volumes->SetText("");
+
     KeepDamaged = new TCheckBox(this);
     KeepDamaged->SetName("KeepDamaged");
     KeepDamaged->SetParent(this);
-    KeepDamaged->SetBounds(16, 140, 129, 17);
+    KeepDamaged->SetBounds(16, 234, 129, 17);
     KeepDamaged->SetCaption("破損ファイルも保存");
 
     OKBtn = new TButton(this);
     OKBtn->SetName("OKBtn");
     OKBtn->SetParent(this);
-    OKBtn->SetBounds(152, 136, 75, 25);
+    OKBtn->SetBounds(152, 230, 75, 25);
     OKBtn->SetCaption("OK");
     OKBtn->SetDefault(true);
     OKBtn->SetModalResult(mrOk);
@@ -111,7 +143,7 @@ void TFileOptionForm::createControls()
     CancelBtn = new TButton(this);
     CancelBtn->SetName("CancelBtn");
     CancelBtn->SetParent(this);
-    CancelBtn->SetBounds(238, 136, 75, 25);
+    CancelBtn->SetBounds(238, 230, 75, 25);
     CancelBtn->SetCaption("キャンセル");
     CancelBtn->SetCancel(true);
     CancelBtn->SetModalResult(mrCancel);

@@ -10,7 +10,8 @@ class TEdit;
 class TGroupBox;
 class TLabel;
 
-// The file-option dialog's form: the folder options and the window of extracted file sizes. The
+// The file-option dialog's form: the folder options, the window of extracted file sizes and what
+// is done with the file systems on an input. The
 // controls are made by the constructors and belong to the form; no event is wired here, the view
 // does that.
 class TFileOptionForm : public TBaseForm {
@@ -31,6 +32,12 @@ public:
     TLabel* Label2 = nullptr;
     // Whether finds that need bytes the input could not give are written all the same.
     TCheckBox* KeepDamaged = nullptr;
+    // What is done with the file systems on an input (a card, a disk image).
+    TGroupBox* DiskOptions = nullptr;
+    TCheckBox* ReadFileSystems = nullptr;
+    TCheckBox* CarveWholeVolumes = nullptr;
+    TLabel* VolumesLabel = nullptr;
+    TEdit* Volumes = nullptr;
 
 private:
     void createControls();

@@ -488,6 +488,7 @@ void ExtractRun::tellRecovered(const MetadataWriter::Outcome& outcome) {
     payload->setValue("offset", offset);
     payload->setValue("size", std::to_string(file.size));
     payload->setValue("outputFile", outcome.outputPath);
+    payload->setValue("damaged", "false");
     payload->setValue("method", "filesystem");
     payload->setValue("originalPath", original);
     payload->setValue("state", file.deleted ? "deleted" : "live");

@@ -98,7 +98,7 @@ TEST_F(FileOptionDialogTest, FormIsBuiltAsDesigned)
     EXPECT_EQ(form->BorderStyle(), bsDialog);
     EXPECT_EQ(form->Position(), poMainFormCenter);
     EXPECT_EQ(form->ClientWidth(), 322);
-    EXPECT_EQ(form->ClientHeight(), 170);
+    EXPECT_EQ(form->ClientHeight(), 264);
     EXPECT_EQ(form->Font()->Name(), "ＭＳ Ｐゴシック");
     EXPECT_EQ(form->Font()->Height(), -12);
     EXPECT_EQ(form->Font()->Charset(), SHIFTJIS_CHARSET);
@@ -117,6 +117,10 @@ TEST_F(FileOptionDialogTest, FormIsBuiltAsDesigned)
         {form->Label1, "ＭＢ　～", form->ExtFileSize},
         {form->Label2, "ＭＢ", form->ExtFileSize},
         {form->KeepDamaged, "破損ファイルも保存", form},
+        {form->DiskOptions, "ディスクとカード", form},
+        {form->ReadFileSystems, "ファイルシステムから元の名前で復元する", form->DiskOptions},
+        {form->CarveWholeVolumes, "ボリューム全体を探索する（既存のファイルも）", form->DiskOptions},
+        {form->VolumesLabel, "対象ボリューム（空欄はすべて）", form->DiskOptions},
     };
     for (const auto& expected : controls) {
         EXPECT_EQ(expected.control->Caption(), expected.caption);
@@ -199,6 +203,43 @@ TEST_F(FileOptionDialogTest, KeepingDamagedFindsIsStoredAndShown)
                   std::string::npos)
             << configText();
     }
+}
+
+// The disk options start as suits a card (names first, carving only where no live file lies, every
+// volume), and a change goes to config.xml; a volume list that is none is refused.
+TEST_F(FileOptionDialogTest, DiskOptionsRoundTripAndABadVolumeListIsRefused)
+{
+    store(true, true, "", "");
+    ModalScript script;
+    bool shownAsDefaults = false;
+    bool stayedOpen = false;
+    script
+        .then([this] { return form->Visible(); },
+              [&] {
+                  shownAsDefaults = form->ReadFileSystems->Checked() && !form->CarveWholeVolumes->Checked()
+                      && form->Volumes->Text().empty();
+                  click(form->CarveWholeVolumes);
+                  retype(form->Volumes, "1,,2");
+                  click(form->OKBtn);
+              })
+        .then([&] {
+            stayedOpen = form->Visible();
+            click(form->ReadFileSystems);
+            retype(form->Volumes, "2, 3");
+            click(form->OKBtn);
+        });
+    ASSERT_TRUE(openWith(script));
+    EXPECT_TRUE(shownAsDefaults);
+    EXPECT_TRUE(stayedOpen);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_NE(messages.shown[0].Text.find("「1,,2」"), std::string::npos) << messages.shown[0].Text;
+
+    std::unique_ptr<IGlintfetchFactory> other = createGlintfetchFactory();
+    IConfigModel* reread = other->createConfigModel();
+    reread->load();
+    EXPECT_FALSE(reread->isReadFileSystems());
+    EXPECT_TRUE(reread->isCarveWholeVolumes());
+    EXPECT_EQ(reread->getVolumeChoice(), "2, 3");
 }
 
 // Sizes that cannot be taken are refused with a message that names the field, and the dialog
