@@ -155,6 +155,9 @@ public:
         for (std::uint32_t v = 0; v < volumes.size(); ++v) {
             if (systems[v] != nullptr) listFiles(v);
         }
+        for (std::uint32_t v = 0; v < volumes.size(); ++v) {
+            if (systems[v] != nullptr && isFat(systems[v]->ftype)) regatherFragments(v);
+        }
         judgeDeleted();
         restoreFirstCharacters();
     }
@@ -248,6 +251,7 @@ public:
         }
         files.push_back(file);
         inodes.push_back(inode);
+        ownRuns.push_back(false);
     }
 
     void placeRuns(TSK_FS_FILE* entry, File& file) {
@@ -298,6 +302,146 @@ public:
         } else if (TSK_FS_TYPE_ISFAT(fs->ftype) && file.runs.size() > 1) {
             file.contents = Contents::guessed;
         }
+    }
+
+    // A deleted FAT file has lost its chain: only its first cluster and its size are left. The
+    // library then takes the free clusters from the first one on, which passes over what live
+    // files hold but not over what other deleted files still hold, so a deleted picture that was
+    // written around another deleted one comes out with the other's bytes and the other is judged
+    // overwritten. Here every deleted file's first piece runs from its first cluster up to the
+    // first cluster that is taken or where another deleted file begins; a file that fits there lay
+    // in one piece. The rest of each file that did not fit is taken, oldest file first, from the
+    // first clusters after its first piece that no one holds: a camera fills the hole it finds and
+    // goes on behind its last picture. Of two deleted files that begin at the same cluster, the
+    // older was written over.
+    void regatherFragments(std::uint32_t volume) {
+        TSK_FS_INFO* fs = systems[volume];
+        unsigned char boot[512];
+        if (tsk_fs_read(fs, 0, reinterpret_cast<char*>(boot), sizeof boot) != static_cast<ssize_t>(sizeof boot)) {
+            tsk_error_reset();
+            return;
+        }
+        // The boot sector's BIOS parameter block, as the FAT specification lays it out.
+        const auto u16 = [&](int at) { return static_cast<std::uint32_t>(boot[at] | (boot[at + 1] << 8)); };
+        const auto u32 = [&](int at) { return u16(at) | (u16(at + 2) << 16); };
+        const std::uint32_t bytesPerSector = u16(11);
+        const std::uint32_t sectorsPerCluster = boot[13];
+        const std::uint32_t fatSectors = u16(22) != 0 ? u16(22) : u32(36);
+        const std::uint32_t totalSectors = u16(19) != 0 ? u16(19) : u32(32);
+        if (bytesPerSector != fs->block_size || sectorsPerCluster == 0 || fs->block_getflags == nullptr) return;
+        const std::uint64_t firstData = u16(14) + static_cast<std::uint64_t>(boot[16]) * fatSectors +
+                                        (u16(17) * 32 + bytesPerSector - 1) / bytesPerSector;
+        if (firstData >= totalSectors) return;
+        const std::uint64_t clusters = (totalSectors - firstData) / sectorsPerCluster + 2;
+        const std::uint64_t clusterBytes = static_cast<std::uint64_t>(sectorsPerCluster) * bytesPerSector;
+        const std::uint64_t base = static_cast<std::uint64_t>(fs->offset) + firstData * bytesPerSector;
+        const auto clusterAt = [&](std::uint64_t offset) { return 2 + (offset - base) / clusterBytes; };
+        const auto offsetOf = [&](std::uint64_t cluster) { return base + (cluster - 2) * clusterBytes; };
+        const auto allocated = [&](std::uint64_t cluster) {
+            return (fs->block_getflags(fs, firstData + (cluster - 2) * sectorsPerCluster) & TSK_FS_BLOCK_FLAG_ALLOC) != 0;
+        };
+
+        std::vector<char> claimed(clusters, 0);
+        std::vector<std::size_t> deleted;
+        std::map<std::uint64_t, std::size_t> starts;
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            File& file = files[i];
+            if (file.volume != volume || !file.deleted || file.runs.empty() || file.runs.front().offset < base ||
+                (file.contents != Contents::intact && file.contents != Contents::guessed)) {
+                continue;
+            }
+            const std::uint64_t start = clusterAt(file.runs.front().offset);
+            if (start >= clusters) continue;
+            auto known = starts.find(start);
+            if (known == starts.end()) {
+                starts.emplace(start, i);
+            } else if (files[known->second].modified <= file.modified) {
+                files[known->second].contents = Contents::reused;
+                known->second = i;
+            } else {
+                file.contents = Contents::reused;
+            }
+        }
+        for (const auto& start : starts) deleted.push_back(start.second);
+
+        std::map<std::size_t, std::vector<std::uint64_t>> taken;
+        std::vector<std::size_t> pieced;
+        for (std::size_t i : deleted) {
+            File& file = files[i];
+            const std::uint64_t start = clusterAt(file.runs.front().offset);
+            std::uint64_t need = (file.size + clusterBytes - 1) / clusterBytes;
+            std::vector<std::uint64_t>& mine = taken[i];
+            for (std::uint64_t c = start; need > 0 && c < clusters; ++c, --need) {
+                if (claimed[c] || allocated(c) || (c != start && starts.count(c) != 0)) break;
+                claimed[c] = 1;
+                mine.push_back(c);
+            }
+            if (need > 0) pieced.push_back(i);
+        }
+        std::sort(pieced.begin(), pieced.end(), [&](std::size_t a, std::size_t b) {
+            return files[a].modified != files[b].modified ? files[a].modified < files[b].modified
+                                                          : files[a].runs.front().offset < files[b].runs.front().offset;
+        });
+        for (std::size_t i : pieced) {
+            std::vector<std::uint64_t>& mine = taken[i];
+            std::uint64_t need = (files[i].size + clusterBytes - 1) / clusterBytes - mine.size();
+            std::uint64_t c = mine.empty() ? clusters : mine.back() + 1;
+            for (; need > 0 && c < clusters; ++c) {
+                if (claimed[c] || allocated(c) || starts.count(c) != 0) continue;
+                claimed[c] = 1;
+                mine.push_back(c);
+                --need;
+            }
+            if (need > 0 || mine.empty()) {
+                files[i].contents = Contents::unknown;
+                files[i].runs.clear();
+                mine.clear();
+            }
+        }
+        for (std::size_t i : deleted) {
+            File& file = files[i];
+            const std::vector<std::uint64_t>& mine = taken[i];
+            if (mine.empty()) continue;
+            std::vector<Run> runs;
+            std::uint64_t remaining = file.size;
+            for (std::uint64_t cluster : mine) {
+                const std::uint64_t length = std::min(remaining, clusterBytes);
+                remaining -= length;
+                if (!runs.empty() && runs.back().offset + runs.back().length == offsetOf(cluster)) {
+                    runs.back().length += length;
+                } else {
+                    runs.push_back(Run{offsetOf(cluster), length});
+                }
+            }
+            file.runs = runs;
+            file.contents = runs.size() == 1 ? Contents::intact : Contents::guessed;
+            ownRuns[i] = true;
+        }
+        tsk_error_reset();
+    }
+
+    // Reads what a file whose places were gathered here holds, straight from the input.
+    std::uint64_t readRuns(std::size_t index, std::uint64_t offset, unsigned char* target, std::uint64_t count) {
+        std::uint64_t done = 0;
+        std::uint64_t at = 0;
+        for (const Run& run : files[index].runs) {
+            if (done == count) break;
+            if (offset + done < at + run.length) {
+                const std::uint64_t within = offset + done - at;
+                const std::uint64_t length = std::min(run.length - within, count - done);
+                const ssize_t got = tsk_img_read(image, static_cast<TSK_OFF_T>(run.offset + within),
+                                                 reinterpret_cast<char*>(target + done), static_cast<std::size_t>(length));
+                if (got < 0 || static_cast<std::uint64_t>(got) != length) {
+                    tsk_error_reset();
+                    throw IOException("「" + files[index].name + "」を読み込めません（位置 " +
+                                          std::to_string(offset + done) + "）。",
+                                      "DiskContents::read");
+                }
+                done += length;
+            }
+            at += run.length;
+        }
+        return done;
     }
 
     // Two deleted files that claim the same place cannot both be right: the later one was
@@ -390,6 +534,8 @@ public:
     std::vector<Volume> volumes;
     std::vector<File> files;
     std::vector<TSK_INUM_T> inodes;
+    // Whether a file's places were gathered here rather than by the library.
+    std::vector<bool> ownRuns;
     std::uint32_t walking = 0;
     TSK_FS_FILE* openFile = nullptr;
     std::size_t openIndex = std::numeric_limits<std::size_t>::max();
@@ -447,6 +593,7 @@ std::uint64_t DiskContents::read(std::size_t file, std::uint64_t offset, unsigne
     }
     if (offset >= entry.size || count == 0) return 0;
     count = std::min(count, entry.size - offset);
+    if (library->ownRuns[file]) return library->readRuns(file, offset, target, count);
     TSK_FS_FILE* open = library->fileAt(file);
     const ssize_t got = tsk_fs_file_read(open, static_cast<TSK_OFF_T>(offset), reinterpret_cast<char*>(target),
                                          static_cast<std::size_t>(count), TSK_FS_FILE_READ_FLAG_NONE);

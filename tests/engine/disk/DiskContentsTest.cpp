@@ -150,6 +150,31 @@ TEST_F(DiskContentsTest, FatCardGivesNamesFoldersFragmentsAndDeletedFiles) {
     }
 }
 
+// A picture written around another, both deleted later: the library alone would read the first
+// one's rest from the second's clusters and judge the second overwritten. Both come back whole.
+TEST_F(DiskContentsTest, DeletedFileWrittenAroundAnotherDeletedOneComesBackWhole) {
+    sample("a", 20000, 81);
+    sample("b", 15000, 82);
+    sample("c", 20000, 83);
+    sample("d", 40000, 84);
+    shell("dd if=/dev/zero of=card.img bs=1M count=8 && mkfs.vfat -s 1 card.img && "
+          "mcopy -i card.img a ::DSC00001.JPG && mcopy -i card.img b ::DSC00002.JPG && "
+          "mcopy -i card.img c ::DSC00003.JPG && mdel -i card.img ::DSC00002.JPG && "
+          "mcopy -i card.img d ::DSC00004.JPG && mdel -i card.img ::DSC00003.JPG && "
+          "mdel -i card.img ::DSC00004.JPG");
+    DiskContents disk(folder.file("card.img"));
+    const std::size_t three = indexOf(disk, "DSC00003.JPG");
+    const std::size_t four = indexOf(disk, "DSC00004.JPG");
+    ASSERT_LT(three, disk.files().size());
+    ASSERT_LT(four, disk.files().size());
+    EXPECT_EQ(disk.files()[three].contents, Contents::intact);
+    EXPECT_EQ(readAll(disk, three), samples["c"]);
+    EXPECT_EQ(disk.files()[four].contents, Contents::guessed);
+    EXPECT_EQ(disk.files()[four].runs.size(), 2u);
+    EXPECT_EQ(readAll(disk, four), samples["d"]);
+    EXPECT_EQ(readRuns("card.img", disk.files()[four]), samples["d"]);
+}
+
 TEST_F(DiskContentsTest, FreeSpaceHoldsNoLiveFileAndTheDeletedOnes) {
     sample("a", 20000, 11);
     sample("b", 30000, 12);
