@@ -219,22 +219,6 @@ TEST_F(ResourceTest, AMoveKeepsTheFileAndRefusesATakenName) {
     EXPECT_EQ(look.getFileId(), made);
 }
 
-// A rename never replaces what is at the new name; the entry follows the file it moved.
-TEST_F(ResourceTest, RenameMovesTheFileButNeverOverAnother) {
-    const std::string from = folder.file("a.bin", "abc");
-    const std::string taken = folder.file("b.bin", "xyz");
-    entry.setPath(from);
-    EXPECT_FALSE(entry.renameTo(taken));
-    EXPECT_TRUE(std::filesystem::exists(from));
-    const std::string to = folder.path("c.bin");
-    ASSERT_TRUE(entry.renameTo(to));
-    EXPECT_FALSE(std::filesystem::exists(from));
-    EXPECT_EQ(entry.getPath(), to);
-    EXPECT_EQ(entry.getSizeLow(), 3u);
-    entry.setPath(folder.folder("d"));
-    EXPECT_FALSE(entry.renameTo(folder.path("e")));
-}
-
 TEST_F(ResourceTest, ModificationTimeIsSetOnFilesOnly) {
     entry.setPath(folder.file("a.bin", "abc"));
     ASSERT_TRUE(entry.setModificationTime(1600000000));
