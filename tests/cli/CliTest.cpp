@@ -875,7 +875,7 @@ TEST_F(CliTest, AFindFinishedAfterAnInterruptIsNotLeftBehind) {
     const Outcome outcome = child.wait();
     EXPECT_EQ(outcome.status, 1) << outcome.err;
     EXPECT_TRUE(contains(outcome.err, "抽出中断. 抽出したファイルはありません。")) << outcome.err;
-    EXPECT_EQ(lines(readText(report)), std::vector<std::string>{"input,offset,size,kind,output"});
+    EXPECT_EQ(lines(readText(report)), std::vector<std::string>{"input,offset,size,kind,output,method,original_path,state,contents,offsets"});
     EXPECT_EQ(outputFiles(output), std::vector<fs::path>{});
 }
 
