@@ -21,10 +21,17 @@ namespace fs = std::filesystem;
 DialogEnvironment::DialogEnvironment()
 {
     const std::string folder = programFolder();
-    lockFile = ::open((folder + "/dialog-tests.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (lockFile < 0 || ::flock(lockFile, LOCK_EX) != 0) {
-        throw std::runtime_error("cannot lock the test program's folder");
-    }
+    // Held until this test program has gone, not only until the test ends: at its exit the
+    // sanitizers' leak check still reads the plug-ins it loaded by their paths, and another test
+    // program copying its own plug-ins there meanwhile made that read fault.
+    static const int processLock = [&folder] {
+        const int file = ::open((folder + "/dialog-tests.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (file < 0 || ::flock(file, LOCK_EX) != 0) {
+            throw std::runtime_error("cannot lock the test program's folder");
+        }
+        return file;
+    }();
+    (void)processLock;
     fs::remove(configPath());
     fs::remove_all(pluginFolder());
     fs::create_directories(pluginFolder());
@@ -39,9 +46,6 @@ DialogEnvironment::~DialogEnvironment()
     fs::remove_all(scratch, ignored);
     fs::remove_all(pluginFolder(), ignored);
     fs::remove(configPath(), ignored);
-    if (lockFile >= 0) {
-        ::close(lockFile);
-    }
 }
 
 std::string DialogEnvironment::programFolder()

@@ -36,7 +36,6 @@ public:
     void removePlugin(const std::string& id);
 
 private:
-    int lockFile = -1;
     std::string scratch;
 };
 
