@@ -321,7 +321,7 @@ public:
             tsk_error_reset();
             return;
         }
-        // The boot sector's BIOS parameter block, as the FAT specification lays it out.
+        // The boot sector's BIOS parameter block, in the order Microsoft's FAT32 file system description lays it out.
         const auto u16 = [&](int at) { return static_cast<std::uint32_t>(boot[at] | (boot[at + 1] << 8)); };
         const auto u32 = [&](int at) { return u16(at) | (u16(at + 2) << 16); };
         const std::uint32_t bytesPerSector = u16(11);
