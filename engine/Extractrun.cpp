@@ -1009,6 +1009,23 @@ void ExtractRun::settleCall(Pending& call) {
     commitCall(plugin, call);
 }
 
+// The call once more on the run's thread, taken as soon as it answers.
+void ExtractRun::askAgainHere(ActivePlugin& plugin, Pending& call) {
+    callHere(call);
+    int ignored = 0;
+    if (call.threw) {
+        leaveOut(plugin, "extractCall", call.thrown);
+        removeTemporary(call, true);
+        return;
+    }
+    if (!guarded(plugin, "settleCall",
+                 [&] { return plugin.extension.settleCall(plugin.plugin, &call.call, true); }, ignored)) {
+        removeTemporary(call, true);
+        return;
+    }
+    commitCall(plugin, call);
+}
+
 void ExtractRun::commitCall(ActivePlugin& plugin, Pending& call) {
     if (call.call.result > 0) {
         std::string folder = call.folder;
@@ -1069,19 +1086,7 @@ void ExtractRun::commitCall(ActivePlugin& plugin, Pending& call) {
         // the call answers as on one thread.
         removeTemporary(call, true);
         call.throughRun = true;
-        callHere(call);
-        int ignored = 0;
-        if (call.threw) {
-            leaveOut(plugin, "extractCall", call.thrown);
-            removeTemporary(call, true);
-            return;
-        }
-        if (!guarded(plugin, "settleCall",
-                     [&] { return plugin.extension.settleCall(plugin.plugin, &call.call, true); }, ignored)) {
-            removeTemporary(call, true);
-            return;
-        }
-        commitCall(plugin, call);
+        askAgainHere(plugin, call);
         return;
     }
     const int failure = call.call.failure;
@@ -1097,19 +1102,7 @@ void ExtractRun::commitCall(ActivePlugin& plugin, Pending& call) {
         call.lostFolder.clear();
         call.folder = knownFolder(call.kind, call.lostFolder, call.checked);
         call.temporary = call.folder + "/" + temporaryPrefix + std::to_string(temporaryCount++) + ".part";
-        callHere(call);
-        int ignored = 0;
-        if (call.threw) {
-            leaveOut(plugin, "extractCall", call.thrown);
-            removeTemporary(call, true);
-            return;
-        }
-        if (!guarded(plugin, "settleCall",
-                     [&] { return plugin.extension.settleCall(plugin.plugin, &call.call, true); }, ignored)) {
-            removeTemporary(call, true);
-            return;
-        }
-        commitCall(plugin, call);
+        askAgainHere(plugin, call);
         return;
     }
     if (failure == EXTRACT_OUTPUT_FAILED) forgetFolders();

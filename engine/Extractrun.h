@@ -109,6 +109,7 @@ private:
     void commitCall(ActivePlugin& plugin, Pending& call);
     // Makes the call again on the run's own thread.
     void callHere(Pending& call);
+    void askAgainHere(ActivePlugin& plugin, Pending& call);
     void removeTemporary(const Pending& call, bool look);
     // Waits for every call out and forgets their answers: after a cancel or a failure.
     void dropPending();
